@@ -1,0 +1,34 @@
+// The probe line in the ground and the lossless feed line of the matching section.
+#pragma once
+
+#include "calc_state.h"
+
+namespace ardenca::calc {
+
+// What one evaluation of the line in the ground gives.
+struct MediumResult {
+    double r_out = 0; // input resistance of the open-ended line, ohm
+    double i_out = 0; // input reactance, ohm
+    double Zo_r = 0;  // characteristic impedance, real part, ohm
+    double Zo_i = 0;  // characteristic impedance, imaginary part, ohm
+    double pc_r = 0;  // propagation constant, attenuation, Np/m
+    double pc_i = 0;  // propagation constant, phase, rad/m
+};
+
+// The line in the ground for a shunt conductance G (S/m) and capacitance C (F/m),
+// using w, L_o, ur and L_m of the last air-line run: Zo = sqrt(Z/Y), gamma = sqrt(ZY),
+// Z_in = Zo / tanh(gamma L_m), open at the far end. Slots written before a fault keep
+// their new values.
+void calc(const CalcState& s, const double& G, const double& C, double& r_out, double& i_out,
+          double& Zo_r, double& Zo_i, double& pc_r, double& pc_i);
+
+inline void calc(const CalcState& s, const double& G, const double& C, MediumResult& out) {
+    calc(s, G, C, out.r_out, out.i_out, out.Zo_r, out.Zo_i, out.pc_r, out.pc_i);
+}
+
+// Carries the impedance Rs_in + j Xs_in at the far end of a lossless line of
+// impedance Zo (ohm) and electrical length Ld (degrees) to its near end.
+void Tline_calc(const CalcState& s, const double& Zo, const double& Ld, const double& Rs_in,
+                const double& Xs_in, double& Rs_out, double& Xs_out);
+
+} // namespace ardenca::calc

@@ -1,0 +1,124 @@
+#include "cli_app.h"
+
+#include "app/ardenca.h"
+#include "app/commands.h"
+#include "cli_output.h"
+
+#include <CLI/CLI.hpp>
+#include <ostream>
+#include <vector>
+
+namespace ardenca::cli {
+
+namespace {
+
+constexpr const char* description = R"(Ardenca: ground conductivity and dielectric constant from the input
+impedance of a two-rod probe, without a window.
+
+Fields are set first (--set, --option), then the commands run in the order
+given, each exactly like a click on its button:
+  calc-line     "Calc Line": the probe line in air
+  calc-medium   "Calc From Medium": the line in the ground from Cond (Text9)
+                and Diel C (Text10)
+  calculate     "Calculate from Known  Z in": the ground from the measured
+                impedance R in (Text23) and X_in (Text24)
+  calculate-a   "Calculate a": the first-stage search alone
+  calculate-b   "Calculate b": the second-stage search alone
+
+Fields: Text1 Spacing m, Text2 Radius m, Text3 Length m, Text8 Frequency Mhz,
+Text25 Zo and Text26 L Degrees (matching section), Text23 R in, Text24 X_in,
+Text31 ur, Text9 Cond, Text10 Diel C; the others hold results.
+
+Exit status: 0 done; 2 usage error (nothing ran); 3 a command stopped on an
+arithmetic fault (the later commands did not run; the fields show what it
+wrote before the fault).)";
+
+struct Setting {
+    Field field;
+    std::string text;
+};
+
+} // namespace
+
+int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    CLI::App app(description, "ardenca-cli");
+    std::vector<std::string> set_args;
+    std::string option_arg;
+    bool json = false;
+    std::vector<std::string> command_args;
+
+    app.add_option("--set", set_args, "Set a field's text verbatim before any command runs")
+        ->type_name("FIELD=TEXT")
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--option", option_arg, "Matching section: none or matching")
+        ->type_name("none|matching");
+    app.add_flag("--json", json, "Print one JSON object instead of the fields");
+    app.add_option("commands", command_args, "Commands to run, in order")->type_name("COMMAND");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        return exit_ok;
+    } catch (const CLI::ParseError& e) {
+        err << "ardenca-cli: " << e.what() << "\nRun 'ardenca-cli --help' for usage.\n";
+        return exit_usage;
+    }
+
+    std::vector<Setting> settings;
+    for (const std::string& arg : set_args) {
+        const auto eq = arg.find('=');
+        const auto field = field_from_name(arg.substr(0, eq));
+        if (eq == std::string::npos || !field) {
+            err << "ardenca-cli: unknown field in --set '" << arg
+                << "': expected FIELD=TEXT with FIELD one of Text1 ... Text33\n";
+            return exit_usage;
+        }
+        settings.push_back({*field, arg.substr(eq + 1)});
+    }
+    std::optional<MatchingOption> option;
+    if (option_arg == "none")
+        option = MatchingOption::None;
+    else if (option_arg == "matching")
+        option = MatchingOption::UseMatchingSection;
+    else if (!option_arg.empty()) {
+        err << "ardenca-cli: unknown option '" << option_arg << "': expected none or matching\n";
+        return exit_usage;
+    }
+    std::vector<Command> to_run;
+    for (const std::string& name : command_args) {
+        const auto command = command_from_cli_name(name);
+        if (!command) {
+            err << "ardenca-cli: unknown command '" << name << "'\n";
+            return exit_usage;
+        }
+        to_run.push_back(*command);
+    }
+
+    Ardenca model;
+    for (const Setting& s : settings)
+        model.set_text(s.field, s.text);
+    if (option)
+        model.select_option(*option);
+
+    std::optional<FaultReport> fault;
+    for (Command command : to_run) {
+        try {
+            run_command(model, command);
+        } catch (const ArithmeticFault& f) {
+            const std::string name(command_info(command).cli_name);
+            err << "ardenca-cli: " << name << " stopped: " << f.detail() << '\n';
+            fault = FaultReport{name, f.what()};
+            break;
+        }
+    }
+
+    if (json)
+        print_json(out, model, fault);
+    else
+        print_fields(out, model);
+    return fault ? exit_fault : exit_ok;
+}
+
+} // namespace ardenca::cli

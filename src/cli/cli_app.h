@@ -1,0 +1,15 @@
+// ardenca-cli: the window model driven from the command line.
+#pragma once
+
+#include <iosfwd>
+
+namespace ardenca::cli {
+
+// Exit statuses.
+inline constexpr int exit_ok = 0;
+inline constexpr int exit_usage = 2;
+inline constexpr int exit_fault = 3;
+
+int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+} // namespace ardenca::cli

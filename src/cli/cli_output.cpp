@@ -1,0 +1,105 @@
+#include "cli_output.h"
+
+#include "app/ardenca.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <vector>
+
+namespace ardenca::cli {
+
+void print_json(std::ostream& out, const Ardenca& model, const std::optional<FaultReport>& fault) {
+    nlohmann::ordered_json doc;
+    nlohmann::ordered_json fields = nlohmann::ordered_json::object();
+    for (int i = 0; i < field_count; ++i)
+        fields[std::string(field_name(field_at(i)))] = model.text(field_at(i));
+    doc["fields"] = fields;
+    doc["option"] = model.matching_section_used() ? "matching" : "none";
+    doc["caption"] = model.caption();
+
+    const CalcState& s = model.state;
+    nlohmann::ordered_json state;
+    state["f"] = s.f;
+    state["w"] = s.w;
+    state["L_m"] = s.L_m;
+    state["C_o"] = s.C_o;
+    state["L_o"] = s.L_o;
+    state["ur"] = s.ur;
+    state["C"] = s.C;
+    state["G"] = s.G;
+    state["cond"] = s.cond;
+    state["diel"] = s.diel;
+    state["rst"] = s.rst;
+    state["xst"] = s.xst;
+    state["error_ct"] = s.error_ct;
+    doc["state"] = state;
+    doc["evaluations"] = model.evaluations();
+    if (fault)
+        doc["fault"] = {{"command", fault->command}, {"message", fault->message}};
+    else
+        doc["fault"] = nullptr;
+    out << doc.dump(2) << '\n';
+}
+
+namespace {
+
+std::string pad(std::string_view text, std::size_t width) {
+    std::string s(text);
+    // Greek captions take two bytes for one column.
+    std::size_t columns = 0;
+    for (unsigned char c : s)
+        if ((c & 0xC0) != 0x80)
+            ++columns;
+    if (columns < width)
+        s.append(width - columns, ' ');
+    return s;
+}
+
+std::string_view group_title(Container c) {
+    switch (c) {
+    case Container::Picture1:
+        return "Line diagram";
+    case Container::Window:
+        return "Below the diagram";
+    default:
+        return container_info(c).caption;
+    }
+}
+
+} // namespace
+
+void print_fields(std::ostream& out, const Ardenca& model) {
+    std::vector<Container> order;
+    for (const auto& c : containers())
+        order.push_back(c.id);
+    order.push_back(Container::Window);
+
+    for (Container c : order) {
+        out << group_title(c) << '\n';
+        if (c == Container::Frame5) {
+            const bool used = model.matching_section_used();
+            out << "  (" << (used ? ' ' : '*') << ") None   (" << (used ? '*' : ' ')
+                << ") Use Matching Section\n";
+        }
+        std::vector<const FieldInfo*> in_group;
+        for (const auto& f : fields())
+            if (f.container == c)
+                in_group.push_back(&f);
+        std::stable_sort(in_group.begin(), in_group.end(), [](const auto* a, const auto* b) {
+            return a->rect.top != b->rect.top ? a->rect.top < b->rect.top
+                                              : a->rect.left < b->rect.left;
+        });
+        for (const FieldInfo* f : in_group) {
+            std::string caption(f->label.caption);
+            if (f->field == Field::Text16)
+                caption = "j" + caption;
+            if (f->field == Field::Text32 || f->field == Field::Text33)
+                caption = "Z_in if Matching Section Used, " + caption;
+            out << "  " << pad(caption, 36) << pad(field_name(f->field), 8) << model.text(f->field)
+                << '\n';
+        }
+    }
+}
+
+} // namespace ardenca::cli
