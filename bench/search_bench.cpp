@@ -34,8 +34,8 @@ void run_calculate(benchmark::State& st, Ardenca& m) {
     std::uint64_t before = m.evaluations();
     for (auto _ : st)
         m.Command2_Click();
-    st.counters["evaluations"] = static_cast<double>(m.evaluations() - before) /
-                                 static_cast<double>(st.iterations());
+    st.counters["evaluations"] =
+        static_cast<double>(m.evaluations() - before) / static_cast<double>(st.iterations());
 }
 
 void BM_CalculateDefaults(benchmark::State& st) {

@@ -36,13 +36,17 @@ void Ardenca::set_caption(std::string caption) {
         observer_->caption_changed();
 }
 
-double Ardenca::number_in(Field field) const { return text_to_number(text(field)); }
+double Ardenca::number_in(Field field) const {
+    return text_to_number(text(field));
+}
 
 void Ardenca::show(Field field, double value, std::string_view pattern) {
     set_text(field, format_number(value, pattern));
 }
 
-void Ardenca::Line_Param_Click() { Calc_Line(); }
+void Ardenca::Line_Param_Click() {
+    Calc_Line();
+}
 
 void Ardenca::Calc_Line() {
     CalcState& s = state;
@@ -116,12 +120,22 @@ void Ardenca::show_medium_results(const calc::MediumResult& r) {
     show(Text28, r.i_out, pattern::two_digits);
 }
 
-void Ardenca::Calc_a_Click() { total_calc(); }
-void Ardenca::Calc_b_Click() { total_calc_b(); }
-void Ardenca::Command2_Click() { recalculate(); }
+void Ardenca::Calc_a_Click() {
+    total_calc();
+}
+void Ardenca::Calc_b_Click() {
+    total_calc_b();
+}
+void Ardenca::Command2_Click() {
+    recalculate();
+}
 
-void Ardenca::total_calc() { run_search(calc::SearchStage::First); }
-void Ardenca::total_calc_b() { run_search(calc::SearchStage::Second); }
+void Ardenca::total_calc() {
+    run_search(calc::SearchStage::First);
+}
+void Ardenca::total_calc_b() {
+    run_search(calc::SearchStage::Second);
+}
 
 void Ardenca::recalculate() {
     state.error_ct = 0;

@@ -56,11 +56,11 @@ class Ardenca {
 
     // Command handlers. An ArithmeticFault that no search catches leaves them: the
     // command stops at the failing step and keeps what it wrote before.
-    void Line_Param_Click();    // "Calc Line"
-    void Medium_Click();        // "Calc From Medium"
-    void Command2_Click();      // "Calculate from Known  Z in"
-    void Calc_a_Click();        // "Calculate a"
-    void Calc_b_Click();        // "Calculate b"
+    void Line_Param_Click(); // "Calc Line"
+    void Medium_Click();     // "Calc From Medium"
+    void Command2_Click();   // "Calculate from Known  Z in"
+    void Calc_a_Click();     // "Calculate a"
+    void Calc_b_Click();     // "Calculate b"
 
     // The probe line in air from the dimension fields: sets f, w, L_m, C_o, L_o and ur
     // and fills the "TL_Air Parameters" fields.

@@ -14,7 +14,9 @@ constexpr std::array<CommandInfo, 5> command_table{{
 }};
 } // namespace
 
-const std::array<CommandInfo, 5>& commands() { return command_table; }
+const std::array<CommandInfo, 5>& commands() {
+    return command_table;
+}
 
 const CommandInfo& command_info(Command command) {
     for (const auto& c : command_table)

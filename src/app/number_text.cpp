@@ -15,7 +15,9 @@ namespace ardenca {
 
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The longest prefix of text of the form [sign] digits[.digits] [(e|E)[sign]digits],
 // or an empty view when it holds no digit before the exponent.
@@ -71,8 +73,8 @@ Decimal to_decimal(double value) {
     if (value == 0.0)
         return d;
     char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
-                                   std::chars_format::scientific, 14);
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
     // "d.dddddddddddddde+XX"
     const std::string_view s(buf, res.ptr);
     int n = 0;
@@ -121,9 +123,9 @@ std::string round_fixed(const Decimal& d, int decimals, int& int_digits) {
 }
 
 struct Pattern {
-    int int_zeros = 0;     // minimum integer digits
-    int decimals = 0;      // placeholders after the point
-    int min_decimals = 0;  // up to and including the last "0" after the point
+    int int_zeros = 0;    // minimum integer digits
+    int decimals = 0;     // placeholders after the point
+    int min_decimals = 0; // up to and including the last "0" after the point
     bool scientific = false;
     int exp_zeros = 0;     // minimum exponent digits
     bool exp_plus = false; // "e+": the exponent's sign is always shown

@@ -54,9 +54,15 @@ constexpr std::array<FieldInfo, field_count> field_table{{
     field(Text12, Frame4, 1320, 480, "", "G'", Center),
     field(Text13, Frame4, 120, 1080, "", "Zo_R", Center),
     field(Text14, Frame4, 1320, 1080, "", "Zo_j X", Center),
-    {Text15, Frame4, {120, 1680, field_w, field_h}, "",
+    {Text15,
+     Frame4,
+     {120, 1680, field_w, field_h},
+     "",
      label("\u03b1", Frame4, 120, 1680, Center, field_w, "Label15", big_font)},
-    {Text16, Frame4, {1320, 1680, field_w, field_h}, "",
+    {Text16,
+     Frame4,
+     {1320, 1680, field_w, field_h},
+     "",
      label("\u03b2", Frame4, 1800, 1680, Left, 615, "Label16", big_font)},
     field(Text17, Frame4, 120, 2280, "", "R in", Center),
     field(Text18, Frame4, 1320, 2280, "", "X_in", Center),
@@ -72,7 +78,10 @@ constexpr std::array<FieldInfo, field_count> field_table{{
     field(Text28, Picture1, 1560, 1560, "", "j X", Center),
     field(Text29, Picture1, 5160, 1560, "", "R", Center),
     field(Text30, Picture1, 6360, 1560, "", "j X", Center, 975),
-    {Text31, Window, {3120, 7320, 735, field_h}, "1",
+    {Text31,
+     Window,
+     {3120, 7320, 735, field_h},
+     "1",
      label("ur", Window, 3120, 7320, Center, 735, "Label30", big_font)},
     field(Text32, Window, 4320, 7320, "", "R", Center),
     field(Text33, Window, 5640, 7320, "", "j X", Center),
@@ -80,7 +89,11 @@ constexpr std::array<FieldInfo, field_count> field_table{{
 
 constexpr std::array<LabelInfo, 2> free_label_table{{
     {"Label24", "j", Frame4, {1440, 1440, 615, label_h}, Center, big_font},
-    {"Label33", "Z_in if Matching Section Used", Window, {4320, 6840, 2415, label_h}, Center,
+    {"Label33",
+     "Z_in if Matching Section Used",
+     Window,
+     {4320, 6840, 2415, label_h},
+     Center,
      default_font_points},
 }};
 
@@ -117,7 +130,9 @@ const std::array<std::string, field_count>& names() {
 
 } // namespace
 
-std::string_view field_name(Field field) { return names()[field_index(field)]; }
+std::string_view field_name(Field field) {
+    return names()[field_index(field)];
+}
 
 std::optional<Field> field_from_name(std::string_view name) {
     for (int i = 0; i < field_count; ++i)
@@ -126,7 +141,9 @@ std::optional<Field> field_from_name(std::string_view name) {
     return std::nullopt;
 }
 
-const std::array<ContainerInfo, 6>& containers() { return container_table; }
+const std::array<ContainerInfo, 6>& containers() {
+    return container_table;
+}
 
 const ContainerInfo& container_info(Container id) {
     for (const auto& c : container_table)
@@ -135,10 +152,20 @@ const ContainerInfo& container_info(Container id) {
     return window_container;
 }
 
-const std::array<FieldInfo, field_count>& fields() { return field_table; }
-const FieldInfo& field_info(Field field) { return field_table[field_index(field)]; }
-const std::array<LabelInfo, 2>& free_labels() { return free_label_table; }
-const std::array<ButtonInfo, 5>& buttons() { return button_table; }
-const std::array<OptionInfo, 2>& options() { return option_table; }
+const std::array<FieldInfo, field_count>& fields() {
+    return field_table;
+}
+const FieldInfo& field_info(Field field) {
+    return field_table[field_index(field)];
+}
+const std::array<LabelInfo, 2>& free_labels() {
+    return free_label_table;
+}
+const std::array<ButtonInfo, 5>& buttons() {
+    return button_table;
+}
+const std::array<OptionInfo, 2>& options() {
+    return option_table;
+}
 
 } // namespace ardenca

@@ -11,17 +11,51 @@
 namespace ardenca {
 
 enum class Field : int {
-    Text1 = 1, Text2, Text3, Text4, Text5, Text6, Text7, Text8, Text9, Text10, Text11,
-    Text12, Text13, Text14, Text15, Text16, Text17, Text18, Text19, Text20, Text21, Text22,
-    Text23, Text24, Text25, Text26, Text27, Text28, Text29, Text30, Text31, Text32, Text33
+    Text1 = 1,
+    Text2,
+    Text3,
+    Text4,
+    Text5,
+    Text6,
+    Text7,
+    Text8,
+    Text9,
+    Text10,
+    Text11,
+    Text12,
+    Text13,
+    Text14,
+    Text15,
+    Text16,
+    Text17,
+    Text18,
+    Text19,
+    Text20,
+    Text21,
+    Text22,
+    Text23,
+    Text24,
+    Text25,
+    Text26,
+    Text27,
+    Text28,
+    Text29,
+    Text30,
+    Text31,
+    Text32,
+    Text33
 };
 inline constexpr int field_count = 33;
 
 // "Text1" ... "Text33".
 std::string_view field_name(Field field);
 std::optional<Field> field_from_name(std::string_view name);
-inline constexpr int field_index(Field field) { return static_cast<int>(field) - 1; }
-inline constexpr Field field_at(int index) { return static_cast<Field>(index + 1); }
+inline constexpr int field_index(Field field) {
+    return static_cast<int>(field) - 1;
+}
+inline constexpr Field field_at(int index) {
+    return static_cast<Field>(index + 1);
+}
 
 enum class Container { Window, Frame5, Frame1, Frame3, Frame2, Frame4, Picture1 };
 

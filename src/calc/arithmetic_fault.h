@@ -9,7 +9,16 @@ namespace ardenca {
 
 enum class FaultKind { DivisionByZero, Overflow, InvalidOperation };
 
-enum class FaultOperation { Addition, Subtraction, Multiplication, Division, Power, Logarithm, Tangent, NumberReading };
+enum class FaultOperation {
+    Addition,
+    Subtraction,
+    Multiplication,
+    Division,
+    Power,
+    Logarithm,
+    Tangent,
+    NumberReading
+};
 
 // "division by zero", "overflow" or "invalid operation".
 const char* fault_kind_text(FaultKind kind);

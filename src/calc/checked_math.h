@@ -44,10 +44,17 @@ inline double div(double a, double b) {
     return r;
 }
 
-// x raised to y through the C library's pow. Defined out of line on purpose: the
-// compiler never sees a constant exponent, so pow(x, 2) is never rewritten as x * x
-// (the two differ in the last bit for about one argument in a thousand).
+// x raised to y by the C library's pow, never by a compiler's rewrite of it.
 double pow(double x, double y);
+
+// x^2 and x^0.5, rounded exactly as pow(x, 2.0) and pow(x, 0.5) round them. The
+// model evaluates several of each per step, so these skip the library call whenever
+// the answer is certain: the C library's pow is documented to stay within 0.52 units
+// in the last place, so when the exact square or root lies within 0.45 of them from
+// the correctly rounded x * x or sqrt(x), pow returns that same double. Near a
+// rounding midpoint, where pow and the plain operation may disagree, they call pow.
+double square(double x);
+double root(double x);
 
 // Natural logarithm; a zero or negative argument is an invalid operation.
 double ln(double x);

@@ -19,10 +19,10 @@ inline void sqr_rt_i(const double& r_in, const double& i_in, double& r_out, doub
     const double k = ck::div(1.0, root_of_two());
     // |z|, from the squares and a root through the power function; the routine reads
     // it twice from the same inputs, which gives the same double both times.
-    const double m = ck::pow(ck::add(ck::pow(r_in, 2.0), ck::pow(i_in, 2.0)), 0.5);
-    r_out = ck::mul(k, ck::pow(ck::add(m, r_in), 0.5));
+    const double m = ck::root(ck::add(ck::square(r_in), ck::square(i_in)));
+    r_out = ck::mul(k, ck::root(ck::add(m, r_in)));
     const double q = ck::div(s, root_of_two());
-    i_out = ck::mul(q, ck::pow(ck::sub(m, r_in), 0.5));
+    i_out = ck::mul(q, ck::root(ck::sub(m, r_in)));
 }
 
 // (r1 + j i1) * (r2 + j i2)
@@ -58,7 +58,9 @@ inline void tanh(double e, const double& ang_r_in, double& tanh_out) {
 }
 
 // Tangent of a real angle in radians.
-inline void tan_a(const double& ang_r_in, double& tan_out) { tan_out = ck::tan(ang_r_in); }
+inline void tan_a(const double& ang_r_in, double& tan_out) {
+    tan_out = ck::tan(ang_r_in);
+}
 
 // tanh(a + j b) = (tanh a + j tan b) / (1 + j tanh a tan b)
 inline void tanh_complex(double e, const double& r_in, const double& i_in, double& r_out,

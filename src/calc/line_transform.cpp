@@ -13,14 +13,12 @@ void Tline_calc(const CalcState& s, const double& Zo, const double& Ld, const do
     const double x_n = div(Xs_in, Zo);
     const double t = ck::tan(theta);
 
-    const double re_num = mul(add(ck::pow(t, 2.0), 1.0), r_n);
-    const double den =
-        add(ck::pow(sub(1.0, mul(x_n, t)), 2.0), ck::pow(mul(r_n, t), 2.0));
+    const double re_num = mul(add(square(t), 1.0), r_n);
+    const double den = add(square(sub(1.0, mul(x_n, t))), square(mul(r_n, t)));
     Rs_out = mul(Zo, div(re_num, den));
 
     const double im_num =
-        add(mul(x_n, sub(1.0, ck::pow(t, 2.0))),
-            mul(sub(sub(1.0, ck::pow(r_n, 2.0)), ck::pow(x_n, 2.0)), t));
+        add(mul(x_n, sub(1.0, square(t))), mul(sub(sub(1.0, square(r_n)), square(x_n)), t));
     Xs_out = mul(Zo, div(im_num, den));
 }
 

@@ -12,7 +12,8 @@ namespace ardenca::cli {
 
 namespace {
 
-constexpr const char* description = R"(Ardenca: ground conductivity and dielectric constant from the input
+constexpr const char* description =
+    R"(Ardenca: ground conductivity and dielectric constant from the input
 impedance of a two-rod probe, without a window.
 
 Fields are set first (--set, --option), then the commands run in the order

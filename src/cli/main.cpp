@@ -2,4 +2,6 @@
 
 #include <iostream>
 
-int main(int argc, char** argv) { return ardenca::cli::run(argc, argv, std::cout, std::cerr); }
+int main(int argc, char** argv) {
+    return ardenca::cli::run(argc, argv, std::cout, std::cerr);
+}

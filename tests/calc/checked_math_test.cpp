@@ -2,6 +2,8 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace ardenca {
@@ -59,6 +61,47 @@ TEST(CheckedMath, PowerIsTheLibraryPowerNotAProduct) {
     }
     ASSERT_TRUE(found);
     EXPECT_EQ(ck::pow(x, 2.0), std::pow(x, two));
+}
+
+} // namespace
+} // namespace ardenca
+
+namespace ardenca {
+namespace {
+
+// square() and root() must give exactly what pow(x, 2) and pow(x, 0.5) give, including
+// the arguments where those differ from x * x and sqrt(x).
+TEST(CheckedMath, SquareAndRootRoundExactlyAsThePowerFunction) {
+    volatile double two = 2.0;
+    volatile double half = 0.5;
+    std::uint64_t state = 88172645463325252ull;
+    auto next = [&] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    int pow_differs_from_product = 0;
+    for (int i = 0; i < 400000; ++i) {
+        const std::uint64_t bits = next();
+        double mantissa = 0;
+        const std::uint64_t m = (bits >> 12) | 0x3ff0000000000000ull;
+        std::memcpy(&mantissa, &m, sizeof m);
+        const double x = std::ldexp(mantissa, static_cast<int>(next() % 1300) - 650);
+        const double sq = std::pow(x, two);
+        if (std::isfinite(sq)) {
+            ASSERT_EQ(ck::square(x), sq) << x;
+            ASSERT_EQ(ck::square(-x), sq) << x;
+            pow_differs_from_product += sq != x * x;
+        }
+        ASSERT_EQ(ck::root(x), std::pow(x, half)) << x;
+    }
+    EXPECT_GT(pow_differs_from_product, 0);
+    EXPECT_EQ(ck::root(0.0), 0.0);
+    EXPECT_FALSE(std::signbit(ck::root(-0.0)));
+    EXPECT_THROW(ck::root(-1e-300), ArithmeticFault);
+    EXPECT_THROW(ck::square(1e155), ArithmeticFault);
+    EXPECT_EQ(ck::square(1e-170), 0.0);
 }
 
 } // namespace

@@ -1,0 +1,128 @@
+#include "calc/arithmetic_fault.h"
+#include "model_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace ardenca {
+namespace {
+
+using namespace ardenca::testing;
+using enum Field;
+
+TEST(Model, StartsWithDefaultsAndConstants) {
+    Ardenca m;
+    EXPECT_EQ(m.text(Text1), ".1");
+    EXPECT_EQ(m.text(Text24), "-67.3409");
+    EXPECT_EQ(m.text(Text31), "1");
+    EXPECT_EQ(m.text(Text17), "");
+    EXPECT_EQ(m.option(), MatchingOption::None);
+    EXPECT_EQ(m.caption(), "Ardenca");
+    const CalcState& s = m.state;
+    EXPECT_EQ(s.pi, 3.14159265358979);
+    EXPECT_NE(s.pi, 3.141592653589793);
+    EXPECT_EQ(s.e, 2.71828182845905);
+    EXPECT_EQ(s.resolution, 1.0 + 4504 * 0x1p-52);
+    EXPECT_EQ(s.ur, 1);
+    EXPECT_EQ(s.f + s.w + s.C + s.G + s.cond + s.diel + s.rst + s.xst, 0);
+    EXPECT_EQ(s.error_ct, 0);
+}
+
+TEST(CalcLine, DefaultLine) {
+    Ardenca m;
+    m.Line_Param_Click();
+    const CalcState& s = m.state;
+    EXPECT_EQ(s.f, 7e6);
+    EXPECT_EQ(s.w, 43982297.15025706); // 2 x the program's pi, not the library's
+    EXPECT_EQ(s.L_m, 0.55);
+    EXPECT_NEAR(s.C_o, 1.0460147e-11, 1e-18);
+    EXPECT_NEAR(s.L_o, 1.0637040e-06, 1e-13);
+    EXPECT_EQ(m.text(Text20), "00.0807");
+    EXPECT_EQ(m.text(Text19), "04.6232");
+    EXPECT_EQ(m.text(Text4), "318.8904");
+    EXPECT_EQ(m.text(Text5), "-3943.4617");
+    EXPECT_EQ(m.text(Text21), "1.046e-11");
+    EXPECT_EQ(m.text(Text22), "1.064e-6");
+    EXPECT_EQ(m.text(Text6), "5.753e-12");
+    EXPECT_EQ(m.text(Text7), "5.85e-7");
+
+    const FieldTexts once = texts_of(m);
+    m.Line_Param_Click();
+    EXPECT_TRUE(changed_fields(once, texts_of(m)).empty());
+}
+
+TEST(CalcLine, OtherLineAndSpellings) {
+    Ardenca m;
+    set_fields(m,
+               {{Text1, "0.3"}, {Text2, ".002"}, {Text3, "10"}, {Text8, "3.5"}, {Text31, " 2 "}});
+    m.Line_Param_Click();
+    EXPECT_EQ(m.text(Text4), "600.8603");
+    EXPECT_EQ(m.text(Text19), "42.0291");
+    EXPECT_EQ(m.text(Text20), "00.7335");
+    EXPECT_EQ(m.text(Text5), "-666.6423");
+    EXPECT_NEAR(m.state.C_o, 5.5514420e-12, 1e-19);
+    EXPECT_NEAR(m.state.L_o, 2.0042541e-06, 1e-13);
+    EXPECT_EQ(m.state.ur, 2);
+
+    set_fields(m, {{Text8, "1 000"}});
+    m.Line_Param_Click();
+    EXPECT_EQ(m.state.f, 1e9);
+    set_fields(m, {{Text8, "7,5"}});
+    m.Line_Param_Click();
+    EXPECT_EQ(m.state.f, 7e6);
+
+    // A spacing below the radius is no fault: the line's values come out negative.
+    set_fields(m, {{Text1, ".005"}, {Text2, ".007"}});
+    m.Line_Param_Click();
+    EXPECT_LT(m.state.C_o, 0);
+    EXPECT_EQ(m.text(Text4).front(), '-');
+}
+
+struct FaultCase {
+    const char* name;
+    std::initializer_list<std::pair<Field, const char*>> fields;
+    FaultKind kind;
+    std::vector<Field> written; // fields written before the fault, in field order
+};
+
+TEST(CalcLine, FaultsStopAtTheFailingStepKeepingEarlierWrites) {
+    const std::vector<FaultCase> cases = {
+        {"frequency 0", {{Text8, "0"}}, FaultKind::DivisionByZero, {}},
+        {"frequency empty", {{Text8, ""}}, FaultKind::DivisionByZero, {}},
+        {"frequency 1e999", {{Text8, "1e999"}}, FaultKind::Overflow, {}},
+        {"radius 0", {{Text2, "0"}}, FaultKind::DivisionByZero, {Text20}},
+        {"spacing and radius 0", {{Text1, "0"}, {Text2, "0"}}, FaultKind::DivisionByZero, {Text20}},
+        {"spacing 0", {{Text1, "0"}}, FaultKind::InvalidOperation, {Text20}},
+        {"opposite signs", {{Text1, "-.1"}}, FaultKind::InvalidOperation, {Text20}},
+        {"length 0", {{Text3, "0"}}, FaultKind::DivisionByZero, {Text4, Text19, Text20}},
+        {"spacing = radius",
+         {{Text1, ".007"}},
+         FaultKind::DivisionByZero,
+         {Text4, Text5, Text19, Text20}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Ardenca m;
+        m.state.C_o = 123; // must survive every one of these faults
+        set_fields(m, c.fields);
+        const FieldTexts before = texts_of(m);
+        try {
+            m.Line_Param_Click();
+            ADD_FAILURE() << "no fault";
+        } catch (const ArithmeticFault& f) {
+            EXPECT_EQ(f.kind(), c.kind);
+        }
+        EXPECT_EQ(changed_fields(before, texts_of(m)), c.written);
+        EXPECT_EQ(m.state.C_o, 123);
+        EXPECT_EQ(m.state.ur, 1);
+    }
+}
+
+TEST(CalcLine, QuarterWaveLengthIsNoFault) {
+    Ardenca m;
+    set_fields(m, {{Text3, "10.7068735"}});
+    m.Line_Param_Click();
+    EXPECT_EQ(m.text(Text5), "00.0000");
+}
+
+} // namespace
+} // namespace ardenca

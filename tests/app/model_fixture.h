@@ -1,0 +1,37 @@
+// Helpers for driving the window model in tests.
+#pragma once
+
+#include "app/ardenca.h"
+
+#include <array>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace ardenca::testing {
+
+using FieldTexts = std::array<std::string, field_count>;
+
+inline FieldTexts texts_of(const Ardenca& m) {
+    FieldTexts t;
+    for (int i = 0; i < field_count; ++i)
+        t[i] = m.text(field_at(i));
+    return t;
+}
+
+// The fields whose text differs between two snapshots.
+inline std::vector<Field> changed_fields(const FieldTexts& before, const FieldTexts& after) {
+    std::vector<Field> out;
+    for (int i = 0; i < field_count; ++i)
+        if (before[i] != after[i])
+            out.push_back(field_at(i));
+    return out;
+}
+
+inline void set_fields(Ardenca& m, std::initializer_list<std::pair<Field, const char*>> texts) {
+    for (const auto& [field, text] : texts)
+        m.set_text(field, text);
+}
+
+} // namespace ardenca::testing

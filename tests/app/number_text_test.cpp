@@ -1,0 +1,118 @@
+#include "app/number_text.h"
+#include "calc/arithmetic_fault.h"
+
+#include <cfloat>
+#include <clocale>
+#include <gtest/gtest.h>
+
+namespace ardenca {
+namespace {
+
+TEST(TextToNumber, ReadsTheLeadingNumberAndNeverFails) {
+    EXPECT_EQ(text_to_number(".1"), 0.1);
+    EXPECT_EQ(text_to_number("-67.3409"), -67.3409);
+    EXPECT_EQ(text_to_number("7"), 7);
+    EXPECT_EQ(text_to_number(" 1 "), 1);
+    EXPECT_EQ(text_to_number("1 000"), 1000);
+    EXPECT_EQ(text_to_number("\t1\n2"), 12);
+    EXPECT_EQ(text_to_number("12abc"), 12);
+    EXPECT_EQ(text_to_number("1,5"), 1);
+    EXPECT_EQ(text_to_number("7,5"), 7);
+    EXPECT_EQ(text_to_number("2.5E3"), 2500);
+    EXPECT_EQ(text_to_number("2.5e-3"), 0.0025);
+    EXPECT_EQ(text_to_number("+4"), 4);
+    EXPECT_EQ(text_to_number("7."), 7);
+    EXPECT_EQ(text_to_number("1.2.3"), 1.2);
+    // An exponent mark without digits is not part of the number.
+    EXPECT_EQ(text_to_number("2e"), 2);
+    EXPECT_EQ(text_to_number("2e+"), 2);
+    EXPECT_EQ(text_to_number("2e+x5"), 2);
+    for (const char* zero : {"", "abc", "-", "+", ".", "-.", "e5", "\r1"})
+        EXPECT_EQ(text_to_number(zero), 0) << '"' << zero << '"';
+}
+
+TEST(TextToNumber, OverflowIsAFaultAndUnderflowReadsAsTheNearestDouble) {
+    try {
+        text_to_number("1e999");
+        FAIL() << "1e999 must overflow";
+    } catch (const ArithmeticFault& f) {
+        EXPECT_EQ(f.kind(), FaultKind::Overflow);
+    }
+    EXPECT_THROW(text_to_number("-2e308"), ArithmeticFault);
+    EXPECT_EQ(text_to_number("1e-400"), 0);
+    EXPECT_EQ(text_to_number("4.9406564584124654e-324"), DBL_TRUE_MIN);
+    EXPECT_EQ(text_to_number("1.7976931348623157e308"), DBL_MAX);
+}
+
+TEST(TextToNumber, IgnoresTheUsersLocale) {
+    const char* old = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = old ? old : "C";
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
+        GTEST_SKIP() << "no locale with a decimal comma installed";
+    EXPECT_EQ(text_to_number("2.5"), 2.5);
+    EXPECT_EQ(format_number(2.5, pattern::two_digits), "02.5000");
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+struct Shown {
+    double value;
+    const char* text;
+};
+
+void expect_shown(std::string_view pat, std::initializer_list<Shown> cases) {
+    for (const auto& c : cases)
+        EXPECT_EQ(format_number(c.value, pat), c.text) << pat << " with " << c.value;
+}
+
+TEST(DisplayPatterns, FixedPatterns) {
+    expect_shown(pattern::permeability,
+                 {{1, "1.00"}, {0.5, ".50"}, {1.23456, "1.2346"}, {0, ".00"}, {2.5, "2.50"}});
+    expect_shown(
+        pattern::conductance,
+        {{0.012345678, "0.01235"}, {3, "3.00"}, {0.0001, "0.0001"}, {0.011813785, "0.01181"}});
+    expect_shown(pattern::impedance,
+                 {{1234.5, "1234.5000"}, {-3.14159, "-3.1416"}, {0.00004, "0.0000"}});
+    expect_shown(pattern::two_digits, {{0.5, "00.5000"},
+                                       {5, "05.0000"},
+                                       {123.456, "123.4560"},
+                                       {-5, "-05.0000"},
+                                       {12345.6, "12345.6000"},
+                                       {-3943.46171, "-3943.4617"}});
+    expect_shown(pattern::zo_air, {{75, "75.0000"}, {3.1, "03.1000"}, {318.89044, "318.8904"}});
+    expect_shown(pattern::ground, {{0.01, "00.01"},
+                                   {30, "30.00"},
+                                   {0.0123456789, "00.012346"},
+                                   {29.9999876, "29.999988"},
+                                   {0.005, "00.005"}});
+}
+
+TEST(DisplayPatterns, RoundingIsHalfAwayFromZeroOnFifteenDigits) {
+    // 1.23455 is 1.2345499999... in binary; on 15 digits it is an exact half.
+    EXPECT_EQ(format_number(1.23455, "#0.0000"), "1.2346");
+    EXPECT_EQ(format_number(-1.23455, "#0.0000"), "-1.2346");
+    EXPECT_EQ(format_number(0.125, "#0.00"), "0.13");
+    EXPECT_EQ(format_number(9.99995, "##00.0000"), "10.0000");
+    EXPECT_EQ(format_number(99.99996, "##00.0000"), "100.0000");
+    EXPECT_EQ(format_number(0.99999, "###.00##"), "1.00");
+    // A negative value that rounds to zero is shown without a sign.
+    EXPECT_EQ(format_number(-0.00004, "#0.0000"), "0.0000");
+    EXPECT_EQ(format_number(-0.0, "##00.0000"), "00.0000");
+    EXPECT_EQ(format_number(1e300, "#0.00").size(), 304u);
+    EXPECT_EQ(format_number(1e-300, "##00.0000"), "00.0000");
+}
+
+TEST(DisplayPatterns, ScientificPattern) {
+    expect_shown(pattern::scientific, {{1.0460147e-11, "1.046e-11"},
+                                       {5.8503721e-7, "5.85e-7"},
+                                       {2e-10, "2.e-10"},
+                                       {123456, "1.235e+5"},
+                                       {9.9996e-10, "1.e-9"},
+                                       {-3.1380442e-10, "-3.138e-10"},
+                                       {1, "1.e+0"},
+                                       {DBL_MAX, "1.798e+308"},
+                                       {DBL_TRUE_MIN, "4.941e-324"},
+                                       {0, "0.e+0"}});
+}
+
+} // namespace
+} // namespace ardenca
