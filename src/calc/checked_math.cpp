@@ -43,12 +43,25 @@ double ulp(double x) {
 constexpr std::uint64_t min_fast_exponent = 200;
 constexpr double safe_fraction = 0.45;
 
+// The rounding error of the product p = a * b, exactly (a * b = p + error), by
+// Dekker's splitting; exact while nothing overflows or leaves the normal range.
+double product_error(double a, double b, double p) {
+    constexpr double split = 134217729.0; // 2^27 + 1
+    double c = split * a;
+    const double a_hi = c - (c - a);
+    const double a_lo = a - a_hi;
+    c = split * b;
+    const double b_hi = c - (c - b);
+    const double b_lo = b - b_hi;
+    return (((a_hi * b_hi - p) + a_hi * b_lo) + a_lo * b_hi) + a_lo * b_lo;
+}
+
 } // namespace
 
 double square(double x) {
     const double p = x * x;
     if (std::isfinite(p) && exponent_bits(p) >= min_fast_exponent && has_fraction_bits(p)) {
-        const double residual = std::fma(x, x, -p); // exactly x*x - p
+        const double residual = product_error(x, x, p); // exactly x*x - p
         if (std::fabs(residual) < safe_fraction * ulp(p))
             return p;
     }
@@ -59,8 +72,11 @@ double root(double x) {
     if (x > 0.0 && exponent_bits(x) >= min_fast_exponent) {
         const double r = std::sqrt(x);
         if (has_fraction_bits(r)) {
-            // x - r*r exactly; the root itself lies residual / (2 r) away from r.
-            const double residual = std::fma(-r, r, x);
+            // x - r*r, exactly: x - fl(r*r) is exact as the two are so close, and so is
+            // taking off the product's rounding error, since the result is a double.
+            const double r_squared = r * r;
+            const double residual = (x - r_squared) - product_error(r, r, r_squared);
+            // The root itself lies residual / (2 r) away from r.
             if (std::fabs(residual) < 2.0 * safe_fraction * r * ulp(r))
                 return r;
         }
