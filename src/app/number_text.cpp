@@ -197,12 +197,22 @@ std::string format_scientific(const Decimal& d, const Pattern& pat) {
         ++exponent;
     }
     std::string dec_part = trim_decimals(digits.substr(1), pat.min_decimals);
-    std::string exp_digits = std::to_string(std::abs(exponent));
-    while (static_cast<int>(exp_digits.size()) < pat.exp_zeros)
-        exp_digits.insert(exp_digits.begin(), '0');
-    const char* sign = exponent < 0 ? "-" : (pat.exp_plus ? "+" : "");
-    return (d.negative && !d.zero ? "-" : "") + digits.substr(0, 1) + "." + dec_part + "e" + sign +
-           exp_digits;
+    const std::string exp_digits = std::to_string(std::abs(exponent));
+
+    std::string text;
+    if (d.negative && !d.zero)
+        text += '-';
+    text += digits.front();
+    text += '.';
+    text += dec_part;
+    text += 'e';
+    if (exponent < 0)
+        text += '-';
+    else if (pat.exp_plus)
+        text += '+';
+    text.append(std::max(0, pat.exp_zeros - static_cast<int>(exp_digits.size())), '0');
+    text += exp_digits;
+    return text;
 }
 
 } // namespace
