@@ -75,6 +75,7 @@ void print_fields(std::ostream& out, const Ardenca& model) {
         order.push_back(c.id);
     order.push_back(Container::Window);
 
+    out << model.caption() << "\n\n";
     for (Container c : order) {
         out << group_title(c) << '\n';
         if (c == Container::Frame5) {
@@ -96,6 +97,10 @@ void print_fields(std::ostream& out, const Ardenca& model) {
                 caption = "j" + caption;
             if (f->field == Field::Text32 || f->field == Field::Text33)
                 caption = "Z_in if Matching Section Used, " + caption;
+            if (f->field == Field::Text27 || f->field == Field::Text28)
+                caption += " at the probe";
+            if (f->field == Field::Text29 || f->field == Field::Text30)
+                caption += " at the meter";
             out << "  " << pad(caption, 36) << pad(field_name(f->field), 8) << model.text(f->field)
                 << '\n';
         }
