@@ -79,7 +79,7 @@ TEST(CalcLine, OtherLineAndSpellings) {
 
 struct FaultCase {
     const char* name;
-    std::initializer_list<std::pair<Field, const char*>> fields;
+    std::vector<std::pair<Field, const char*>> fields;
     FaultKind kind;
     std::vector<Field> written; // fields written before the fault, in field order
 };

@@ -29,7 +29,7 @@ inline std::vector<Field> changed_fields(const FieldTexts& before, const FieldTe
     return out;
 }
 
-inline void set_fields(Ardenca& m, std::initializer_list<std::pair<Field, const char*>> texts) {
+inline void set_fields(Ardenca& m, const std::vector<std::pair<Field, const char*>>& texts) {
     for (const auto& [field, text] : texts)
         m.set_text(field, text);
 }
