@@ -198,6 +198,7 @@ void ArdencaWindow::Form_Load() {
     // The calculation constants were set when the model was made.
     model_.select_option(MatchingOption::None);
     hide();
+    splash_lock_.emplace();
     about_Click();
     file_dialog_folder_ = QDir::currentPath();
     Timer1.setSingleShot(true);
@@ -210,6 +211,7 @@ void ArdencaWindow::Timer1_Timer() {
     if (about_)
         about_->close();
     Timer1.stop();
+    splash_lock_.reset();
 }
 
 void ArdencaWindow::centre_on_screen() {

@@ -7,6 +7,7 @@
 #include "app/ardenca.h"
 #include "app/commands.h"
 
+#include <QEventLoopLocker>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
@@ -15,6 +16,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 class QAction;
@@ -78,6 +80,9 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
 
     Ardenca model_;
     QTimer Timer1;
+    // Held while the splash stands in for the hidden main window, so that closing the
+    // splash does not end the program before the main window appears.
+    std::optional<QEventLoopLocker> splash_lock_;
     QString file_dialog_folder_;
     QPointer<About_Ardenca> about_;
     QPointer<QMessageBox> fault_box_;

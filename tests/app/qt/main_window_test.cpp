@@ -68,6 +68,7 @@ class MainWindowTest : public QObject {
   private slots:
     void startup_shows_splash_then_main_window();
     void click_on_splash_before_tick_closes_it();
+    void closing_the_splash_does_not_end_the_program();
     void help_about_shows_one_window();
     void controls_stand_where_the_tables_put_them();
     void captions_fit_their_controls();
@@ -125,6 +126,20 @@ void MainWindowTest::click_on_splash_before_tick_closes_it() {
     QVERIFY(window.isVisible());
     QVERIFY(window.about_window() == nullptr);
     QVERIFY(!window.timer1()->isActive());
+}
+
+void MainWindowTest::closing_the_splash_does_not_end_the_program() {
+    // In the running program the splash is the only visible window: closing it must not
+    // count as closing the last window.
+    ArdencaWindow window;
+    QTimer::singleShot(0, &window, [&window] {
+        QTest::mouseClick(window.about_window()->label1(), Qt::LeftButton);
+    });
+    QTimer::singleShot(100, &window, [&window] { window.Timer1_Timer(); });
+    QTimer::singleShot(150, &window, [] { QCoreApplication::exit(3); });
+    QCOMPARE(QApplication::exec(), 3);
+    QVERIFY(window.isVisible());
+    QVERIFY(window.about_window() == nullptr);
 }
 
 void MainWindowTest::help_about_shows_one_window() {
