@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   desktop-file-utils appstream shared-mime-info
+  # The desktop window's captions are set in DejaVu Sans Condensed (in -extra).
+  fonts-dejavu-core fonts-dejavu-extra xvfb xauth
   clang libclang-rt-14-dev
 )
 

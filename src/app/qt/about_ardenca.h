@@ -1,0 +1,33 @@
+// The About window: the start-up splash and Help, About. A small top-level window of
+// centred bold text; a click on the text unloads (destroys) it.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+
+namespace ardenca::qt {
+
+class About_Ardenca : public QWidget {
+    Q_OBJECT
+  public:
+    // Creates the window without owner and runs its load handler; show() shows it.
+    About_Ardenca();
+
+    // "\nArdenca\nVersion 2.0 Beta\n..." with the credits, ending in a line feed.
+    static QString about_text();
+
+    QLabel* label1() const { return Label1; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void Form_Load();
+    void Label1_Click();
+
+    QLabel* Label1;
+};
+
+} // namespace ardenca::qt

@@ -1,0 +1,27 @@
+#include "twips.h"
+
+#include <QStringList>
+#include <cmath>
+
+namespace ardenca::qt {
+
+namespace {
+// The faces here draw larger letters than a bitmap face of the same nominal size: at
+// nine tenths of the size their capitals stand as tall as the design expects (about
+// 7 pixels for 8.25 points), and every caption fits its label.
+constexpr double glyph_scale = 0.9;
+} // namespace
+
+QFont window_font(double points, bool bold) {
+    QFont font;
+    // Narrow faces first: the captions were laid out for a compact bitmap font and
+    // "Frequency Mhz" or "Use Matching Section" must fit their labels.
+    font.setFamilies(QStringList{"DejaVu Sans Condensed", "Liberation Sans", "Arimo", "Arial",
+                                 "Helvetica", "DejaVu Sans"});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0 * glyph_scale)));
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace ardenca::qt

@@ -1,0 +1,35 @@
+# Runs ardenca --screenshot and --screenshot-about and checks that each writes a PNG
+# of the window's size: 929 pixels wide for the main window, 312 x 206 for About.
+file(REMOVE_RECURSE ${OUT})
+file(MAKE_DIRECTORY ${OUT})
+
+function(shoot option file)
+  execute_process(COMMAND ${ARDENCA} ${option} ${OUT}/${file} RESULT_VARIABLE rc
+                  TIMEOUT 60)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "ardenca ${option} exited with ${rc}")
+  endif()
+  if(NOT EXISTS ${OUT}/${file})
+    message(FATAL_ERROR "ardenca ${option} wrote no ${file}")
+  endif()
+  # Width and height stand big-endian at bytes 16..23 of a PNG.
+  file(READ ${OUT}/${file} header LIMIT 24 HEX)
+  string(SUBSTRING "${header}" 0 16 signature)
+  string(SUBSTRING "${header}" 32 8 width_hex)
+  string(SUBSTRING "${header}" 40 8 height_hex)
+  if(NOT signature STREQUAL "89504e470d0a1a0a")
+    message(FATAL_ERROR "${file} is not a PNG")
+  endif()
+  math(EXPR width "0x${width_hex}")
+  math(EXPR height "0x${height_hex}")
+  set(${file}_size "${width}x${height}" PARENT_SCOPE)
+endfunction()
+
+shoot(--screenshot main.png)
+shoot(--screenshot-about about.png)
+if(NOT main.png_size MATCHES "^929x")
+  message(FATAL_ERROR "main window screenshot is ${main.png_size}, expected 929 wide")
+endif()
+if(NOT about.png_size STREQUAL "312x206")
+  message(FATAL_ERROR "About screenshot is ${about.png_size}, expected 312x206")
+endif()
