@@ -1,6 +1,7 @@
 #include "ardenca.h"
 
 #include "../calc/checked_math.h"
+#include "../files/atomic_writer.h"
 #include "number_text.h"
 
 namespace ardenca {
@@ -11,7 +12,7 @@ using ck::mul;
 using ck::sub;
 using enum Field;
 
-Ardenca::Ardenca() : caption_(window_caption) {
+Ardenca::Ardenca() : caption_(window_caption), save_system_(&files::real_save_system()) {
     for (const auto& info : fields())
         texts_[field_index(info.field)] = info.default_text;
     set_load_constants(state);

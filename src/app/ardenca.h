@@ -7,6 +7,7 @@
 #include "../calc/calc_state.h"
 #include "../calc/ground_search.h"
 #include "../calc/line_models.h"
+#include "file_dialog.h"
 #include "window_layout.h"
 
 #include <array>
@@ -15,6 +16,10 @@
 #include <string_view>
 
 namespace ardenca {
+
+namespace files {
+class SaveSystem;
+}
 
 // Told about every change the model makes to what the window shows.
 class ArdencaObserver {
@@ -54,6 +59,19 @@ class Ardenca {
     // At most one observer; nullptr detaches it.
     void set_observer(ArdencaObserver* observer) { observer_ = observer; }
 
+    // The file dialog CD1 that File, Open and File, Save use; the front end owns it.
+    void set_file_dialog(FileDialog* dialog) { CD1 = dialog; }
+    FileDialog* file_dialog() const { return CD1; }
+    // The system calls of a save; tests replace them to make saves fail.
+    void set_save_system(files::SaveSystem& system) { save_system_ = &system; }
+
+    // File, Open: reads a ground data file chosen in CD1 into the input fields and
+    // recalculates. File, Save: writes the input fields to a file chosen in CD1.
+    // Failures are told through CD1 (a cancel is silent). An ArithmeticFault leaves
+    // open_Click only when the recalculation of its failure path faults.
+    void open_Click();
+    void save_Click();
+
     // Command handlers. An ArithmeticFault that no search catches leaves them: the
     // command stops at the failing step and keeps what it wrote before.
     void Line_Param_Click(); // "Calc Line"
@@ -84,11 +102,18 @@ class Ardenca {
     void run_search(calc::SearchStage stage);
     void show_medium_results(const calc::MediumResult& result);
 
+    void caption_for_file(const std::string& path);
+
     std::array<std::string, field_count> texts_;
     MatchingOption option_ = MatchingOption::None;
     std::string caption_;
     std::uint64_t evaluations_ = 0;
     ArdencaObserver* observer_ = nullptr;
+    FileDialog* CD1 = nullptr;
+    files::SaveSystem* save_system_;
+    // Lines 3 to 10 of the file being opened, in slots 1 to 8; kept from one Open to
+    // the next.
+    std::array<std::string, 101> line_buf;
 };
 
 } // namespace ardenca

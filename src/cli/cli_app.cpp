@@ -25,6 +25,13 @@ given, each exactly like a click on its button:
                 impedance R in (Text23) and X_in (Text24)
   calculate-a   "Calculate a": the first-stage search alone
   calculate-b   "Calculate b": the second-stage search alone
+  open=PATH     File, Open with PATH chosen in the file dialog: reads the
+                ground data file into the input fields and recalculates as
+                "calculate" does; "open=" cancels the dialog
+  save=PATH     File, Save with PATH chosen in the file dialog: writes the
+                input fields to a ground data file (".gnd", ten lines,
+                CR LF line ends), replacing PATH only once the new file is
+                complete; "save=" cancels the dialog
 
 Fields: Text1 Spacing m, Text2 Radius m, Text3 Length m, Text8 Frequency Mhz,
 Text25 Zo and Text26 L Degrees (matching section), Text23 R in, Text24 X_in,
@@ -32,12 +39,36 @@ Text31 ur, Text9 Cond, Text10 Diel C; the others hold results.
 
 Exit status: 0 done; 2 usage error (nothing ran); 3 a command stopped on an
 arithmetic fault (the later commands did not run; the fields show what it
-wrote before the fault).)";
+wrote before the fault); 4 an open or save failed (its message went to
+stderr; the later commands still ran). A cancelled dialog is no failure.
+3 wins over 4.)";
 
 struct Setting {
     Field field;
     std::string text;
 };
+
+// One command of the run: a button, or File, Open / File, Save with the file the
+// dialog answers.
+struct Step {
+    std::optional<Command> command;
+    DialogKind file_kind = DialogKind::Open;
+    std::string path;
+    std::string name; // as the fault report names it
+};
+
+std::optional<Step> step_from_arg(const std::string& arg) {
+    for (const auto& [prefix, kind] :
+         {std::pair{"open=", DialogKind::Open}, std::pair{"save=", DialogKind::Save}}) {
+        const std::string_view p(prefix);
+        if (arg.starts_with(p))
+            return Step{std::nullopt, kind, arg.substr(p.size()),
+                        std::string(p.substr(0, p.size() - 1))};
+    }
+    if (const auto command = command_from_cli_name(arg))
+        return Step{*command, DialogKind::Open, {}, arg};
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -87,30 +118,48 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         err << "ardenca-cli: unknown option '" << option_arg << "': expected none or matching\n";
         return exit_usage;
     }
-    std::vector<Command> to_run;
+    std::vector<Step> to_run;
     for (const std::string& name : command_args) {
-        const auto command = command_from_cli_name(name);
-        if (!command) {
+        auto step = step_from_arg(name);
+        if (!step) {
             err << "ardenca-cli: unknown command '" << name << "'\n";
             return exit_usage;
         }
-        to_run.push_back(*command);
+        to_run.push_back(std::move(*step));
     }
 
     Ardenca model;
+    ScriptedFileDialog dialog;
+    bool file_failed = false;
+    dialog.on_failure([&](const std::string& message) {
+        err << "ardenca-cli: " << message << '\n';
+        file_failed = true;
+    });
+    model.set_file_dialog(&dialog);
     for (const Setting& s : settings)
         model.set_text(s.field, s.text);
     if (option)
         model.select_option(*option);
 
     std::optional<FaultReport> fault;
-    for (Command command : to_run) {
+    for (const Step& step : to_run) {
         try {
-            run_command(model, command);
+            if (step.command) {
+                run_command(model, *step.command);
+            } else {
+                // An empty path is the user pressing Cancel.
+                if (step.path.empty())
+                    dialog.answer_cancel();
+                else
+                    dialog.answer(step.path);
+                if (step.file_kind == DialogKind::Open)
+                    model.open_Click();
+                else
+                    model.save_Click();
+            }
         } catch (const ArithmeticFault& f) {
-            const std::string name(command_info(command).cli_name);
-            err << "ardenca-cli: " << name << " stopped: " << f.detail() << '\n';
-            fault = FaultReport{name, f.what()};
+            err << "ardenca-cli: " << step.name << " stopped: " << f.detail() << '\n';
+            fault = FaultReport{step.name, f.what()};
             break;
         }
     }
@@ -119,7 +168,9 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         print_json(out, model, fault);
     else
         print_fields(out, model);
-    return fault ? exit_fault : exit_ok;
+    if (fault)
+        return exit_fault;
+    return file_failed ? exit_file_failed : exit_ok;
 }
 
 } // namespace ardenca::cli

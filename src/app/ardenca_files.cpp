@@ -1,0 +1,156 @@
+// File, Open and File, Save of the main window.
+#include "ardenca.h"
+
+#include "../calc/arithmetic_fault.h"
+#include "../files/atomic_writer.h"
+#include "../files/file_error.h"
+#include "../files/ground_file.h"
+#include "../files/ground_reader.h"
+#include "number_text.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+namespace ardenca {
+
+using enum Field;
+using files::FileError;
+using files::FileErrorKind;
+using files::FileNumber;
+
+namespace {
+
+// The fields of lines 3 to 10, in file order.
+constexpr std::array<Field, 8> file_fields{Text25, Text26, Text23, Text24,
+                                           Text1,  Text2,  Text3,  Text8};
+
+// A line as a message shows it: at most 40 characters, anything unprintable as "?".
+std::string shown_line(std::string_view line) {
+    std::string out = "\"";
+    for (std::size_t i = 0; i < line.size() && i < 40; ++i) {
+        const unsigned char c = static_cast<unsigned char>(line[i]);
+        out += c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?';
+    }
+    out += line.size() > 40 ? "...\"" : "\"";
+    return out;
+}
+
+// The value of line 1 or 2; a line that is not a number in the file's sense fails the
+// Open.
+double file_number(const std::string& path, int line_number, const std::string& line) {
+    const FileNumber number = files::read_file_number(line);
+    if (number.status == FileNumber::Status::TooLarge)
+        throw files::open_error(FileErrorKind::NotANumber, path,
+                                "line " + std::to_string(line_number) +
+                                    " holds a number too large to use: " + shown_line(line));
+    if (number.status != FileNumber::Status::Number)
+        throw files::open_error(FileErrorKind::NotANumber, path,
+                                "line " + std::to_string(line_number) +
+                                    " should be a number but is " + shown_line(line));
+    return number.value;
+}
+
+FileDialog& dialog_of(FileDialog* dialog) {
+    if (!dialog)
+        throw std::logic_error("Ardenca: no file dialog is set");
+    return *dialog;
+}
+
+} // namespace
+
+void Ardenca::caption_for_file(const std::string& path) {
+    set_caption(std::string(window_caption) + " - " +
+                std::filesystem::path(path).filename().string());
+}
+
+void Ardenca::open_Click() {
+    FileDialog& dialog = dialog_of(CD1);
+    files::GroundFileReader file;
+    try {
+        dialog.set_filter(std::string(ground_file_filter));
+        dialog.set_filter_index(1);
+        dialog.show_open();
+        dialog.set_initial_dir(dialog.chosen_folder());
+        const std::string path = dialog.file_name();
+
+        file.open(path);
+        const std::string flag = file.read_line();
+        const std::string permeability = file.read_line();
+        // The recalculation sets ur again from Text31; only the text shown matters.
+        if (const FileNumber ur = files::read_file_number(permeability);
+            ur.status == FileNumber::Status::Number)
+            state.ur = ur.value;
+        for (int slot = 1; slot <= 8; ++slot)
+            line_buf[slot] = file.read_line();
+        file.close();
+
+        // A line 2 that is not a number fails here, before any field changes.
+        set_text(Text31, format_number(file_number(path, 2, permeability), pattern::permeability));
+        for (int slot = 1; slot <= 8; ++slot)
+            set_text(file_fields[slot - 1], line_buf[slot]);
+
+        // A line 1 that is not a number fails here, after the fields were set.
+        const double flag_value = file_number(path, 1, flag);
+        if (flag_value == 1)
+            select_option(MatchingOption::UseMatchingSection);
+        if (flag_value == 0)
+            select_option(MatchingOption::None);
+
+        caption_for_file(path);
+        recalculate();
+        return;
+    } catch (const DialogCancelled&) {
+    } catch (const FileError& error) {
+        // A cancelled dialog stays silent, even when it left a name that fails to open.
+        if (!dialog.cancelled())
+            dialog.tell_failure(error.what());
+    } catch (const ArithmeticFault&) {
+        // The recalculation faulted before a search could catch it: once more below.
+    }
+    // Failure path: a fault here leaves the command.
+    file.close();
+    recalculate();
+}
+
+void Ardenca::save_Click() {
+    FileDialog& dialog = dialog_of(CD1);
+    dialog.set_cancel_error(true);
+    std::string path;
+    try {
+        if (dialog.file_name() == "*.gnd")
+            dialog.set_file_name("new.gnd");
+        if (dialog.file_name().empty())
+            dialog.set_file_name("new.gnd");
+        dialog.set_filter(std::string(ground_file_filter));
+        dialog.set_filter_index(1);
+        dialog.show_save();
+        dialog.set_initial_dir(dialog.chosen_folder());
+        path = dialog.file_name();
+
+        const double flag = matching_section_used() ? 1 : 0;
+        state.ur = text_to_number(text(Text31));
+
+        files::AtomicFileWriter file(path, *save_system_);
+        file.write(files::format_file_number(flag));
+        file.write(files::line_end);
+        file.write(files::format_file_number(state.ur));
+        file.write(files::line_end);
+        for (Field field : file_fields) {
+            file.write(text(field));
+            file.write(files::line_end);
+        }
+        file.commit();
+
+        caption_for_file(path);
+    } catch (const DialogCancelled&) {
+    } catch (const FileError& error) {
+        dialog.tell_failure(error.what());
+    } catch (const ArithmeticFault& fault) {
+        dialog.tell_failure(
+            files::save_error(FileErrorKind::NotANumberToSave, path,
+                              "the ur field cannot be read as a number (" + fault.detail() + ")")
+                .what());
+    }
+}
+
+} // namespace ardenca
