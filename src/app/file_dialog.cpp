@@ -21,6 +21,30 @@ std::vector<FilterEntry> filter_entries(std::string_view filter) {
     return entries;
 }
 
+std::vector<std::string> name_filters(std::string_view filter) {
+    std::vector<std::string> out;
+    for (const FilterEntry& entry : filter_entries(filter)) {
+        std::string description = entry.description;
+        if (const std::size_t open = description.rfind(" (");
+            open != std::string::npos && description.back() == ')')
+            description.erase(open);
+        std::string patterns;
+        std::string_view rest = entry.patterns;
+        while (!rest.empty()) {
+            const std::size_t semicolon = rest.find(';');
+            std::string_view pattern = rest.substr(0, semicolon);
+            rest = semicolon == std::string_view::npos ? "" : rest.substr(semicolon + 1);
+            if (pattern.empty())
+                continue;
+            if (!patterns.empty())
+                patterns += ' ';
+            patterns += pattern == "*.*" ? "*" : std::string(pattern);
+        }
+        out.push_back(description + " (" + patterns + ")");
+    }
+    return out;
+}
+
 FileDialog::FileDialog() {
     std::error_code ec;
     initial_dir_ = fs::current_path(ec).string();

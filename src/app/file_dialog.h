@@ -22,6 +22,12 @@ struct FilterEntry {
 // The pairs of a filter string; a trailing description without a pattern is dropped.
 std::vector<FilterEntry> filter_entries(std::string_view filter);
 
+// The entries as name filters of the form "Description (pattern pattern)", the form a
+// file dialog that finds the patterns in the last parentheses expects. The description's
+// own parenthesised patterns are replaced by the entry's patterns, and "*.*" becomes
+// "*" so that it also shows files without an extension: "All Files (*)".
+std::vector<std::string> name_filters(std::string_view filter);
+
 // Thrown by show_open and show_save for a cancel while cancel reporting is on.
 struct DialogCancelled {};
 

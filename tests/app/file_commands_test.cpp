@@ -164,6 +164,16 @@ TEST_F(FileCommands, AFailedSaveTellsTheUserAndKeepsTheOldFile) {
               std::string::npos);
 }
 
+TEST(FileDialogFilter, EntriesAndNameFilters) {
+    const auto entries = filter_entries(ground_file_filter);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[1].description, "All Files (*.*)");
+    EXPECT_EQ(entries[1].patterns, "*.*");
+    EXPECT_EQ(name_filters(ground_file_filter),
+              (std::vector<std::string>{"Ground Data Files (*.gnd)", "All Files (*)"}));
+    EXPECT_EQ(name_filters("Text|*.txt;*.TXT|Odd"), std::vector<std::string>{"Text (*.txt *.TXT)"});
+}
+
 struct Text4Writes : ArdencaObserver {
     int writes = 0;
     void field_changed(Field f) override { writes += f == Text4; }
