@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -18,6 +20,7 @@
 #include <QScreen>
 
 #include <cassert>
+#include <utility>
 
 namespace ardenca::qt {
 
@@ -59,7 +62,9 @@ QLabel* make_label(const LabelInfo& info, QWidget* parent) {
 
 } // namespace
 
-ArdencaWindow::ArdencaWindow() : close_action_([] { QCoreApplication::exit(0); }) {
+ArdencaWindow::ArdencaWindow()
+    : CD1(this, [this](const QString& message) { warn(file_box_, "file_box", message); }),
+      close_action_([] { QCoreApplication::exit(0); }) {
     setObjectName("Ardenca");
     setFont(window_font(default_font_points));
     build_menu();
@@ -71,6 +76,7 @@ ArdencaWindow::ArdencaWindow() : close_action_([] { QCoreApplication::exit(0); }
     setMinimumSize(200, 120);
 
     model_.set_observer(this);
+    model_.set_file_dialog(&CD1);
     caption_changed();
     for (const auto& info : fields())
         field_changed(info.field);
@@ -83,6 +89,7 @@ ArdencaWindow::ArdencaWindow() : close_action_([] { QCoreApplication::exit(0); }
 
 ArdencaWindow::~ArdencaWindow() {
     model_.set_observer(nullptr);
+    model_.set_file_dialog(nullptr);
     delete about_.data();
 }
 
@@ -200,7 +207,7 @@ void ArdencaWindow::Form_Load() {
     hide();
     splash_lock_.emplace();
     about_Click();
-    file_dialog_folder_ = QDir::currentPath();
+    CD1.set_initial_dir(QFile::encodeName(QDir::currentPath()).toStdString());
     Timer1.setSingleShot(true);
     Timer1.start(splash_ms);
     centre_on_screen();
@@ -212,6 +219,14 @@ void ArdencaWindow::Timer1_Timer() {
         about_->close();
     Timer1.stop();
     splash_lock_.reset();
+    if (!open_at_start_.isEmpty()) {
+        CD1.answer_next(std::exchange(open_at_start_, QString()));
+        open_Click();
+    }
+}
+
+void ArdencaWindow::open_at_start(const QString& path) {
+    open_at_start_ = QFileInfo(path).absoluteFilePath();
 }
 
 void ArdencaWindow::centre_on_screen() {
@@ -225,10 +240,19 @@ void ArdencaWindow::centre_on_screen() {
          area.y() + (area.height() - outer.height()) / 2);
 }
 
-// File, Open and File, Save read and write ground data files. The window model does
-// not have them yet; these two slots are where they attach, and do nothing until then.
-void ArdencaWindow::open_Click() {}
-void ArdencaWindow::save_Click() {}
+// Failures of the file itself are told through CD1; an Open ends with a recalculation,
+// which can stop on an arithmetic fault like "Calculate from Known  Z in".
+void ArdencaWindow::open_Click() {
+    try {
+        model_.open_Click();
+    } catch (const ArithmeticFault& fault) {
+        show_fault(QStringLiteral("Open stopped: %1.").arg(QString::fromUtf8(fault.what())));
+    }
+}
+
+void ArdencaWindow::save_Click() {
+    model_.save_Click();
+}
 
 void ArdencaWindow::close_Click() {
     if (close_action_)
@@ -256,15 +280,19 @@ void ArdencaWindow::run(Command command) {
 }
 
 void ArdencaWindow::show_fault(const QString& message) {
-    if (!fault_box_) {
-        fault_box_ = new QMessageBox(QMessageBox::Warning, qstr(window_caption), message,
-                                     QMessageBox::Ok, this);
-        fault_box_->setObjectName("fault_box");
-        fault_box_->setAttribute(Qt::WA_DeleteOnClose);
+    warn(fault_box_, "fault_box", message);
+}
+
+void ArdencaWindow::warn(QPointer<QMessageBox>& box, const char* name, const QString& message) {
+    if (!box) {
+        box = new QMessageBox(QMessageBox::Warning, qstr(window_caption), message, QMessageBox::Ok,
+                              this);
+        box->setObjectName(name);
+        box->setAttribute(Qt::WA_DeleteOnClose);
     }
-    fault_box_->setText(message);
+    box->setText(message);
     // Not exec(): the warning must not hold up the event loop.
-    fault_box_->open();
+    box->open();
 }
 
 void ArdencaWindow::field_changed(Field field) {

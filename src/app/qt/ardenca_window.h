@@ -6,8 +6,10 @@
 
 #include "app/ardenca.h"
 #include "app/commands.h"
+#include "qt_file_dialog.h"
 
 #include <QEventLoopLocker>
+#include <QFile>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
@@ -53,8 +55,18 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     About_Ardenca* about_window() const { return about_; }
     // The warning of the last command that ended in an arithmetic fault, while open.
     QMessageBox* fault_box() const { return fault_box_; }
+    // The file dialog of File, Open and File, Save.
+    QtFileDialog& file_dialog() { return CD1; }
     // The folder the ground data file dialogs start in.
-    const QString& file_dialog_folder() const { return file_dialog_folder_; }
+    QString file_dialog_folder() const {
+        return QFile::decodeName(QByteArray::fromStdString(CD1.initial_dir()));
+    }
+    // The warning of the last Open or Save that failed, while open.
+    QMessageBox* file_box() const { return file_box_; }
+
+    // Opens path once the main window shows, exactly as File, Open would with that
+    // file chosen.
+    void open_at_start(const QString& path);
 
     // What File, Close does; the program's own quits the event loop at once.
     void set_close_action(std::function<void()> action) { close_action_ = std::move(action); }
@@ -73,6 +85,7 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     void build_controls();
     void centre_on_screen();
     void show_fault(const QString& message);
+    void warn(QPointer<QMessageBox>& box, const char* name, const QString& message);
 
     void field_changed(Field field) override;
     void option_changed() override;
@@ -83,9 +96,11 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     // Held while the splash stands in for the hidden main window, so that closing the
     // splash does not end the program before the main window appears.
     std::optional<QEventLoopLocker> splash_lock_;
-    QString file_dialog_folder_;
+    QtFileDialog CD1;
+    QString open_at_start_;
     QPointer<About_Ardenca> about_;
     QPointer<QMessageBox> fault_box_;
+    QPointer<QMessageBox> file_box_;
     std::function<void()> close_action_;
 
     std::array<QLineEdit*, field_count> edits_{};

@@ -72,9 +72,16 @@ int main(int argc, char* argv[]) {
                                         QStringLiteral("FILE"));
     parser.addOption(main_shot);
     parser.addOption(about_shot);
+    parser.addPositionalArgument(
+        QStringLiteral("file"),
+        QStringLiteral("A ground data file to open once the main window shows, as File, Open "
+                       "would."),
+        QStringLiteral("[FILE.gnd]"));
     parser.process(app);
 
     ardenca::qt::ArdencaWindow window;
+    if (!parser.positionalArguments().isEmpty())
+        window.open_at_start(parser.positionalArguments().constFirst());
     if (parser.isSet(about_shot))
         return save_picture(window.about_window(), parser.value(about_shot));
     if (parser.isSet(main_shot)) {

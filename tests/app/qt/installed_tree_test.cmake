@@ -8,7 +8,8 @@ endif()
 foreach(path bin/ardenca
              share/applications/org.ardenca.Ardenca.desktop
              share/icons/hicolor/scalable/apps/org.ardenca.Ardenca.svg
-             share/metainfo/org.ardenca.Ardenca.metainfo.xml)
+             share/metainfo/org.ardenca.Ardenca.metainfo.xml
+             share/mime/packages/org.ardenca.Ardenca.xml)
   if(NOT EXISTS ${PREFIX}/${path})
     message(FATAL_ERROR "not installed: ${path}")
   endif()
@@ -16,4 +17,20 @@ endforeach()
 execute_process(COMMAND ${APPSTREAMCLI} validate-tree --no-net ${PREFIX} RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "appstreamcli validate-tree failed")
+endif()
+
+# The ground data file type: the database built from the installed package names
+# "*.gnd" as ours, and the desktop file offers to open it.
+execute_process(COMMAND ${UPDATE_MIME_DATABASE} ${PREFIX}/share/mime RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "update-mime-database rejected the ground data file type")
+endif()
+file(READ ${PREFIX}/share/mime/globs2 globs)
+if(NOT globs MATCHES "60:application/x-ardenca-ground-data:\\*\\.gnd")
+  message(FATAL_ERROR "*.gnd is not in the installed mime database")
+endif()
+file(READ ${PREFIX}/share/applications/org.ardenca.Ardenca.desktop desktop)
+if(NOT desktop MATCHES "MimeType=application/x-ardenca-ground-data;" OR
+   NOT desktop MATCHES "Exec=ardenca %f")
+  message(FATAL_ERROR "the desktop file does not open ground data files")
 endif()

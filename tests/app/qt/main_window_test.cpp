@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -77,6 +79,9 @@ class MainWindowTest : public QObject {
     void edits_options_and_caption_follow_the_model();
     void fault_warns_without_blocking_and_keeps_earlier_writes();
     void menus_and_file_close();
+    void file_save_and_open_through_the_dialog();
+    void failed_file_commands_warn_without_blocking();
+    void file_named_at_start_opens_after_the_splash();
 };
 
 void MainWindowTest::startup_shows_splash_then_main_window() {
@@ -356,6 +361,114 @@ void MainWindowTest::menus_and_file_close() {
     QTimer::singleShot(5000, &loop, [&loop] { loop.exit(99); });
     QCOMPARE(loop.exec(), 0);
     QVERIFY(QApplication::activeModalWidget() == nullptr);
+}
+
+namespace {
+
+// What the file dialog was shown with, and an answer to it: a file name, or a cancel.
+struct DialogSeen {
+    QFileDialog::AcceptMode mode;
+    QStringList filters;
+    QString selected_filter, proposed, folder;
+};
+
+void answer_dialog(ArdencaWindow& window, std::optional<QString> path, DialogSeen* seen = nullptr) {
+    window.file_dialog().set_runner([path, seen](QFileDialog& dialog) {
+        if (seen)
+            *seen = {dialog.acceptMode(), dialog.nameFilters(), dialog.selectedNameFilter(),
+                     dialog.selectedFiles().value(0), dialog.directory().absolutePath()};
+        if (!path)
+            return int(QDialog::Rejected);
+        dialog.selectFile(*path);
+        return int(QDialog::Accepted);
+    });
+}
+
+QByteArray file_bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+void MainWindowTest::file_save_and_open_through_the_dialog() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("site.gnd");
+    auto window = started_window();
+    DialogSeen seen;
+    answer_dialog(*window, path, &seen);
+    window->menu_action("save")->trigger();
+    QCOMPARE(seen.mode, QFileDialog::AcceptSave);
+    QCOMPARE(seen.filters, (QStringList{"Ground Data Files (*.gnd)", "All Files (*)"}));
+    QCOMPARE(seen.selected_filter, QString("Ground Data Files (*.gnd)"));
+    QCOMPARE(seen.proposed, QDir::current().filePath("new.gnd"));
+    QCOMPARE(file_bytes(path), QByteArray(" 0 \r\n 1 \r\n75\r\n9.77\r\n65.1779\r\n-67.3409\r\n"
+                                          ".1\r\n.007\r\n.55\r\n7\r\n"));
+    QCOMPARE(window->windowTitle(), QString("Ardenca - site.gnd"));
+    QCOMPARE(window->file_dialog_folder(), dir.path());
+
+    window->model().set_text(Field::Text8, "14");
+    answer_dialog(*window, path, &seen);
+    window->menu_action("open")->trigger();
+    QCOMPARE(seen.mode, QFileDialog::AcceptOpen);
+    QCOMPARE(seen.proposed, path); // the file chosen last
+    QCOMPARE(seen.folder, dir.path());
+    QCOMPARE(window->field_edit(Field::Text8)->text(), QString("7"));
+    QCOMPARE(window->field_edit(Field::Text31)->text(), QString("1.00"));
+    QCOMPARE(window->field_edit(Field::Text10)->text(), QString("29.999988"));
+
+    // A cancel changes nothing on disk and says nothing.
+    window->model().set_text(Field::Text8, "14");
+    answer_dialog(*window, std::nullopt);
+    window->menu_action("save")->trigger();
+    QCOMPARE(file_bytes(path).mid(file_bytes(path).size() - 3), QByteArray("7\r\n"));
+    QVERIFY(window->file_box() == nullptr);
+}
+
+void MainWindowTest::failed_file_commands_warn_without_blocking() {
+    QTemporaryDir dir;
+    auto window = started_window();
+    answer_dialog(*window, dir.filePath("missing.gnd"));
+    window->menu_action("open")->trigger();
+    QMessageBox* box = window->file_box();
+    QVERIFY(box);
+    QTRY_VERIFY(box->isVisible());
+    QCOMPARE(box->text(),
+             "Could not open " + dir.filePath("missing.gnd") + ": No such file or directory.");
+    QCOMPARE(window->field_edit(Field::Text10)->text(), QString("29.999988")); // recalculated
+    QCOMPARE(window->windowTitle(), QString("Ardenca"));
+
+    answer_dialog(*window, dir.filePath("no-folder/site.gnd"));
+    window->menu_action("save")->trigger();
+    QVERIFY(window->file_box()->text().startsWith(
+        "The file was not saved: " + dir.filePath("no-folder/site.gnd") + ": "));
+    QVERIFY(window->fault_box() == nullptr);
+}
+
+void MainWindowTest::file_named_at_start_opens_after_the_splash() {
+    QTemporaryDir dir;
+    QFile file(dir.filePath("lossy.gnd"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(" 0 \r\n 1 \r\n75\r\n9.77\r\n4.533605\r\n4.418232\r\n.1\r\n.007\r\n.55\r\n7\r\n");
+    file.close();
+
+    ArdencaWindow window;
+    int shown = 0;
+    window.file_dialog().set_runner([&shown](QFileDialog&) {
+        ++shown;
+        return int(QDialog::Rejected);
+    });
+    const QString start_folder = QDir::currentPath();
+    QDir::setCurrent(dir.path()); // a name relative to the folder the program starts in
+    window.open_at_start("lossy.gnd");
+    QDir::setCurrent(start_folder);
+    QCOMPARE(window.field_edit(Field::Text23)->text(), QString("65.1779"));
+    window.Timer1_Timer();
+    QCOMPARE(window.field_edit(Field::Text23)->text(), QString("4.533605"));
+    QCOMPARE(window.field_edit(Field::Text10)->text(), QString("80.000385"));
+    QCOMPARE(window.windowTitle(), QString("Ardenca - lossy.gnd"));
+    QCOMPARE(window.file_dialog().file_name(), dir.filePath("lossy.gnd").toStdString());
+    QCOMPARE(shown, 0);
 }
 
 QTEST_MAIN(MainWindowTest)

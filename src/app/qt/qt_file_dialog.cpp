@@ -1,0 +1,60 @@
+#include "qt_file_dialog.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QStringList>
+
+namespace ardenca::qt {
+
+namespace {
+
+// File names travel through the model as the bytes the system uses for them.
+std::string to_path(const QString& name) {
+    return QFile::encodeName(name).toStdString();
+}
+
+QString from_path(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+} // namespace
+
+QtFileDialog::QtFileDialog(QWidget* parent, std::function<void(const QString&)> tell)
+    : parent_(parent), tell_(std::move(tell)), runner_([](QFileDialog& d) { return d.exec(); }) {}
+
+void QtFileDialog::tell_failure(const std::string& message) {
+    if (tell_)
+        tell_(QString::fromStdString(message));
+}
+
+std::optional<std::string> QtFileDialog::ask(DialogKind kind) {
+    if (next_answer_) {
+        const QString path = *next_answer_;
+        next_answer_.reset();
+        return to_path(path);
+    }
+
+    const bool open = kind == DialogKind::Open;
+    QFileDialog dialog(parent_, open ? QStringLiteral("Open") : QStringLiteral("Save As"),
+                       from_path(initial_dir()));
+    dialog.setObjectName(QStringLiteral("CD1"));
+    dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+
+    QStringList filters;
+    for (const std::string& f : name_filters(filter()))
+        filters << QString::fromStdString(f);
+    dialog.setNameFilters(filters);
+    if (filter_index() >= 1 && filter_index() <= filters.size())
+        dialog.selectNameFilter(filters[filter_index() - 1]);
+    // The proposed name: the file chosen last, or "new.gnd" on the first Save.
+    if (!file_name().empty())
+        dialog.selectFile(from_path(file_name()));
+
+    if (runner_(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    set_filter_index(static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1);
+    return to_path(dialog.selectedFiles().first());
+}
+
+} // namespace ardenca::qt
