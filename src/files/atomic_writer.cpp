@@ -18,6 +18,11 @@ int SaveSystem::create_new(const std::string& path, unsigned mode, int& fd) {
     return fd < 0 ? errno : 0;
 }
 
+int SaveSystem::open_existing(const std::string& path, int& fd) {
+    fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    return fd < 0 ? errno : 0;
+}
+
 int SaveSystem::write_some(int fd, const char* data, std::size_t size, std::size_t& written) {
     written = 0;
     const ssize_t n = ::write(fd, data, size);
@@ -47,7 +52,7 @@ int SaveSystem::mode_of(const std::string& path, unsigned& mode) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return errno;
-    mode = st.st_mode & 07777;
+    mode = st.st_mode;
     return 0;
 }
 
@@ -97,10 +102,19 @@ AtomicFileWriter::AtomicFileWriter(std::string path, SaveSystem& system)
     folder_ = folder.empty() ? "." : folder.string();
 
     // A new file gets the usual permissions less the umask; a replaced one keeps its own.
-    unsigned mode = 0666;
-    const bool keep_mode = system_.mode_of(target_, mode) == 0;
-    if (!keep_mode)
-        mode = 0666;
+    unsigned mode = 0;
+    const bool exists = system_.mode_of(target_, mode) == 0;
+    if (exists && !S_ISREG(mode) && !S_ISDIR(mode)) {
+        in_place_ = true;
+        if (const int error = system_.open_existing(target_, fd_); error != 0) {
+            fd_ = -1;
+            throw save_error(FileErrorKind::CannotCreate, path_,
+                             "cannot open it for writing: " + system_reason(error));
+        }
+        return;
+    }
+    const bool keep_mode = exists && S_ISREG(mode);
+    mode = keep_mode ? mode & 07777 : 0666;
 
     const std::string stem = "." + target.filename().string() + ".";
     int error = EEXIST;
@@ -150,6 +164,16 @@ void AtomicFileWriter::write(std::string_view text) {
 }
 
 void AtomicFileWriter::commit() {
+    if (in_place_) {
+        // Devices and pipes need no sync, and many refuse one.
+        const int fd = fd_;
+        fd_ = -1;
+        if (const int error = system_.close(fd); error != 0)
+            throw save_error(FileErrorKind::CannotWrite, path_,
+                             "writing failed: " + system_reason(error));
+        committed_ = true;
+        return;
+    }
     if (const int error = system_.sync(fd_); error != 0) {
         discard();
         throw save_error(FileErrorKind::CannotWrite, path_,

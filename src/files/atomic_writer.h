@@ -4,6 +4,9 @@
 // complete. On any failure the temporary file is removed and the old file stays as it
 // was. A crash before the rename leaves the old file intact and, at worst, a stray
 // hidden ".NAME.XXXXXX.tmp" beside it.
+//
+// A target that exists and is neither a regular file nor a folder (a device such as
+// /dev/null, a pipe) cannot be replaced: it is written in place, never renamed over.
 #pragma once
 
 #include <cstddef>
@@ -25,7 +28,9 @@ class SaveSystem {
     virtual int close(int fd);
     virtual int rename(const std::string& from, const std::string& to);
     virtual int remove(const std::string& path);
-    // The permission bits of an existing file, so the new one keeps them.
+    // Opens an existing file that is not a regular one for writing.
+    virtual int open_existing(const std::string& path, int& fd);
+    // The type and permission bits (st_mode) of an existing file.
     virtual int mode_of(const std::string& path, unsigned& mode);
     virtual int set_mode(int fd, unsigned mode);
     // Makes a finished rename durable; a failure here is not a failed save.
@@ -60,6 +65,7 @@ class AtomicFileWriter {
     std::string temp_path_;
     SaveSystem& system_;
     int fd_ = -1;
+    bool in_place_ = false; // a device or pipe, written directly
     bool committed_ = false;
 };
 

@@ -65,6 +65,22 @@ TEST(AtomicFileWriter, AnyFailureLeavesTheOldFileAndNoTemporaryFile) {
     }
 }
 
+TEST(AtomicFileWriter, DevicesAreWrittenInPlaceNeverReplaced) {
+    if (!std::filesystem::is_character_file("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    try {
+        save("/dev/full", real_save_system());
+        ADD_FAILURE() << "a save onto a full device succeeded";
+    } catch (const FileError& e) {
+        EXPECT_NE(std::string(e.what()).find("/dev/full: writing failed: No space left on device"),
+                  std::string::npos)
+            << e.what();
+    }
+    save("/dev/null", real_save_system());
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+}
+
 TEST(AtomicFileWriter, ReadOnlyFolder) {
     TempDir dir;
     testing::write_bytes(dir / "a.gnd", old_content);
