@@ -1,5 +1,7 @@
 #include "file_error.h"
 
+#include <initializer_list>
+#include <string_view>
 #include <system_error>
 
 namespace ardenca::files {
@@ -7,14 +9,27 @@ namespace ardenca::files {
 FileError::FileError(FileErrorKind kind, std::string path, const std::string& message)
     : std::runtime_error(message), kind_(kind), path_(std::move(path)) {}
 
+namespace {
+
+// Joins the pieces of a message by appending; GCC 12 misreports chains of operator+
+// on strings as overlapping copies.
+std::string joined(std::initializer_list<std::string_view> pieces) {
+    std::string text;
+    for (std::string_view piece : pieces)
+        text += piece;
+    return text;
+}
+
+} // namespace
+
 FileError open_error(FileErrorKind kind, const std::string& path, const std::string& detail) {
-    return FileError(kind, path, "Could not open " + path + ": " + detail + ".");
+    return FileError(kind, path, joined({"Could not open ", path, ": ", detail, "."}));
 }
 
 FileError save_error(FileErrorKind kind, const std::string& path, const std::string& detail) {
     return FileError(kind, path,
-                     "The file was not saved: " + path + ": " + detail +
-                         ". Any earlier file of that name is unchanged.");
+                     joined({"The file was not saved: ", path, ": ", detail,
+                             ". Any earlier file of that name is unchanged."}));
 }
 
 std::string system_reason(int error) {
