@@ -1,0 +1,175 @@
+// The window model driven by arbitrary field texts and an arbitrary sequence of
+// commands. Every command ends: with its results, with faults counted in error_ct, or
+// with an ArithmeticFault that no search caught; nothing else ever leaves a command.
+// Every text a calculation writes is a number in its field's pattern (never "inf" or
+// "nan"), or one of the few plain texts the searches write (empty, or a copy of the
+// measured impedance).
+//
+// The input is text, one step per line:
+//   Text8=7.5          set a field's text (the rest of the line, verbatim)
+//   option=matching    select "Use Matching Section" (any other value: "None")
+//   calculate          run a command by its command-line name
+// Other lines are ignored. At most max_commands commands run per input, so that even a
+// run of searches that each reach their bound stays well inside the time limit.
+#include "app/ardenca.h"
+#include "app/commands.h"
+#include "app/number_text.h"
+#include "calc/ground_search.h"
+#include "pattern_check.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using namespace ardenca;
+using enum Field;
+
+constexpr int max_commands = 4;
+
+// The pattern each calculated field is written with; empty for the fields no
+// calculation writes a number into.
+std::string_view pattern_of(Field f) {
+    switch (f) {
+    case Text4:
+        return pattern::zo_air;
+    case Text5:
+    case Text15:
+    case Text16:
+    case Text17:
+    case Text18:
+    case Text19:
+    case Text20:
+    case Text27:
+    case Text28:
+    case Text32:
+    case Text33:
+        return pattern::two_digits;
+    case Text6:
+    case Text7:
+    case Text11:
+    case Text21:
+    case Text22:
+        return pattern::scientific;
+    case Text9:
+    case Text10:
+        return pattern::ground;
+    case Text12:
+        return pattern::conductance;
+    case Text13:
+    case Text14:
+        return pattern::impedance;
+    case Text31:
+        return pattern::permeability;
+    default:
+        return {};
+    }
+}
+
+[[noreturn]] void fail(const char* what, Field f, const std::string& text) {
+    std::fprintf(stderr, "%s: %s = \"%s\"\n", what, std::string(field_name(f)).c_str(),
+                 text.c_str());
+    std::abort();
+}
+
+// Checks every field as the model writes it.
+class WriteChecker : public ArdencaObserver {
+  public:
+    explicit WriteChecker(const Ardenca& model) : model_(model) {}
+
+    void field_changed(Field f) override {
+        const std::string& text = model_.text(f);
+        if (f == Text29 || f == Text30) {
+            // Emptied, or the measured impedance copied verbatim.
+            if (!text.empty() && text != model_.text(f == Text29 ? Text23 : Text24))
+                fail("neither empty nor a copy of the measured impedance", f, text);
+            return;
+        }
+        if ((f == Text32 || f == Text33) && text.empty())
+            return;
+        const std::string_view pat = pattern_of(f);
+        if (pat.empty())
+            fail("a calculation wrote into an input field", f, text);
+        if (!fuzz::matches_pattern(text, pat))
+            fail("not a number in the field's pattern", f, text);
+    }
+    void option_changed() override {}
+    void caption_changed() override {}
+
+  private:
+    const Ardenca& model_;
+};
+
+void run(Ardenca& model, Command command) {
+    const int errors_before = model.state.error_ct;
+    const std::uint64_t evaluations_before = model.evaluations();
+    try {
+        run_command(model, command);
+    } catch (const ArithmeticFault&) {
+        return; // an uncaught fault: the command stops, what it wrote stays
+    }
+    const std::uint64_t evaluations = model.evaluations() - evaluations_before;
+    const int errors = model.state.error_ct;
+    bool ok = true;
+    switch (command) {
+    case Command::CalcLine:
+        ok = evaluations == 0 && errors == errors_before;
+        break;
+    case Command::CalcMedium:
+        ok = evaluations == 1 && errors == errors_before;
+        break;
+    case Command::Calculate:
+        // Up to three search runs, each stopped at its bound.
+        ok = errors >= 0 && errors <= 3 && evaluations <= 3 * calc::max_search_evaluations;
+        break;
+    case Command::CalculateA:
+    case Command::CalculateB:
+        ok = (errors == errors_before || errors == errors_before + 1) &&
+             evaluations <= calc::max_search_evaluations;
+        break;
+    }
+    if (!ok) {
+        std::fprintf(stderr, "%s: %llu evaluations, error_ct %d -> %d\n",
+                     std::string(command_info(command).caption).c_str(),
+                     static_cast<unsigned long long>(evaluations), errors_before, errors);
+        std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    Ardenca model;
+    WriteChecker checker(model);
+
+    int commands = 0;
+    while (!input.empty() && commands < max_commands) {
+        const std::size_t end = input.find('\n');
+        const std::string_view line = input.substr(0, end);
+        input = end == std::string_view::npos ? std::string_view{} : input.substr(end + 1);
+
+        const std::size_t eq = line.find('=');
+        if (eq != std::string_view::npos) {
+            const std::string_view name = line.substr(0, eq);
+            const std::string_view value = line.substr(eq + 1);
+            if (name == "option")
+                model.select_option(value == "matching" ? MatchingOption::UseMatchingSection
+                                                        : MatchingOption::None);
+            else if (const auto field = field_from_name(name))
+                model.set_text(*field, std::string(value));
+            continue;
+        }
+        if (const auto command = command_from_cli_name(line)) {
+            ++commands;
+            model.set_observer(&checker);
+            run(model, *command);
+            model.set_observer(nullptr);
+        }
+    }
+    return 0;
+}
