@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test. Exits non-zero on any failure.
+# Installs what is missing, builds, and runs every test: the unit tests, the same tests
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of every fuzz
+# target. Exits non-zero on any failure.
+#   FUZZ_SECONDS=N ./test.sh   fuzzes each target for N seconds (default 20; 0 skips)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -12,3 +15,14 @@ echo "== Build and unit tests (dev) =="
 cmake --preset dev >/dev/null
 cmake --build --preset dev -j "$jobs"
 ctest --preset dev -j "$jobs"
+
+echo "== Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer (asan) =="
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs"
+
+fuzz_seconds=${FUZZ_SECONDS:-20}
+if [ "$fuzz_seconds" -gt 0 ]; then
+    echo "== Fuzz targets, ${fuzz_seconds} s each (fuzz) =="
+    fuzz/run.sh -t "$fuzz_seconds"
+fi
