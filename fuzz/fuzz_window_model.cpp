@@ -3,20 +3,26 @@
 // with an ArithmeticFault that no search caught; nothing else ever leaves a command.
 // Every text a calculation writes is a number in its field's pattern (never "inf" or
 // "nan"), or one of the few plain texts the searches write (empty, or a copy of the
-// measured impedance).
+// measured impedance). Save then Open gives back the inputs as they were, as long as
+// none of them holds a CR (which would end its line in the file).
 //
 // The input is text, one step per line:
 //   Text8=7.5          set a field's text (the rest of the line, verbatim)
 //   option=matching    select "Use Matching Section" (any other value: "None")
 //   calculate          run a command by its command-line name
+//   save-open          File, Save, then File, Open of the same file in a scratch folder
 // Other lines are ignored. At most max_commands commands run per input, so that even a
 // run of searches that each reach their bound stays well inside the time limit.
 #include "app/ardenca.h"
 #include "app/commands.h"
+#include "app/file_dialog.h"
 #include "app/number_text.h"
 #include "calc/ground_search.h"
 #include "pattern_check.h"
+#include "scratch_dir.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -70,6 +76,10 @@ std::string_view pattern_of(Field f) {
     }
 }
 
+// The fields of lines 3 to 10 of a ground data file.
+constexpr std::array<Field, 8> file_fields{Text25, Text26, Text23, Text24,
+                                           Text1,  Text2,  Text3,  Text8};
+
 [[noreturn]] void fail(const char* what, Field f, const std::string& text) {
     std::fprintf(stderr, "%s: %s = \"%s\"\n", what, std::string(field_name(f)).c_str(),
                  text.c_str());
@@ -81,8 +91,13 @@ class WriteChecker : public ArdencaObserver {
   public:
     explicit WriteChecker(const Ardenca& model) : model_(model) {}
 
+    // File, Open fills the input fields verbatim.
+    bool opening = false;
+
     void field_changed(Field f) override {
         const std::string& text = model_.text(f);
+        if (opening && std::find(file_fields.begin(), file_fields.end(), f) != file_fields.end())
+            return;
         if (f == Text29 || f == Text30) {
             // Emptied, or the measured impedance copied verbatim.
             if (!text.empty() && text != model_.text(f == Text29 ? Text23 : Text24))
@@ -140,12 +155,50 @@ void run(Ardenca& model, Command command) {
     }
 }
 
+void save_then_open(Ardenca& model, ScriptedFileDialog& dialog, WriteChecker& checker) {
+    static const std::string path = fuzz::scratch_dir() + "/model.gnd";
+    std::array<std::string, file_fields.size()> before;
+    bool has_cr = false;
+    for (std::size_t i = 0; i < file_fields.size(); ++i) {
+        before[i] = model.text(file_fields[i]);
+        has_cr = has_cr || before[i].find('\r') != std::string::npos;
+    }
+    const MatchingOption option = model.option();
+
+    const std::size_t failures = dialog.failures().size();
+    dialog.answer(path);
+    model.save_Click();
+    const bool saved = dialog.failures().size() == failures;
+    if (saved && model.caption() != "Ardenca - model.gnd")
+        std::abort();
+
+    dialog.answer(path);
+    checker.opening = true;
+    try {
+        model.open_Click();
+    } catch (const ArithmeticFault&) {
+        // The recalculation of the failure path faulted: it leaves the command.
+    }
+    checker.opening = false;
+    if (!saved || has_cr)
+        return;
+    if (dialog.failures().size() != failures || model.caption() != "Ardenca - model.gnd")
+        std::abort();
+    for (std::size_t i = 0; i < file_fields.size(); ++i)
+        if (model.text(file_fields[i]) != before[i])
+            fail("not restored by Save and Open", file_fields[i], model.text(file_fields[i]));
+    if (model.option() != option)
+        std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);
     Ardenca model;
     WriteChecker checker(model);
+    ScriptedFileDialog dialog;
+    model.set_file_dialog(&dialog);
 
     int commands = 0;
     while (!input.empty() && commands < max_commands) {
@@ -162,6 +215,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                         : MatchingOption::None);
             else if (const auto field = field_from_name(name))
                 model.set_text(*field, std::string(value));
+            continue;
+        }
+        if (line == "save-open") {
+            ++commands;
+            model.set_observer(&checker);
+            save_then_open(model, dialog, checker);
+            model.set_observer(nullptr);
             continue;
         }
         if (const auto command = command_from_cli_name(line)) {
