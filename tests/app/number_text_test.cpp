@@ -2,7 +2,6 @@
 #include "calc/arithmetic_fault.h"
 
 #include <cfloat>
-#include <clocale>
 #include <gtest/gtest.h>
 
 namespace ardenca {
@@ -42,16 +41,6 @@ TEST(TextToNumber, OverflowIsAFaultAndUnderflowReadsAsTheNearestDouble) {
     EXPECT_EQ(text_to_number("1e-400"), 0);
     EXPECT_EQ(text_to_number("4.9406564584124654e-324"), DBL_TRUE_MIN);
     EXPECT_EQ(text_to_number("1.7976931348623157e308"), DBL_MAX);
-}
-
-TEST(TextToNumber, IgnoresTheUsersLocale) {
-    const char* old = std::setlocale(LC_NUMERIC, nullptr);
-    const std::string saved = old ? old : "C";
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
-        GTEST_SKIP() << "no locale with a decimal comma installed";
-    EXPECT_EQ(text_to_number("2.5"), 2.5);
-    EXPECT_EQ(format_number(2.5, pattern::two_digits), "02.5000");
-    std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
 struct Shown {

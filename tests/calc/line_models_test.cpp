@@ -21,40 +21,26 @@ Z transform(double Zo, double Ld, double r, double x) {
 }
 
 TEST(FeedLine, CarriesAnImpedanceAlongTheLine) {
-    const Z same = transform(50, 0, 20, 30);
-    EXPECT_DOUBLE_EQ(same.r, 20);
-    EXPECT_DOUBLE_EQ(same.x, 30);
-
-    const Z eighth = transform(50, 45, 25, 10);
-    EXPECT_NEAR(eighth.r, 56.179775, 5e-7);
-    EXPECT_NEAR(eighth.x, 39.887640, 5e-7);
-
-    // tan of the program's pi/2 is large but finite: no fault at exactly 90 degrees.
-    const Z quarter = transform(50, 90, 25, 0);
-    EXPECT_NEAR(quarter.r, 100, 1e-12);
-    EXPECT_NEAR(quarter.x, 0, 1e-12);
-
-    const Z half = transform(50, 180, 25, 10);
-    EXPECT_NEAR(half.r, 25, 1e-12);
-    EXPECT_NEAR(half.x, 10, 1e-12);
-
-    const Z matched = transform(75, 33.3, 75, 0);
-    EXPECT_NEAR(matched.r, 75, 1e-12);
-    EXPECT_NEAR(matched.x, 0, 1e-12);
-}
-
-TEST(FeedLine, ConjugatingUndoesTheTransformation) {
-    // From the meter back to the probe, then forwards again.
-    const Z back = transform(75, 9.77, 65.1779, 67.3409);
-    EXPECT_NEAR(back.r, 91.048700, 5e-7);
-    EXPECT_NEAR(-back.x, -78.816122, 5e-7);
-    const Z forth = transform(75, 9.77, back.r, -back.x);
-    EXPECT_NEAR(forth.r, 65.1779, 1e-9);
-    EXPECT_NEAR(forth.x, -67.3409, 1e-9);
-
-    const Z through = transform(75, 9.77, 65.1779, -67.3409);
-    EXPECT_NEAR(through.r, 49.509399, 5e-7);
-    EXPECT_NEAR(through.x, -53.555216, 5e-7);
+    struct Case {
+        double Zo, Ld, r_in, x_in, r_out, x_out, tolerance;
+    };
+    const Case cases[] = {
+        {50, 0, 20, 30, 20, 30, 1e-12},
+        {50, 45, 25, 10, 56.179775, 39.887640, 5e-7},
+        // tan of the program's pi/2 is large but finite: no fault at exactly 90 degrees.
+        {50, 90, 25, 0, 100, 0, 1e-12},
+        {50, 180, 25, 10, 25, 10, 1e-12},
+        {75, 33.3, 75, 0, 75, 0, 1e-12},
+        {75, 9.77, 65.1779, -67.3409, 49.509399, -53.555216, 5e-7},
+        // Conjugating before and after runs the line backwards, meter to probe.
+        {75, 9.77, 65.1779, 67.3409, 91.048700, 78.816122, 5e-7},
+        {75, 9.77, 91.048700, -78.816122, 65.1779, -67.3409, 5e-6},
+    };
+    for (const Case& c : cases) {
+        const Z z = transform(c.Zo, c.Ld, c.r_in, c.x_in);
+        EXPECT_NEAR(z.r, c.r_out, c.tolerance) << c.Zo << " ohm, " << c.Ld << " degrees";
+        EXPECT_NEAR(z.x, c.x_out, c.tolerance) << c.Zo << " ohm, " << c.Ld << " degrees";
+    }
 }
 
 TEST(FeedLine, FaultsOnZeroImpedanceAndResonance) {
