@@ -12,9 +12,13 @@ namespace ardenca::testing {
 
 class FailingSaveSystem : public files::SaveSystem {
   public:
-    enum class Call { None, Create, Write, Sync, Close, Rename } fail = Call::None;
-    int error = EIO;
-    std::size_t write_budget = 0;
+    enum class Call { None, Create, Write, Sync, Rename };
+    explicit FailingSaveSystem(Call fail = Call::None, int error = EIO, std::size_t budget = 0)
+        : fail(fail), error(error), write_budget(budget) {}
+
+    Call fail;
+    int error;
+    std::size_t write_budget;
     std::function<void()> before_rename;
 
     int create_new(const std::string& path, unsigned mode, int& fd) override {
@@ -28,10 +32,6 @@ class FailingSaveSystem : public files::SaveSystem {
         return SaveSystem::write_some(fd, data, size, written);
     }
     int sync(int fd) override { return fail == Call::Sync ? error : SaveSystem::sync(fd); }
-    int close(int fd) override {
-        const int result = SaveSystem::close(fd);
-        return fail == Call::Close ? error : result;
-    }
     int rename(const std::string& from, const std::string& to) override {
         if (before_rename)
             before_rename();
