@@ -11,10 +11,7 @@ using enum Field;
 
 TEST(Model, StartsWithDefaultsAndConstants) {
     Ardenca m;
-    EXPECT_EQ(m.text(Text1), ".1");
-    EXPECT_EQ(m.text(Text24), "-67.3409");
-    EXPECT_EQ(m.text(Text31), "1");
-    EXPECT_EQ(m.text(Text17), "");
+    expect_texts(m, {{Text1, ".1"}, {Text24, "-67.3409"}, {Text31, "1"}, {Text17, ""}});
     EXPECT_EQ(m.option(), MatchingOption::None);
     EXPECT_EQ(m.caption(), "Ardenca");
     const CalcState& s = m.state;
@@ -36,14 +33,14 @@ TEST(CalcLine, DefaultLine) {
     EXPECT_EQ(s.L_m, 0.55);
     EXPECT_NEAR(s.C_o, 1.0460147e-11, 1e-18);
     EXPECT_NEAR(s.L_o, 1.0637040e-06, 1e-13);
-    EXPECT_EQ(m.text(Text20), "00.0807");
-    EXPECT_EQ(m.text(Text19), "04.6232");
-    EXPECT_EQ(m.text(Text4), "318.8904");
-    EXPECT_EQ(m.text(Text5), "-3943.4617");
-    EXPECT_EQ(m.text(Text21), "1.046e-11");
-    EXPECT_EQ(m.text(Text22), "1.064e-6");
-    EXPECT_EQ(m.text(Text6), "5.753e-12");
-    EXPECT_EQ(m.text(Text7), "5.85e-7");
+    expect_texts(m, {{Text20, "00.0807"},
+                     {Text19, "04.6232"},
+                     {Text4, "318.8904"},
+                     {Text5, "-3943.4617"},
+                     {Text21, "1.046e-11"},
+                     {Text22, "1.064e-6"},
+                     {Text6, "5.753e-12"},
+                     {Text7, "5.85e-7"}});
 
     const FieldTexts once = texts_of(m);
     m.Line_Param_Click();
@@ -55,10 +52,8 @@ TEST(CalcLine, OtherLineAndSpellings) {
     set_fields(m,
                {{Text1, "0.3"}, {Text2, ".002"}, {Text3, "10"}, {Text8, "3.5"}, {Text31, " 2 "}});
     m.Line_Param_Click();
-    EXPECT_EQ(m.text(Text4), "600.8603");
-    EXPECT_EQ(m.text(Text19), "42.0291");
-    EXPECT_EQ(m.text(Text20), "00.7335");
-    EXPECT_EQ(m.text(Text5), "-666.6423");
+    expect_texts(
+        m, {{Text4, "600.8603"}, {Text19, "42.0291"}, {Text20, "00.7335"}, {Text5, "-666.6423"}});
     EXPECT_NEAR(m.state.C_o, 5.5514420e-12, 1e-19);
     EXPECT_NEAR(m.state.L_o, 2.0042541e-06, 1e-13);
     EXPECT_EQ(m.state.ur, 2);

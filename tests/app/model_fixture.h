@@ -3,6 +3,8 @@
 
 #include "app/ardenca.h"
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <initializer_list>
 #include <string>
@@ -32,6 +34,13 @@ inline std::vector<Field> changed_fields(const FieldTexts& before, const FieldTe
 inline void set_fields(Ardenca& m, const std::vector<std::pair<Field, const char*>>& texts) {
     for (const auto& [field, text] : texts)
         m.set_text(field, text);
+}
+
+// Each field holds exactly its expected text.
+inline void expect_texts(const Ardenca& m,
+                         const std::vector<std::pair<Field, const char*>>& expected) {
+    for (const auto& [field, text] : expected)
+        EXPECT_EQ(m.text(field), text) << field_name(field);
 }
 
 } // namespace ardenca::testing
