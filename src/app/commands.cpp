@@ -53,7 +53,11 @@ void run_command(Ardenca& model, Command command) {
 }
 
 std::string fault_message(Command command, const ArithmeticFault& fault) {
-    return std::string(command_info(command).caption) + " stopped: " + fault.what() + ".";
+    return fault_message(command_info(command).caption, fault);
+}
+
+std::string fault_message(std::string_view caption, const ArithmeticFault& fault) {
+    return std::string(caption) + " stopped: " + fault.what() + ".";
 }
 
 } // namespace ardenca

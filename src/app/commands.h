@@ -30,5 +30,7 @@ void run_command(Ardenca& model, Command command);
 
 // "Calc Line stopped: division by zero."
 std::string fault_message(Command command, const ArithmeticFault& fault);
+// The same message for a command known by its caption, e.g. "Open".
+std::string fault_message(std::string_view caption, const ArithmeticFault& fault);
 
 } // namespace ardenca

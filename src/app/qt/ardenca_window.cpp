@@ -246,7 +246,7 @@ void ArdencaWindow::open_Click() {
     try {
         model_.open_Click();
     } catch (const ArithmeticFault& fault) {
-        show_fault(QStringLiteral("Open stopped: %1.").arg(QString::fromUtf8(fault.what())));
+        show_fault(QString::fromStdString(fault_message("Open", fault)));
     }
 }
 
