@@ -6,6 +6,7 @@
 // double, shows as 1.2346 with four decimals).
 #include "app/number_text.h"
 #include "calc/arithmetic_fault.h"
+#include "fuzz_input.h"
 #include "pattern_check.h"
 
 #include <array>
@@ -81,12 +82,10 @@ void check(double v, std::string_view pat) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < sizeof(double))
+    const auto input = finite_double_from(data, size);
+    if (!input)
         return 0;
-    double v;
-    std::memcpy(&v, data, sizeof v);
-    if (!std::isfinite(v))
-        return 0;
+    const double v = *input;
     for (std::string_view pat : patterns)
         check(v, pat);
     // A byte after the value scales it into the range where every digit shows.
