@@ -1,0 +1,77 @@
+// Every ground that reproduces one reading of the probe, with how well each is
+// determined. Works in std::complex on its own forward model, beside the classic
+// bit-exact searches, and holds no state: call it from any number of threads.
+#pragma once
+
+#include <complex>
+#include <vector>
+
+namespace ardenca::calc {
+
+// The probe and what stands between it and the meter.
+struct ProbeSetup {
+    double spacing_m = 0.1;
+    double radius_m = 0.007;
+    double length_m = 0.55; // rod length in the ground
+    double ur = 1;          // relative permeability of the ground
+    bool matching = false;  // a lossless matching section between meter and probe
+    double match_zo_ohm = 75;
+    double match_deg = 0; // its electrical length at the reading's frequency
+    double lead_nh = 0;   // series inductance of the connecting leads
+    double top_pf = 0;    // shunt capacitance across the rod tops
+    double air_m = 0;     // length of the rods left in the air above the ground
+};
+
+struct SolveOptions {
+    double sigma_min_s_per_m = 1e-5;
+    double sigma_max_s_per_m = 20;
+    double eps_r_min = 1;
+    double eps_r_max = 200;
+    // The meter's 1-sigma accuracy: pct % of |R| (and of |X|) plus ohm.
+    double meter_pct = 1;
+    double meter_ohm = 0.5;
+};
+
+// Flags of one solution.
+enum SolutionFlag : unsigned {
+    ElectricallyLong = 1u << 0,  // beta l > pi/4
+    BeyondQuarterWave = 1u << 1, // beta l > pi/2
+    NearDoubleRoot = 1u << 2,
+    PoorlyDetermined = 1u << 3, // an uncertainty above 50 %
+};
+
+// Flags of a reading.
+enum ReadingFlag : unsigned {
+    ProbeShort = 1u << 0, // nu < 0.5: at most one solution
+    CanBeLong = 1u << 1,
+    Incomplete = 1u << 2, // fewer roots found than counted
+    NoSolution = 1u << 3,
+};
+
+struct GroundSolution {
+    double sigma_s_per_m = 0;
+    double eps_r = 0;
+    std::complex<double> gamma_l; // propagation constant times rod length in the ground
+    double residual_ohm = 0;      // |Z_model - Z_probe|, through the forward model
+    double u_sigma_s_per_m = 0;   // 1-sigma uncertainties from the meter's accuracy
+    double u_eps_r = 0;
+    double corr = 0; // correlation of sigma and eps_r
+    int multiplicity = 1;
+    unsigned flags = 0; // SolutionFlag
+    double skin_depth_m = 0;
+};
+
+struct SolveResult {
+    std::complex<double> z_probe_ohm; // the reading carried to the rods in the ground
+    bool complete = false;            // the list is proved to hold every solution
+    double nu = 0;
+    unsigned flags = 0;                    // ReadingFlag
+    std::vector<GroundSolution> solutions; // sorted by |gamma l|
+    long evaluations = 0;                  // model evaluations spent
+};
+
+// Given the probe, the frequency and the meter's reading, every ground in the box.
+SolveResult solve_all(const ProbeSetup& probe, double freq_hz, std::complex<double> z_meter_ohm,
+                      const SolveOptions& options = {});
+
+} // namespace ardenca::calc
