@@ -100,6 +100,16 @@ TEST(Searches, GroundsFoundByEachCommand) {
             EXPECT_NEAR(m.state.xst, -78.8161, 5e-5);
             expect_texts(m, {{Text29, "65.1779"}, {Text30, "-67.3409"}});
         }
+        // The two-stage policy on values finds what the window shows.
+        if (c.run == Both) {
+            const calc::ClassicSolution sol = calc::solve_classic(
+                calc::air_line({7, .1, .007, .55, 1}), m.state.rst, m.state.xst);
+            EXPECT_EQ(sol.found, c.cond != nullptr);
+            EXPECT_EQ(sol.failed_runs, m.state.error_ct);
+            EXPECT_EQ(sol.evaluations, m.evaluations());
+            EXPECT_EQ(sol.ground.sigma_s_per_m, m.state.cond);
+            EXPECT_EQ(sol.ground.eps_r, m.state.diel);
+        }
         // The first stage clears the through-the-section readout; the second leaves it.
         if (c.run == B) {
             EXPECT_EQ(m.text(Text32), "old");
