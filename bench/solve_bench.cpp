@@ -83,7 +83,7 @@ std::vector<Reading> readings() {
         p.length_m *= std::sqrt(q / l1.q);
         const auto line = solver::probe_line(p, f);
         const cplx u =
-            u_star * (1.0 + m.log_uniform(1e-5, 1e-2) * std::polar(1.0, m.uniform(0, 6.28)));
+            u_star * (1.0 + m.log_uniform(1e-6, 1e-2) * std::polar(1.0, m.uniform(0, 6.28)));
         const cplx eps = solver::eps_from_u(line, u);
         out.push_back(m.make(p, f, solver::sigma_from_eps(line, eps), eps.real(), "near double"));
     }
