@@ -4,6 +4,7 @@
 // display (QT_QPA_PLATFORM=offscreen).
 #include "about_ardenca.h"
 #include "ardenca_window.h"
+#include "solutions_window.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -70,8 +71,13 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption about_shot(QStringLiteral("screenshot-about"),
                                         QStringLiteral("Render the About window to FILE and exit."),
                                         QStringLiteral("FILE"));
+    const QCommandLineOption solutions_shot(
+        QStringLiteral("screenshot-solutions"),
+        QStringLiteral("Render the Solutions window for the reading to FILE and exit."),
+        QStringLiteral("FILE"));
     parser.addOption(main_shot);
     parser.addOption(about_shot);
+    parser.addOption(solutions_shot);
     parser.addPositionalArgument(
         QStringLiteral("file"),
         QStringLiteral("A ground data file to open once the main window shows, as File, Open "
@@ -88,6 +94,14 @@ int main(int argc, char* argv[]) {
         // The window as it stands after the splash, without waiting for it.
         window.Timer1_Timer();
         return save_picture(&window, parser.value(main_shot));
+    }
+    if (parser.isSet(solutions_shot)) {
+        window.Timer1_Timer();
+        auto* hook = window.findChild<ardenca::qt::SolutionsHook*>();
+        if (hook)
+            hook->open_solutions();
+        return save_picture(hook ? hook->solutions_window() : nullptr,
+                            parser.value(solutions_shot));
     }
     return app.exec();
 }
