@@ -223,7 +223,7 @@ Sweep CsvReader::run() {
                 fail(line, "data before a header line naming the columns (frequency, R, X or "
                            "S11)");
             }
-            if (cells_.size() < 3)
+            if (cells_.size() < 2)
                 continue; // a title or a setting
             const CsvColumns c = classify_columns(cells_);
             if (c.freq < 0)
