@@ -256,7 +256,7 @@ void Reader::on_keyword(std::string_view text, std::size_t line) {
         return;
     }
     if (version_ == 1)
-        fail(line, "the keyword [" + std::string(text.substr(1, text.find(']') - 1)) +
+        fail(line, "the keyword [" + printable(text.substr(1, text.find(']') - 1)) +
                        "] belongs to version 2 files, which start with [Version] 2.0");
 
     if (section_ == Section::Network)
@@ -264,7 +264,7 @@ void Reader::on_keyword(std::string_view text, std::size_t line) {
     const bool in_header = section_ == Section::Header;
     auto header_only = [&] {
         if (!in_header)
-            fail(line, "[" + name + "] after the network data");
+            fail(line, "[" + printable(name) + "] after the network data");
     };
 
     if (name == "number of ports") {
@@ -338,8 +338,8 @@ void Reader::on_keyword(std::string_view text, std::size_t line) {
     } else if (name == "end") {
         section_ = Section::Ended;
     } else {
-        sweep_.warnings.push_back("the keyword [" + name + "] on line " + std::to_string(line) +
-                                  " is not known and was ignored");
+        sweep_.warnings.push_back("the keyword [" + printable(name) + "] on line " +
+                                  std::to_string(line) + " is not known and was ignored");
     }
 }
 
