@@ -459,11 +459,12 @@ void Reader::on_data(std::string_view text, std::size_t line) {
         if (!references_settled_)
             settle_references();
         if (ports_ == 2 && builder_.size() > 0) {
-            // Noise parameters follow a two-port's network data, starting at a lower
-            // frequency (or the last one again, with their five numbers).
+            // Noise parameters, five numbers to a line, follow a two-port's network data,
+            // starting at a lower frequency or the last one again. A network point there
+            // is out of order.
             const double f = numbers_[0] * hz_per_unit_;
             const double last = builder_.last_freq_hz();
-            if (f < last || (f == last && count == 5)) {
+            if (count == 5 && f <= last) {
                 end_network(line);
                 section_ = Section::Noise;
                 return;

@@ -158,6 +158,8 @@ TEST(Touchstone, RefusalsNameTheLine) {
          "11 numbers on one line"},
         {"repeated frequency", "# Hz S RI\n1 0 0\n2 0 0\n2 0 0\n", 4, "segmented sweep"},
         {"decreasing frequency", "# Hz S RI\n1 0 0\n3 0 0\n2 0 0\n", 4, "lower than"},
+        {"two-port point out of order, not noise",
+         "# Hz S RI\n2 1 0 0 0 0 0 0 0\n1 1 0 0 0 0 0 0 0\n", 3, "lower than"},
         {"negative frequency", "# Hz S RI\n-1 0 0\n", 2, "negative"},
         {"H one-port, version 1", "# Hz H RI\n\n1 0 0\n", 3, "two-port"},
         {"G one-port, version 2", "[Version] 2.0\n# Hz G RI\n[Number of Ports] 1\n", 3, "two-port"},
