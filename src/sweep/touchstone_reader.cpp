@@ -102,7 +102,7 @@ class Reader {
     void infer_ports(std::size_t count, std::size_t line);
     void settle_references();
     void start_network(std::size_t line);
-    void end_network(std::size_t line);
+    void end_network();
     void emit_point();
     Complex pair(std::size_t index) const;
 
@@ -260,7 +260,7 @@ void Reader::on_keyword(std::string_view text, std::size_t line) {
                        "] belongs to version 2 files, which start with [Version] 2.0");
 
     if (section_ == Section::Network)
-        end_network(line);
+        end_network();
     const bool in_header = section_ == Section::Header;
     auto header_only = [&] {
         if (!in_header)
@@ -370,8 +370,7 @@ void Reader::start_network(std::size_t line) {
                                   "(S11 S21 S12 S22), the order of version 1 files");
 }
 
-void Reader::end_network(std::size_t line) {
-    (void)line;
+void Reader::end_network() {
     if (have_ > 0)
         fail(point_line_, "this point has " + std::to_string(have_) + " numbers, but a point of " +
                               "this file has " + std::to_string(point_size_) +
@@ -465,7 +464,7 @@ void Reader::on_data(std::string_view text, std::size_t line) {
             const double f = numbers_[0] * hz_per_unit_;
             const double last = builder_.last_freq_hz();
             if (count == 5 && f <= last) {
-                end_network(line);
+                end_network();
                 section_ = Section::Noise;
                 return;
             }
@@ -603,7 +602,7 @@ Sweep Reader::run() {
             on_data(t, line);
     }
     if (section_ == Section::Network)
-        end_network(lines.number());
+        end_network();
     if (section_ == Section::Information)
         fail(lines.number(), "[Begin Information] without [End Information]");
     builder_.finish();
