@@ -483,8 +483,11 @@ void Reader::on_data(std::string_view text, std::size_t line) {
     } else { // pairs continuing a point
         if (have_ == 0)
             fail(line, std::to_string(count) +
-                           " numbers: a data line starts with the frequency, followed by pairs "
-                           "of numbers");
+                           " numbers on this line: a point starts with its frequency, followed "
+                           "by pairs of numbers" +
+                           (point_size_ == 0 ? std::string()
+                                             : ", " + std::to_string(point_size_) +
+                                                   " numbers in all in this file"));
         if (have_ + count > point_size_)
             fail(line, "more numbers than a point of this file has (" +
                            std::to_string(point_size_) + ")");
