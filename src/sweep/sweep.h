@@ -30,6 +30,8 @@ struct Sweep {
     std::string parameter;   // "S", "Y" or "Z" as the file holds it
     std::string data_format; // "RI", "MA" or "DB"
     double r_ohm = 50;       // reference resistance
+    // Each port's reference resistance as read; r_ohm is port 1's.
+    std::vector<double> port_r_ohm;
     int ports = 1;
     std::vector<SweepPoint> points;    // strictly increasing in frequency
     std::vector<SMatrix2> s_matrices;  // two-port files: one per point; else empty
