@@ -33,6 +33,15 @@ given, each exactly like a click on its button:
                 CR LF line ends), replacing PATH only once the new file is
                 complete; "save=" cancels the dialog
 
+Open reads regular files only (a named pipe or device is refused at once);
+a file without any CR has LF line ends. Save refuses a field holding a line
+break or more than 64 KiB, follows symbolic links, keeps an existing file's
+mode, owner and group, replaces a hard-linked file under PATH only, writes
+character devices in place and refuses named pipes.
+
+--json: one JSON object. Texts (fields, caption) are bytes; each sequence
+that is not valid UTF-8 is written as U+FFFD, so the output always parses.
+
 Fields: Text1 Spacing m, Text2 Radius m, Text3 Length m, Text8 Frequency Mhz,
 Text25 Zo and Text26 L Degrees (matching section), Text23 R in, Text24 X_in,
 Text31 ur, Text9 Cond, Text10 Diel C; the others hold results.

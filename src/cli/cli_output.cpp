@@ -39,7 +39,10 @@ void print_json(std::ostream& out, const Ardenca& model, const std::optional<Fau
         doc["fault"] = {{"command", fault->command}, {"message", fault->message}};
     else
         doc["fault"] = nullptr;
-    out << doc.dump(2) << '\n';
+    // Field texts, the caption and the lines of a file are bytes, not always UTF-8:
+    // each byte sequence that is not valid UTF-8 is written as U+FFFD, so the output is
+    // always valid JSON.
+    out << doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
 }
 
 namespace {
