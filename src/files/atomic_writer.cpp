@@ -118,7 +118,7 @@ constexpr std::string_view temp_extension = ".tmp";
 constexpr int max_link_hops = 40;
 
 std::string random_suffix() {
-    static std::mt19937 generator{std::random_device{}()};
+    thread_local std::mt19937 generator{std::random_device{}()};
     static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::uniform_int_distribution<int> pick(0, sizeof letters - 2);
     std::string s;
