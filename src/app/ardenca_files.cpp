@@ -83,6 +83,7 @@ void Ardenca::caption_for_file(const std::string& path) {
 }
 
 void Ardenca::open_Click() {
+    CommandScope command(*this, true);
     FileDialog& dialog = dialog_of(CD1);
     files::GroundFileReader file;
     try {
@@ -133,6 +134,7 @@ void Ardenca::open_Click() {
 }
 
 void Ardenca::save_Click() {
+    CommandScope command(*this, false);
     FileDialog& dialog = dialog_of(CD1);
     dialog.set_cancel_error(true);
     std::string path;
@@ -148,7 +150,7 @@ void Ardenca::save_Click() {
         path = dialog.file_name();
 
         const double flag = matching_section_used() ? 1 : 0;
-        state_.ur = text_to_number(text(Text31));
+        state_.ur = number_in(Text31);
         for (Field field : file_fields)
             check_storable(path, field, text(field));
 
