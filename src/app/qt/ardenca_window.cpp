@@ -69,6 +69,7 @@ ArdencaWindow::ArdencaWindow()
     setFont(window_font(default_font_points));
     build_menu();
     build_controls();
+    marks_.emplace(this, model_, edits_);
 
     // The window opens with exactly the design's client area below the menu bar; it
     // may be enlarged to reach the controls that stand below that area.
@@ -246,7 +247,7 @@ void ArdencaWindow::open_Click() {
     try {
         model_.open_Click();
     } catch (const ArithmeticFault& fault) {
-        show_fault(QString::fromStdString(fault_message("Open", fault)));
+        show_fault(QString::fromStdString(fault_message("Open", fault, model_.fault_place())));
     }
 }
 
@@ -275,7 +276,7 @@ void ArdencaWindow::run(Command command) {
     try {
         run_command(model_, command);
     } catch (const ArithmeticFault& fault) {
-        show_fault(QString::fromStdString(fault_message(command, fault)));
+        show_fault(QString::fromStdString(fault_message(command, fault, model_.fault_place())));
     }
 }
 
@@ -312,6 +313,10 @@ void ArdencaWindow::option_changed() {
 
 void ArdencaWindow::caption_changed() {
     setWindowTitle(QString::fromStdString(model_.caption()));
+}
+
+void ArdencaWindow::command_finished() {
+    marks_->command_finished();
 }
 
 } // namespace ardenca::qt
