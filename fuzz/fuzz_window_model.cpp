@@ -3,8 +3,8 @@
 // with an ArithmeticFault that no search caught; nothing else ever leaves a command.
 // Every text a calculation writes is a number in its field's pattern (never "inf" or
 // "nan"), or one of the few plain texts the searches write (empty, or a copy of the
-// measured impedance). Save then Open gives back the inputs as they were, as long as
-// none of them holds a CR (which would end its line in the file).
+// measured impedance). Save then Open gives back the inputs as they were; Save refuses
+// an input that holds a line break (which would end its line in the file).
 //
 // The input is text, one step per line:
 //   Text8=7.5          set a field's text (the rest of the line, verbatim)
@@ -119,6 +119,29 @@ class WriteChecker : public ArdencaObserver {
     const Ardenca& model_;
 };
 
+// The report agrees with what the command wrote: a search found a ground exactly when
+// it wrote Cond, and left the ground results stale exactly when it found none; every
+// input listed as partly read is not wholly a number.
+void check_report(const Ardenca& model, Command command) {
+    const bool searches = command == Command::Calculate || command == Command::CalculateA ||
+                          command == Command::CalculateB;
+    const auto& outcome = model.search_outcome();
+    if (outcome.has_value() != searches)
+        std::abort();
+    if (outcome) {
+        const bool found = outcome->found();
+        if (found != model.wrote(Text9) || found == model.stale(Text9) ||
+            found == model.stale(Text17) || found == !outcome->stage.has_value() ||
+            found == (outcome->kind == GroundOutcome::KeptFromFirstStage
+                          ? false
+                          : outcome->reason.has_value()))
+            fail("the search's report disagrees with its writes", Text9, model.text(Text9));
+    }
+    for (const PartlyRead& read : model.partly_read())
+        if (text_is_whole_number(read.text) || read.text != model.text(read.field))
+            fail("listed as partly read", read.field, read.text);
+}
+
 void run(Ardenca& model, Command command) {
     const int errors_before = model.state.error_ct;
     const std::uint64_t evaluations_before = model.evaluations();
@@ -153,15 +176,16 @@ void run(Ardenca& model, Command command) {
                      static_cast<unsigned long long>(evaluations), errors_before, errors);
         std::abort();
     }
+    check_report(model, command);
 }
 
 void save_then_open(Ardenca& model, ScriptedFileDialog& dialog, WriteChecker& checker) {
     static const std::string path = fuzz::scratch_dir() + "/model.gnd";
     std::array<std::string, file_fields.size()> before;
-    bool has_cr = false;
+    bool has_line_break = false;
     for (std::size_t i = 0; i < file_fields.size(); ++i) {
         before[i] = model.text(file_fields[i]);
-        has_cr = has_cr || before[i].find('\r') != std::string::npos;
+        has_line_break = has_line_break || before[i].find_first_of("\r\n") != std::string::npos;
     }
     const MatchingOption option = model.option();
 
@@ -180,7 +204,9 @@ void save_then_open(Ardenca& model, ScriptedFileDialog& dialog, WriteChecker& ch
         // The recalculation of the failure path faulted: it leaves the command.
     }
     checker.opening = false;
-    if (!saved || has_cr)
+    if (has_line_break && saved)
+        std::abort(); // a field with a line break was saved
+    if (!saved)
         return;
     if (dialog.failures().size() != failures || model.caption() != "Ardenca - model.gnd")
         std::abort();

@@ -1,10 +1,11 @@
 #include "ardenca.h"
 
 #include "app/number_text.h"
+#include "app/outcome_text.h"
 #include "calc/ground_conversion.h"
 #include "files/atomic_writer.h"
 
-#include <initializer_list>
+#include <algorithm>
 #include <optional>
 
 namespace ardenca {
@@ -19,7 +20,13 @@ Ardenca::Ardenca() : caption_(window_caption), save_system_(&files::real_save_sy
 }
 
 void Ardenca::set_text(Field field, std::string text) {
-    texts_[field_index(field)] = std::move(text);
+    const int i = field_index(field);
+    texts_[i] = std::move(text);
+    stale_.reset(i);
+    if (command_depth_ > 0)
+        written_.set(i);
+    else
+        std::erase_if(partly_read_, [field](const PartlyRead& r) { return r.field == field; });
     if (observer_)
         observer_->field_changed(field);
 }
@@ -36,8 +43,20 @@ void Ardenca::set_caption(std::string caption) {
         observer_->caption_changed();
 }
 
-double Ardenca::number_in(Field field) const {
-    return text_to_number(text(field));
+double Ardenca::number_in(Field field) {
+    double value = 0;
+    try {
+        value = text_to_number(text(field));
+    } catch (const ArithmeticFault&) {
+        note_reading_fault(field);
+        throw;
+    }
+    read_values_[field_index(field)] = value;
+    if (!text_is_whole_number(text(field)) &&
+        std::none_of(partly_read_.begin(), partly_read_.end(),
+                     [field](const PartlyRead& r) { return r.field == field; }))
+        partly_read_.push_back({field, text(field), value});
+    return value;
 }
 
 void Ardenca::show(Field field, double value, std::string_view pattern) {
@@ -45,6 +64,7 @@ void Ardenca::show(Field field, double value, std::string_view pattern) {
 }
 
 void Ardenca::Line_Param_Click() {
+    CommandScope command(*this, false);
     Calc_Line();
 }
 
@@ -55,6 +75,7 @@ namespace {
 struct ReadAhead {
     double value = 0;
     std::optional<ArithmeticFault> fault;
+    Field field = Text1; // the field whose reading faulted
 
     double get() const {
         if (fault)
@@ -73,14 +94,17 @@ calc::AirLine Ardenca::Calc_Line() {
     // very end: a fault reading one of them is raised at its place.
     ReadAhead dimensions;
     try {
-        in.spacing_m = number_in(Text1);
-        in.radius_m = number_in(Text2);
-        in.length_m = number_in(Text3);
+        for (const Field field : {Text1, Text2, Text3}) {
+            dimensions.field = field;
+            const double value = number_in(field);
+            (field == Text1 ? in.spacing_m : field == Text2 ? in.radius_m : in.length_m) = value;
+        }
     } catch (const ArithmeticFault& fault) {
         dimensions.fault = fault;
     }
     dimensions.value = in.length_m;
     ReadAhead ur;
+    ur.field = Text31;
     try {
         ur.value = number_in(Text31);
     } catch (const ArithmeticFault& fault) {
@@ -95,10 +119,17 @@ calc::AirLine Ardenca::Calc_Line() {
     if (line.has(Step::WRadPerS))
         s.w = line.w_rad_per_s;
     if (!line.has(Step::WaveLen))
+        note_air_line_fault(line);
+    if (!line.has(Step::WaveLen))
         line.throw_if_fault();
+    if (dimensions.fault)
+        note_reading_fault(dimensions.field);
     s.L_m = dimensions.get();
     show_air_line(line);
+    note_air_line_fault(line);
     line.throw_if_fault();
+    if (ur.fault)
+        note_reading_fault(Text31);
     s.ur = ur.get();
     return line;
 }
@@ -150,10 +181,12 @@ void Ardenca::calc(const double& G, const double& C, calc::MediumResult& result)
 }
 
 void Ardenca::Medium_Click() {
+    CommandScope command(*this, false);
     CalcState& s = state_;
     const calc::AirLine line = Calc_Line();
     s.cond = number_in(Text9);
     s.diel = number_in(Text10);
+    note_fault(FaultStep::GroundModel, {Text9, Text10});
     // The medium fills the whole space around the wires.
     s.C = calc::c_from_eps_r(s.diel, line);
     s.G = calc::g_from_sigma(s.cond, line);
@@ -177,12 +210,15 @@ void Ardenca::show_medium_results(const calc::MediumResult& r) {
 }
 
 void Ardenca::Calc_a_Click() {
+    CommandScope command(*this, true);
     total_calc();
 }
 void Ardenca::Calc_b_Click() {
+    CommandScope command(*this, true);
     total_calc_b();
 }
 void Ardenca::Command2_Click() {
+    CommandScope command(*this, true);
     recalculate();
 }
 
@@ -220,6 +256,7 @@ void Ardenca::run_search(calc::SearchStage stage) {
         // conjugate again.
         const double Zo = number_in(Text25);
         const double Ld = number_in(Text26);
+        note_fault(FaultStep::MatchingSection, {Text25, Text26, Text23, Text24});
         const calc::Impedance probe = calc::probe_from_meter(Zo, Ld, {s.rst, s.xst});
         s.rst = probe.r_ohm;
         s.xst = probe.x_ohm;
@@ -234,11 +271,13 @@ void Ardenca::run_search(calc::SearchStage stage) {
         // Show what the meter would read through the feed line.
         const double Zo = number_in(Text25);
         const double Ld = number_in(Text26);
+        note_fault(FaultStep::MatchingSection, {Text25, Text26, Text23, Text24});
         const calc::Impedance at_meter = calc::Tline_calc(Zo, Ld, s.rst, s.xst);
         show(Text32, at_meter.r_ohm, pattern::two_digits);
         show(Text33, at_meter.x_ohm, pattern::two_digits);
     }
 
+    note_fault(FaultStep::None, {});
     const calc::SearchResult found = calc::search_ground(line, stage, s.rst, s.xst);
     evaluations_ += found.evaluations;
     if (found.started) {
@@ -247,6 +286,9 @@ void Ardenca::run_search(calc::SearchStage stage) {
     }
     if (!found.completed()) {
         s.error_ct += 1;
+        runs_.push_back(
+            {stage, false,
+             found.end == calc::SearchEnd::Bound ? SearchStop::Bound : SearchStop::Fault});
         return;
     }
     try {
@@ -254,12 +296,94 @@ void Ardenca::run_search(calc::SearchStage stage) {
         s.diel = calc::eps_r_from_c(s.C, line);
     } catch (const ArithmeticFault&) {
         s.error_ct += 1;
+        runs_.push_back({stage, false, SearchStop::Fault});
         return;
     }
+    runs_.push_back({stage, true, SearchStop::Fault});
 
     show(Text9, s.cond, pattern::ground);
     show(Text10, s.diel, pattern::ground);
     show_medium_results(found.model);
+}
+
+void Ardenca::begin_command(bool searches) {
+    searches_ = searches;
+    runs_.clear();
+    written_.reset();
+    read_values_.fill(std::nullopt);
+    partly_read_.clear();
+    fault_place_ = {};
+}
+
+void Ardenca::end_command(bool by_fault) {
+    // Ended normally: no fault ended it, whatever step was noted last.
+    if (!by_fault)
+        fault_place_ = {};
+    if (searches_) {
+        outcome_ = outcome_of(runs_);
+        // The results this search did not write show an earlier calculation.
+        if (!outcome_->found())
+            for (int i = 0; i < field_count; ++i)
+                if (is_result_field(field_at(i)) && !written_[i])
+                    stale_.set(i);
+    } else {
+        outcome_.reset();
+    }
+    if (observer_)
+        observer_->command_finished();
+}
+
+// Records where a fault would arise from here on; FaultStep::None once past the
+// steps whose faults end the command.
+void Ardenca::note_fault(FaultStep step, const std::vector<Field>& inputs) {
+    fault_place_ = {step, {}};
+    for (const Field field : inputs) {
+        const auto& value = read_values_[field_index(field)];
+        fault_place_.inputs.push_back({field, value ? shortest_number(*value) : "?"});
+    }
+}
+
+void Ardenca::note_reading_fault(Field field) {
+    fault_place_ = {FaultStep::Reading, {{field, quoted_text(text(field))}}};
+}
+
+namespace {
+
+// The input fields that a step of the line in air reads, as a user would check them.
+// By the step that faults, the frequency is known to be usable; a tangent of zero
+// means a length of zero.
+std::vector<Field> air_line_inputs(calc::AirLine::Step failed) {
+    using Step = calc::AirLine::Step;
+    switch (failed) {
+    case Step::None:
+    case Step::FreqHz:
+    case Step::WRadPerS:
+    case Step::WaveLen:
+        return {Text8};
+    case Step::Length:
+    case Step::XcOpen:
+        return {Text3};
+    case Step::LenRads:
+    case Step::LenDegs:
+        return {Text3, Text8};
+    case Step::ZoAir:
+    case Step::COPerM:
+    case Step::LOPerM:
+        return {Text1, Text2};
+    case Step::CTot:
+    case Step::LTot:
+        break;
+    }
+    return {Text1, Text2, Text3};
+}
+
+} // namespace
+
+void Ardenca::note_air_line_fault(const calc::AirLine& line) {
+    if (!line.fault)
+        return;
+    const auto failed = static_cast<calc::AirLine::Step>(static_cast<int>(line.computed) + 1);
+    note_fault(FaultStep::AirLine, air_line_inputs(failed));
 }
 
 } // namespace ardenca

@@ -71,6 +71,7 @@ ArdencaWindow::ArdencaWindow()
     build_menu();
     build_controls();
     new SolutionsHook(*this); // Tools, Solutions... and the notice after the search
+    marks_.emplace(this, model_, edits_);
 
     // The window opens with exactly the design's client area below the menu bar; it
     // may be enlarged to reach the controls that stand below that area.
@@ -248,7 +249,7 @@ void ArdencaWindow::open_Click() {
     try {
         model_.open_Click();
     } catch (const ArithmeticFault& fault) {
-        show_fault(QString::fromStdString(fault_message("Open", fault)));
+        show_fault(QString::fromStdString(fault_message("Open", fault, model_.fault_place())));
     }
 }
 
@@ -277,11 +278,11 @@ void ArdencaWindow::run(Command command) {
     try {
         run_command(model_, command);
     } catch (const ArithmeticFault& fault) {
-        show_fault(QString::fromStdString(fault_message(command, fault)));
-        emit command_finished(command, false);
+        show_fault(QString::fromStdString(fault_message(command, fault, model_.fault_place())));
+        emit command_ran(command, false);
         return;
     }
-    emit command_finished(command, true);
+    emit command_ran(command, true);
 }
 
 void ArdencaWindow::show_fault(const QString& message) {
@@ -317,6 +318,10 @@ void ArdencaWindow::option_changed() {
 
 void ArdencaWindow::caption_changed() {
     setWindowTitle(QString::fromStdString(model_.caption()));
+}
+
+void ArdencaWindow::command_finished() {
+    marks_->command_finished();
 }
 
 } // namespace ardenca::qt

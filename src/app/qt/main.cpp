@@ -9,11 +9,14 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyleFactory>
 #include <QSvgRenderer>
 #include <QTextStream>
+
+#include <csignal>
 
 namespace {
 
@@ -51,6 +54,9 @@ int save_picture(QWidget* window, const QString& file) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // A save past the file size limit (ulimit -f) then fails with "File too large" and
+    // is reported, instead of the signal ending the program half-way.
+    std::signal(SIGXFSZ, SIG_IGN);
     // The resources live in the window library, which the linker would otherwise drop.
     Q_INIT_RESOURCE(ardenca);
     QApplication app(argc, argv);
@@ -85,15 +91,31 @@ int main(int argc, char* argv[]) {
         QStringLiteral("[FILE.gnd]"));
     parser.process(app);
 
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        QTextStream(stderr) << "ardenca: one ground data file at a time: " << files.size()
+                            << " were given (" << files.join(QStringLiteral(", "))
+                            << "); open the others with File, Open\n";
+        return 2;
+    }
+
     ardenca::qt::ArdencaWindow window;
-    if (!parser.positionalArguments().isEmpty())
-        window.open_at_start(parser.positionalArguments().constFirst());
+    if (!files.isEmpty())
+        window.open_at_start(files.constFirst());
     if (parser.isSet(about_shot))
         return save_picture(window.about_window(), parser.value(about_shot));
     if (parser.isSet(main_shot)) {
         // The window as it stands after the splash, without waiting for it.
         window.Timer1_Timer();
-        return save_picture(&window, parser.value(main_shot));
+        const int saved = save_picture(&window, parser.value(main_shot));
+        // A file that did not open, or whose recalculation stopped on a fault, is told on
+        // stderr and in the exit status; the picture is written all the same.
+        for (const QMessageBox* box : {window.file_box(), window.fault_box()})
+            if (box) {
+                QTextStream(stderr) << "ardenca: " << box->text() << "\n";
+                return 1;
+            }
+        return saved;
     }
     if (parser.isSet(solutions_shot)) {
         window.Timer1_Timer();

@@ -175,7 +175,8 @@ void MainWindowTest::fault_warns_without_blocking_and_keeps_earlier_writes() {
     QCOMPARE(fields_changed_by(*window, click), (std::set<int>{4, 19, 20}));
     // Reaching this line means the warning did not block.
     QTRY_VERIFY(window->fault_box() && window->fault_box()->isVisible());
-    QCOMPARE(window->fault_box()->text(), QString("Calc Line stopped: division by zero."));
+    QCOMPARE(window->fault_box()->text(),
+             QString("Calc Line stopped: division by zero \u2014 check Length m (0)"));
 }
 
 void MainWindowTest::file_close_ends_the_event_loop() {
