@@ -1,8 +1,8 @@
 #include "classic_point.h"
 
+#include "calc/air_line.h"
 #include "calc/arithmetic_fault.h"
-#include "calc/calc_state.h"
-#include "calc/checked_math.h"
+#include "calc/ground_conversion.h"
 #include "calc/ground_search.h"
 #include "calc/line_models.h"
 
@@ -14,53 +14,32 @@ namespace ardenca::sweep {
 
 namespace {
 
-using ck::div;
-using ck::mul;
-
 constexpr double c0_m_per_s = 299792458;
 constexpr double eps0_f_per_m = 8.854187817e-12;
-constexpr double mu0_h_per_m = 4e-7 * 3.14159265358979323846;
+constexpr double mu0_h_per_m = 4e-7 * std::numbers::pi;
 
-// The air-line model's state values for these dimensions, as "Calc Line" sets them.
-void air_line(CalcState& s, const calc::ProbeSetup& probe, double freq_mhz) {
-    s.f = mul(1e6, freq_mhz);
-    s.w = mul(mul(2.0, s.pi), s.f);
-    s.L_m = probe.length_m;
-    const double log_ratio = ck::ln(div(probe.spacing_m, probe.radius_m));
-    const double Zo_air = mul(log_ratio, div(div(1.0, mul(s.co, s.eo)), s.pi));
-    s.C_o = div(1.0, mul(Zo_air, s.co));
-    s.L_o = div(Zo_air, s.co);
-    s.ur = probe.ur;
-}
+// What one stage left: the ground when it completed.
+struct Stage {
+    bool completed = false;
+    calc::Ground ground;
+    calc::MediumResult model;
+};
 
-// One stage as the window runs it; false when it ended in a fault.
-bool run_stage(CalcState& s, calc::SearchStage stage, const calc::ProbeSetup& probe,
-               double freq_mhz, std::complex<double> z_meter_ohm, calc::MediumResult& result,
-               std::uint64_t& evaluations) {
-    air_line(s, probe, freq_mhz);
-    s.rst = z_meter_ohm.real();
-    s.xst = z_meter_ohm.imag();
-    if (s.rst == 0)
-        s.rst = 1e-32;
-    if (probe.matching) {
-        // Back through the feed line: conjugate, transform, conjugate again.
-        double r = 0, x = 0;
-        calc::Tline_calc(s, probe.match_zo_ohm, probe.match_deg, s.rst, -s.xst, r, x);
-        s.rst = r;
-        s.xst = -x;
-    }
+Stage run_stage(const calc::AirLine& line, calc::SearchStage stage, double rst, double xst,
+                long& evaluations) {
+    Stage out;
+    const calc::SearchResult found = calc::search_ground(line, stage, rst, xst);
+    evaluations += static_cast<long>(found.evaluations);
+    if (!found.completed())
+        return out;
     try {
-        result = calc::search_ground(s, stage, evaluations);
-        s.cond = div(mul(s.G, s.eo), s.C_o);
-        s.diel = div(s.C, s.C_o);
+        out.ground = calc::ground_from_line(found.g_s_per_m, found.c_f_per_m, line);
     } catch (const ArithmeticFault&) {
-        s.error_ct += 1;
-        return false;
-    } catch (const calc::SearchBoundReached&) {
-        s.error_ct += 1;
-        return false;
+        return out;
     }
-    return true;
+    out.completed = true;
+    out.model = found.model;
+    return out;
 }
 
 } // namespace
@@ -68,46 +47,55 @@ bool run_stage(CalcState& s, calc::SearchStage stage, const calc::ProbeSetup& pr
 ClassicPoint solve_classic(const calc::ProbeSetup& probe, double freq_hz,
                            std::complex<double> z_meter_ohm) {
     ClassicPoint out;
-    CalcState s;
-    set_load_constants(s);
-    const double freq_mhz = freq_hz / 1e6;
-    std::uint64_t evaluations = 0;
-    calc::MediumResult found, result;
-    bool have = false;
-    try {
-        if (run_stage(s, calc::SearchStage::First, probe, freq_mhz, z_meter_ohm, result,
-                      evaluations)) {
-            found = result;
-            have = true;
+    double rst = z_meter_ohm.real();
+    double xst = z_meter_ohm.imag();
+    if (rst == 0)
+        rst = 1e-32;
+    const calc::AirLine line =
+        calc::air_line({freq_hz / 1e6, probe.spacing_m, probe.radius_m, probe.length_m, probe.ur});
+    if (!line.complete())
+        return out; // the air line itself cannot be computed: no ground
+    if (probe.matching) {
+        // Back through the feed line: conjugate, transform, conjugate again.
+        try {
+            const calc::Impedance far_end =
+                calc::Tline_calc(probe.match_zo_ohm, probe.match_deg, rst, -xst);
+            rst = far_end.r_ohm;
+            xst = -far_end.x_ohm;
+        } catch (const ArithmeticFault&) {
+            return out;
         }
-        if (s.error_ct > 0 && run_stage(s, calc::SearchStage::Second, probe, freq_mhz, z_meter_ohm,
-                                        result, evaluations)) {
-            found = result;
-            have = true;
-        }
-        if (s.diel > 250 && run_stage(s, calc::SearchStage::Second, probe, freq_mhz, z_meter_ohm,
-                                      result, evaluations)) {
-            found = result;
-            have = true;
-        }
-    } catch (const ArithmeticFault&) {
-        // The air line or the feed line itself cannot be computed: no ground.
-        have = false;
     }
-    out.z_probe_ohm = {s.rst, s.xst};
-    out.evaluations = static_cast<long>(evaluations);
-    if (!have)
+    out.z_probe_ohm = {rst, xst};
+
+    // The window's order: the first stage; the second when the first faulted; the
+    // second (again) when the dielectric constant standing is above 250.
+    Stage standing;
+    const Stage first = run_stage(line, calc::SearchStage::First, rst, xst, out.evaluations);
+    if (first.completed)
+        standing = first;
+    else if (const Stage second =
+                 run_stage(line, calc::SearchStage::Second, rst, xst, out.evaluations);
+             second.completed)
+        standing = second;
+    if (standing.completed && standing.ground.eps_r > 250)
+        if (const Stage again =
+                run_stage(line, calc::SearchStage::Second, rst, xst, out.evaluations);
+            again.completed)
+            standing = again;
+    if (!standing.completed)
         return out;
 
     calc::GroundSolution g;
-    g.sigma_s_per_m = s.cond;
-    g.eps_r = s.diel;
-    g.gamma_l = std::complex<double>(found.pc_r, found.pc_i) * s.L_m;
-    g.residual_ohm = std::abs(std::complex<double>(found.r_out - s.rst, found.i_out - s.xst));
+    g.sigma_s_per_m = standing.ground.sigma_s_per_m;
+    g.eps_r = standing.ground.eps_r;
+    const calc::MediumResult& m = standing.model;
+    g.gamma_l = std::complex<double>(m.pc_r, m.pc_i) * line.length_m;
+    g.residual_ohm = std::abs(std::complex<double>(m.r_out - rst, m.i_out - xst));
     g.u_sigma_s_per_m = std::numeric_limits<double>::quiet_NaN();
     g.u_eps_r = std::numeric_limits<double>::quiet_NaN();
     g.corr = std::numeric_limits<double>::quiet_NaN();
-    const double beta_l = found.pc_i * s.L_m;
+    const double beta_l = m.pc_i * line.length_m;
     if (beta_l > std::numbers::pi / 4)
         g.flags |= calc::ElectricallyLong;
     if (beta_l > std::numbers::pi / 2)
