@@ -1,0 +1,222 @@
+#include "root_search.h"
+
+#include "root_count.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace ardenca::calc::solver {
+
+namespace {
+
+bool finite(cplx z) {
+    return std::isfinite(z.real()) && std::isfinite(z.imag());
+}
+
+bool same_root(cplx a, cplx b) {
+    return std::abs(a - b) < 1e-7 * std::max(1.0, std::abs(b));
+}
+
+} // namespace
+
+std::vector<cplx> local_seeds(const ProbeEquation& eq, double q, const GroundBox& box) {
+    std::vector<cplx> out;
+    const cplx c = eq.c;
+    const int k_max = static_cast<int>(std::sqrt(q * box.eps_max) / prog_pi) + 2;
+    for (int k = 0; k <= k_max; ++k) {
+        const cplx jk(0, k * prog_pi);
+        const cplx root = std::sqrt(4.0 * c + jk * jk);
+        out.push_back(jk + 0.5 * (-jk + root));
+        out.push_back(jk + 0.5 * (-jk - root));
+        if (c != 1.0)
+            out.push_back(cplx(0, (k + 0.5) * prog_pi) * c / (c - 1.0));
+    }
+    out.push_back(c);
+    std::stable_partition(out.begin(), out.end(),
+                          [&](cplx u) { return in_box(q, box, u.real() < 0 ? -u : u); });
+    return out;
+}
+
+namespace {
+
+// A grid of n x n grounds over the box, in ln s and sqrt(eps_r).
+std::vector<cplx> grid(double q, const GroundBox& box, int n) {
+    std::vector<cplx> out;
+    const double ls0 = std::log(box.s_min), ls1 = std::log(box.s_max);
+    const double e0 = std::sqrt(box.eps_min), e1 = std::sqrt(box.eps_max);
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            const double s = std::exp(ls0 + (ls1 - ls0) * (i + 0.5) / n);
+            const double e = e0 + (e1 - e0) * (j + 0.5) / n;
+            out.push_back(std::sqrt(q * cplx(-e * e, s)));
+        }
+    }
+    return out;
+}
+
+class Search {
+  public:
+    Search(const ProbeEquation& eq, double q, long& evaluations)
+        : eq_(eq), q_(q), evaluations_(evaluations) {}
+
+    // Given a seed, Newton from it; true when it found a zero not known before.
+    bool try_seed(cplx seed, bool deflate) {
+        std::optional<cplx> u =
+            newton(eq_, seed, deflate ? std::span<const cplx>(all_) : std::span<const cplx>(),
+                   evaluations_);
+        if (u && deflate) // settle on g itself
+            u = newton(eq_, *u, {}, evaluations_);
+        if (!u)
+            return false;
+        for (const cplx& known : all_)
+            if (same_root(*u, known))
+                return false;
+        all_.push_back(*u);
+        return true;
+    }
+
+    int found_in(const GroundBox& box) const {
+        return static_cast<int>(
+            std::count_if(all_.begin(), all_.end(), [&](cplx u) { return in_box(q_, box, u); }));
+    }
+
+    // Given a box and its count, halves it until each part holds as many found zeros as
+    // it counts; false when that fails.
+    bool settle(const GroundBox& box, int count, int depth) {
+        if (found_in(box) >= count)
+            return found_in(box) == count;
+        for (cplx seed : grid(q_, box, 2)) {
+            try_seed(seed, true);
+            if (found_in(box) >= count)
+                return found_in(box) == count;
+        }
+        if (depth == 0)
+            return false;
+        // Halve the side that is longer in u.
+        const double ls0 = std::log(box.s_min), ls1 = std::log(box.s_max);
+        const cplx corner = std::sqrt(q_ * cplx(-box.eps_min, box.s_min));
+        const double along_s = std::abs(std::sqrt(q_ * cplx(-box.eps_min, box.s_max)) - corner);
+        const double along_eps = std::abs(std::sqrt(q_ * cplx(-box.eps_max, box.s_min)) - corner);
+        for (double share : {0.5, 0.4817, 0.5373}) {
+            GroundBox low = box, high = box;
+            if (along_s > along_eps) {
+                low.s_max = high.s_min = std::exp(ls0 + (ls1 - ls0) * share);
+            } else {
+                const double e0 = std::sqrt(box.eps_min), e1 = std::sqrt(box.eps_max);
+                const double e = e0 + (e1 - e0) * share;
+                low.eps_max = high.eps_min = e * e;
+            }
+            const auto n_low = count_zeros(eq_, q_, low, evaluations_);
+            if (!n_low || *n_low > count)
+                continue;
+            const int n_high = count - *n_low;
+            bool ok = true;
+            if (*n_low > 0)
+                ok = settle(low, *n_low, depth - 1) && ok;
+            if (n_high > 0)
+                ok = settle(high, n_high, depth - 1) && ok;
+            return ok;
+        }
+        return false;
+    }
+
+    const std::vector<cplx>& all() const { return all_; }
+
+  private:
+    const ProbeEquation& eq_;
+    double q_;
+    long& evaluations_;
+    std::vector<cplx> all_; // every distinct zero found, in the box or not
+};
+
+} // namespace
+
+bool in_box(double q, const GroundBox& box, cplx u) {
+    const cplx eps = -(u * u) / q;
+    const double s = -eps.imag();
+    return eps.real() >= box.eps_min && eps.real() <= box.eps_max && s >= box.s_min &&
+           s <= box.s_max;
+}
+
+std::optional<cplx> newton(const ProbeEquation& eq, cplx seed, std::span<const cplx> known,
+                           long& evaluations) {
+    cplx u = seed;
+    for (int it = 0; it < 100; ++it) {
+        if (u.real() < 0) // g's zeros come in pairs +-u
+            u = -u;
+        const GValue v = eq.at(u);
+        ++evaluations;
+        if (v.g == 0.0)
+            return u;
+        cplx step;
+        if (known.empty()) {
+            step = v.g / v.dg;
+        } else {
+            cplx r = v.dg / v.g;
+            for (const cplx& z : known)
+                r -= 1.0 / (u - z);
+            step = 1.0 / r;
+        }
+        if (!finite(step))
+            return std::nullopt;
+        const double size = std::abs(step);
+        const double limit = 2 + 0.25 * std::abs(u);
+        if (size > limit)
+            step *= limit / size;
+        u -= step;
+        if (size <= 1e-13 * std::max(1.0, std::abs(u))) {
+            if (u.real() < 0)
+                u = -u;
+            return u;
+        }
+    }
+    return std::nullopt;
+}
+
+RootSearch find_roots(const ProbeEquation& eq, double q, const GroundBox& box, int count,
+                      std::span<const cplx> first, long& evaluations) {
+    RootSearch result;
+    Search search(eq, q, evaluations);
+    // Without a count, every seed is tried and the list cannot be complete.
+    const int target = count < 0 ? std::numeric_limits<int>::max() : count;
+    if (target > 0) {
+        for (bool deflate : {false, true}) {
+            for (cplx seed : first) {
+                if (search.found_in(box) >= target)
+                    break;
+                search.try_seed(seed, deflate);
+            }
+        }
+        if (count > 0 && search.found_in(box) < count)
+            search.settle(box, count, 12);
+    }
+
+    // Zeros closer than the merging distance are one zero of higher order; count it on a
+    // small box around it when g' nearly vanishes there.
+    int total = 0;
+    for (cplx u : search.all()) {
+        if (!in_box(q, box, u))
+            continue;
+        FoundRoot root{u, 1};
+        const GValue v = eq.at(u);
+        const cplx g2 = eq.second_derivative(u);
+        ++evaluations;
+        if (std::abs(2.0 * v.dg) < 1e-5 * std::max(1.0, std::abs(u)) * std::abs(g2)) {
+            const cplx eps = -(u * u) / q;
+            const double d_eps = 1e-5 * std::abs(eps);
+            const GroundBox around{eps.real() - d_eps, eps.real() + d_eps,
+                                   std::max(-eps.imag() - d_eps, 0.5 * -eps.imag()),
+                                   -eps.imag() + d_eps};
+            if (const auto n = count_zeros(eq, q, around, evaluations); n && *n > 1)
+                root.multiplicity = *n - (search.found_in(around) - 1);
+        }
+        total += root.multiplicity;
+        result.roots.push_back(root);
+    }
+    result.complete = total == count;
+    return result;
+}
+
+} // namespace ardenca::calc::solver

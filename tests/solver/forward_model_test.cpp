@@ -1,0 +1,140 @@
+// The solver's forward model against the classic line models.
+#include "app/ardenca.h"
+#include "calc/ground_model.h"
+#include "calc/probe_fixture.h"
+#include "reference_model.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace ardenca::solver_test {
+namespace {
+
+using calc::solver::cplx;
+
+void expect_near_rel(cplx got, cplx want, double rel, const std::string& what) {
+    EXPECT_LE(std::abs(got - want), rel * std::abs(want)) << what << ": " << got << " vs " << want;
+}
+
+struct LineCase {
+    const char* spacing;
+    const char* radius;
+    const char* length;
+    const char* freq_mhz;
+    const char* ur;
+    double sigma;
+    double eps_r;
+};
+
+TEST(SolverForwardModel, AgreesWithTheClassicLineInTheGround) {
+    const LineCase cases[] = {
+        {".1", ".007", ".55", "7", "1", 0.01, 30},   {".1", ".007", ".55", "7", "1", 1, 80},
+        {".3", ".002", "1.2", "30", "1", 5e-4, 3},   {".05", ".004", ".2", "1.8", "2", 0.5, 60},
+        {".2", ".005", "1", "14", "5", 1e-5, 200},   {".15", ".003", ".8", "21", "1", 20, 1},
+        {".1", ".007", ".55", "7", "1", 0.005, 400}, {".25", ".006", "1.1", "28", "1.5", 0.02, 15},
+    };
+    for (const LineCase& c : cases) {
+        Ardenca m;
+        m.set_text(Field::Text1, c.spacing);
+        m.set_text(Field::Text2, c.radius);
+        m.set_text(Field::Text3, c.length);
+        m.set_text(Field::Text8, c.freq_mhz);
+        m.set_text(Field::Text31, c.ur);
+        m.Calc_Line();
+        const double G = c.sigma * m.state.C_o / m.state.eo;
+        const double C = c.eps_r * m.state.C_o;
+        calc::MediumResult classic;
+        m.calc(G, C, classic);
+        const cplx want(classic.r_out, classic.i_out);
+
+        calc::ProbeSetup p;
+        p.spacing_m = std::stod(c.spacing);
+        p.radius_m = std::stod(c.radius);
+        p.length_m = std::stod(c.length);
+        p.ur = std::stod(c.ur);
+        const double f = std::stod(c.freq_mhz) * 1e6;
+        const auto line = calc::solver::probe_line(p, f);
+        const std::string what = std::string(c.length) + " m at " + c.freq_mhz + " MHz";
+        EXPECT_NEAR(line.C_o_f_per_m, m.state.C_o, 1e-12 * m.state.C_o) << what;
+        EXPECT_NEAR(line.L_o_h_per_m, m.state.L_o, 1e-12 * m.state.L_o) << what;
+        expect_near_rel(calc::solver::rods_z_classic(line, c.sigma, c.eps_r), want, 1e-9, what);
+        const cplx u =
+            calc::solver::u_from_eps(line, calc::solver::ground_eps(line, c.sigma, c.eps_r));
+        expect_near_rel(calc::solver::rods_z_from_u(line, u), want, 1e-9, what + " in u");
+        expect_near_rel(meter_reading(p, f, ground(f, c.sigma, c.eps_r)), want, 1e-9,
+                        what + " reference");
+        // gamma l is the classic propagation constant times the length.
+        expect_near_rel(u, cplx(classic.pc_r, classic.pc_i) * p.length_m, 1e-9, what + " gamma");
+    }
+}
+
+// The chain's inverse carries a reading back through the matching section as the
+// classic search does: conjugate, transform, conjugate.
+TEST(SolverForwardModel, MatchingSectionUndoneAsTheClassicSearchDoes) {
+    struct Case {
+        double zo, deg;
+        cplx z;
+    };
+    const Case cases[] = {{75, 9.77, {65.1779, -67.3409}},
+                          {50, 45, {25, 10}},
+                          {50, 90, {25, 0}},
+                          {50, 135, {3, -40}},
+                          {300, 200, {120, 85}},
+                          {75, 359, {0.4, 0.7}}};
+    Ardenca m;
+    for (const Case& c : cases) {
+        double r = 0, x = 0;
+        m.Tline_calc(c.zo, c.deg, c.z.real(), -c.z.imag(), r, x);
+        const cplx want(r, -x);
+        calc::ProbeSetup p;
+        p.matching = true;
+        p.match_zo_ohm = c.zo;
+        p.match_deg = c.deg;
+        const auto line = calc::solver::probe_line(p, 7e6);
+        const auto chain = calc::solver::fixture_to_meter(p, line);
+        const std::string what = std::to_string(c.deg) + " degrees";
+        expect_near_rel(chain.inverse()(c.z), want, 1e-9, what);
+        expect_near_rel(chain(want), c.z, 1e-9, what + " forwards");
+    }
+}
+
+// Leads, spacer and rods in air as the plain formulas of the reference model have them,
+// and the chain's derivative against a difference quotient.
+TEST(SolverForwardModel, FixtureChainAndItsSlope) {
+    calc::ProbeSetup p;
+    p.lead_nh = 350;
+    p.top_pf = 12;
+    p.air_m = 0.08;
+    p.matching = true;
+    p.match_zo_ohm = 50;
+    p.match_deg = 120;
+    const double f = 14e6;
+    const auto line = calc::solver::probe_line(p, f);
+    const auto chain = calc::solver::fixture_to_meter(p, line);
+    const cplx eps = ground(f, 0.02, 12);
+    const cplx rods = calc::solver::rods_z_classic(line, 0.02, 12);
+    expect_near_rel(chain(rods), meter_reading(p, f, eps), 1e-9, "chain");
+    const cplx h(1e-4, 0);
+    const cplx slope = (chain(rods + h) - chain(rods - h)) / (2.0 * h);
+    expect_near_rel(chain.derivative(rods), slope, 1e-6, "slope");
+    const cplx u = calc::solver::u_from_eps(line, eps);
+    const cplx hu(0, 1e-5);
+    const cplx dz =
+        (calc::solver::rods_z_from_u(line, u + hu) - calc::solver::rods_z_from_u(line, u - hu)) /
+        (2.0 * hu);
+    expect_near_rel(calc::solver::rods_dz_du(line, u), dz, 1e-6, "dZ/du");
+}
+
+TEST(SolverForwardModel, SkinDepth) {
+    // A good conductor: sqrt(2 / (w mu sigma)); a weak one: (2 / sigma) sqrt(eps / mu).
+    const double pi = 3.14159265358979, co = 299792458, eo = 8.854187817e-12;
+    const double mu0 = 1 / (co * co * eo);
+    using calc::solver::skin_depth_m;
+    EXPECT_NEAR(skin_depth_m(20, 1, 1, 1e5), std::sqrt(2 / (2 * pi * 1e5 * mu0 * 20)), 1e-7);
+    EXPECT_NEAR(skin_depth_m(1e-5, 10, 1, 30e6), 2 / 1e-5 * std::sqrt(10 * eo / mu0), 1e-3);
+    EXPECT_NEAR(skin_depth_m(0.01, 30, 4, 7e6) * 2, skin_depth_m(0.01, 30, 1, 7e6), 1e-9);
+}
+
+} // namespace
+} // namespace ardenca::solver_test
