@@ -4,11 +4,12 @@
 // command-line program and the tests drive it directly.
 #pragma once
 
-#include "../calc/calc_state.h"
-#include "../calc/ground_search.h"
-#include "../calc/line_models.h"
-#include "file_dialog.h"
-#include "window_layout.h"
+#include "app/file_dialog.h"
+#include "app/window_layout.h"
+#include "calc/air_line.h"
+#include "calc/calc_state.h"
+#include "calc/ground_search.h"
+#include "calc/line_models.h"
 
 #include <array>
 #include <cstdint>
@@ -36,9 +37,11 @@ class Ardenca {
   public:
     // Sets the constants and selects "None"; every field holds its default text.
     Ardenca();
+    Ardenca(const Ardenca&) = delete;
+    Ardenca& operator=(const Ardenca&) = delete;
 
-    // The calculation state, read and written in place by the commands.
-    CalcState state;
+    // The calculation state; only the commands write it.
+    const CalcState& state = state_;
 
     // Fields.
     const std::string& text(Field field) const { return texts_[field_index(field)]; }
@@ -81,12 +84,12 @@ class Ardenca {
     void Calc_b_Click();     // "Calculate b"
 
     // The probe line in air from the dimension fields: sets f, w, L_m, C_o, L_o and ur
-    // and fills the "TL_Air Parameters" fields.
-    void Calc_Line();
-    // One evaluation of the line in the ground (counted in evaluations()).
+    // and fills the "TL_Air Parameters" fields, in that order, as far as it gets before
+    // a fault. Returns the line when it completes.
+    calc::AirLine Calc_Line();
+    // One evaluation of the line in the ground with the air line of the state
+    // (counted in evaluations()).
     void calc(const double& G, const double& C, calc::MediumResult& result);
-    void Tline_calc(const double& Zo, const double& Ld, const double& Rs_in, const double& Xs_in,
-                    double& Rs_out, double& Xs_out) const;
 
     // The two ground searches. A fault in the search proper adds 1 to error_ct and
     // returns; one before it (air line, field reading, feed line) leaves them.
@@ -99,11 +102,14 @@ class Ardenca {
   private:
     double number_in(Field field) const;
     void show(Field field, double value, std::string_view pattern);
+    void show_air_line(const calc::AirLine& line);
+    calc::AirLine line_in_state() const;
     void run_search(calc::SearchStage stage);
     void show_medium_results(const calc::MediumResult& result);
 
     void caption_for_file(const std::string& path);
 
+    CalcState state_;
     std::array<std::string, field_count> texts_;
     MatchingOption option_ = MatchingOption::None;
     std::string caption_;

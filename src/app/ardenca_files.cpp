@@ -1,12 +1,12 @@
 // File, Open and File, Save of the main window.
-#include "ardenca.h"
+#include "app/ardenca.h"
 
-#include "../calc/arithmetic_fault.h"
-#include "../files/atomic_writer.h"
-#include "../files/file_error.h"
-#include "../files/ground_file.h"
-#include "../files/ground_reader.h"
-#include "number_text.h"
+#include "app/number_text.h"
+#include "calc/arithmetic_fault.h"
+#include "files/atomic_writer.h"
+#include "files/file_error.h"
+#include "files/ground_file.h"
+#include "files/ground_reader.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -79,7 +79,7 @@ void Ardenca::open_Click() {
         // The recalculation sets ur again from Text31; only the text shown matters.
         if (const FileNumber ur = files::read_file_number(permeability);
             ur.status == FileNumber::Status::Number)
-            state.ur = ur.value;
+            state_.ur = ur.value;
         for (int slot = 1; slot <= 8; ++slot)
             line_buf[slot] = file.read_line();
         file.close();
@@ -128,12 +128,12 @@ void Ardenca::save_Click() {
         path = dialog.file_name();
 
         const double flag = matching_section_used() ? 1 : 0;
-        state.ur = text_to_number(text(Text31));
+        state_.ur = text_to_number(text(Text31));
 
         files::AtomicFileWriter file(path, *save_system_);
         file.write(files::format_file_number(flag));
         file.write(files::line_end);
-        file.write(files::format_file_number(state.ur));
+        file.write(files::format_file_number(state_.ur));
         file.write(files::line_end);
         for (Field field : file_fields) {
             file.write(text(field));

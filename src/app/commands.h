@@ -2,7 +2,7 @@
 // user clicks and the name the command-line program takes.
 #pragma once
 
-#include "../calc/arithmetic_fault.h"
+#include "calc/arithmetic_fault.h"
 
 #include <array>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "number_text.h"
 
-#include "../calc/checked_math.h"
+#include "calc/checked_math.h"
 
 #include <algorithm>
 #include <array>

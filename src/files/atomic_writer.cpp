@@ -76,7 +76,7 @@ SaveSystem& real_save_system() {
 namespace {
 
 std::string random_suffix() {
-    static std::mt19937 generator{std::random_device{}()};
+    thread_local std::mt19937 generator{std::random_device{}()};
     static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::uniform_int_distribution<int> pick(0, sizeof letters - 2);
     std::string s;
