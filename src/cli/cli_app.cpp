@@ -3,6 +3,7 @@
 #include "app/ardenca.h"
 #include "app/commands.h"
 #include "cli_output.h"
+#include "cli_read.h"
 
 #include <CLI/CLI.hpp>
 #include <ostream>
@@ -73,6 +74,8 @@ std::optional<Step> step_from_arg(const std::string& arg) {
 } // namespace
 
 int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    if (argc > 1 && std::string_view(argv[1]) == "read")
+        return run_read(argc - 1, argv + 1, out, err);
     CLI::App app(description, "ardenca-cli");
     std::vector<std::string> set_args;
     std::string option_arg;

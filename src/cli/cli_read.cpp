@@ -1,0 +1,139 @@
+#include "cli_read.h"
+
+#include "cli_app.h"
+#include "sweep/sweep_file.h"
+#include "sweep/sweep_file_error.h"
+#include "sweep/text_scan.h"
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace ardenca::cli {
+
+namespace {
+
+using sweep::Sweep;
+
+constexpr const char* read_description =
+    R"(Reads VNA and antenna-analyser files (Touchstone 1.x and 2.x, one- and
+two-port, .s1p .s2p .ts; CSV with frequency and R, X or S11 columns) and
+prints what was understood: the format, parameter, reference resistance,
+port count, warnings and every point's frequency (Hz) and impedance R, X
+(ohms). A two-port file gives the impedance in series between its ports.
+
+Exit status: 0 every file read; 2 usage error; 4 a file was refused (its
+"FILE:LINE: reason" on stderr; the other files are still read).)";
+
+nlohmann::json to_json(const Sweep& s) {
+    nlohmann::json j;
+    j["path"] = s.path;
+    j["format"] = s.format == sweep::FileFormat::Touchstone ? "touchstone" : "csv";
+    j["version"] = s.version.empty() ? nlohmann::json(nullptr) : nlohmann::json(s.version);
+    j["parameter"] = s.parameter;
+    j["data_format"] = s.data_format;
+    j["r_ohm"] = s.r_ohm;
+    j["ports"] = s.ports;
+    j["warnings"] = s.warnings;
+    nlohmann::json points = nlohmann::json::array();
+    for (const sweep::SweepPoint& p : s.points) {
+        nlohmann::json z = p.infinite ? nlohmann::json(nullptr)
+                                      : nlohmann::json::array({p.z_ohm.real(), p.z_ohm.imag()});
+        points.push_back({{"f_hz", p.freq_hz}, {"z_ohm", std::move(z)}});
+    }
+    j["points"] = std::move(points);
+    return j;
+}
+
+void print_text(std::ostream& out, const Sweep& s) {
+    using sweep::shortest_text;
+    out << s.path << '\n';
+    if (s.format == sweep::FileFormat::Touchstone)
+        out << "  format: Touchstone " << s.version << '\n';
+    else
+        out << "  format: CSV\n";
+    out << "  parameter: " << s.parameter << ", data format: " << s.data_format
+        << ", R: " << shortest_text(s.r_ohm) << " ohm, ports: " << s.ports << '\n';
+    out << "  points: " << s.points.size() << '\n';
+    for (const std::string& w : s.warnings)
+        out << "  warning: " << w << '\n';
+    out << "  f_Hz R_ohm X_ohm\n";
+    for (const sweep::SweepPoint& p : s.points) {
+        out << "  " << shortest_text(p.freq_hz);
+        if (p.infinite)
+            out << " open circuit (infinite impedance)\n";
+        else
+            out << ' ' << shortest_text(p.z_ohm.real()) << ' ' << shortest_text(p.z_ohm.imag())
+                << '\n';
+    }
+}
+
+} // namespace
+
+int run_read(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    CLI::App app(read_description, "ardenca-cli read");
+    std::vector<std::string> paths;
+    bool json = false;
+    std::string unit_text, z0_text;
+    app.add_option("files", paths, "VNA or analyser files")->required()->type_name("FILE");
+    app.add_flag("--json", json, "Print one JSON object");
+    app.add_option("--freq-unit", unit_text,
+                   "Frequency unit of CSV files whose header names none: Hz, kHz, MHz or GHz")
+        ->type_name("U");
+    app.add_option("--z0", z0_text, "Reference resistance of CSV S11 columns (default 50)")
+        ->type_name("OHM");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        return exit_ok;
+    } catch (const CLI::ParseError& e) {
+        err << "ardenca-cli read: " << e.what() << "\nRun 'ardenca-cli read --help' for usage.\n";
+        return exit_usage;
+    }
+    sweep::ReadOptions options;
+    if (!unit_text.empty()) {
+        options.csv_freq_unit = sweep::freq_unit_from_name(unit_text);
+        if (!options.csv_freq_unit) {
+            err << "ardenca-cli read: unknown --freq-unit '" << unit_text
+                << "': expected Hz, kHz, MHz or GHz\n";
+            return exit_usage;
+        }
+    }
+    if (!z0_text.empty()) {
+        double z0 = 0;
+        if (!sweep::read_number(z0_text, z0) || !(z0 > 0)) {
+            err << "ardenca-cli read: --z0 '" << z0_text << "' is not a positive number of ohms\n";
+            return exit_usage;
+        }
+        options.z0_ohm = z0;
+    }
+
+    bool refused = false;
+    nlohmann::json files = nlohmann::json::array();
+    nlohmann::json refusals = nlohmann::json::array();
+    for (const std::string& path : paths) {
+        try {
+            const Sweep s = sweep::read_sweep_file(path, options);
+            if (json)
+                files.push_back(to_json(s));
+            else
+                print_text(out, s);
+        } catch (const sweep::SweepFileError& e) {
+            err << e.what() << '\n';
+            refused = true;
+            refusals.push_back({{"path", e.path()}, {"line", e.line()}, {"reason", e.reason()}});
+        }
+    }
+    if (json) {
+        nlohmann::json all{{"files", std::move(files)}};
+        if (!refusals.empty())
+            all["refused"] = std::move(refusals);
+        out << all.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    }
+    return refused ? exit_file_failed : exit_ok;
+}
+
+} // namespace ardenca::cli
