@@ -41,9 +41,9 @@ inline sweep::Sweep synthetic_sweep(int points, double scale = 1, double ripple 
 }
 
 inline void write_synthetic(const std::string& path, int points, double scale = 1,
-                            double ripple = 0) {
+                            double ripple = 0, double f_hi_hz = 30e6) {
     std::ofstream(path, std::ios::binary)
-        << sweep::write_touchstone(synthetic_sweep(points, scale, ripple));
+        << sweep::write_touchstone(synthetic_sweep(points, scale, ripple, 1e6, f_hi_hz));
 }
 
 } // namespace ardenca::testing
