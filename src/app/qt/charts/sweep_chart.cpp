@@ -19,6 +19,8 @@ namespace ardenca::charts {
 
 namespace {
 
+const QMargins chart_margins(4, 4, 8, 4);
+
 constexpr int index_of(Quantity quantity) {
     return quantity == Quantity::Conductivity ? 0 : 1;
 }
@@ -187,7 +189,7 @@ SweepCharts::SweepCharts(QObject* parent) : QObject(parent) {
         auto* chart = new QChart;
         chart->setAnimationOptions(QChart::NoAnimation);
         chart->setBackgroundRoundness(0);
-        chart->setMargins(QMargins(4, 4, 8, 4));
+        chart->setMargins(chart_margins);
         QFont title_font = chart->titleFont();
         title_font.setBold(true);
         chart->setTitleFont(title_font);
@@ -445,19 +447,31 @@ QString SweepCharts::mark_tooltip(Mark mark, double x) const {
 void align_plot_areas(QChart* upper, QChart* lower) {
     if (!upper || !lower)
         return;
-    upper->setPlotArea(QRectF());
-    lower->setPlotArea(QRectF());
-    for (QChart* chart : {upper, lower})
-        if (chart->layout())
-            chart->layout()->activate();
+    // Widen the margin of the chart whose labels are narrower, on each side, so that
+    // both plot areas span the same x. Margins, unlike a fixed plot area, keep working
+    // when the charts are resized. Worked out from the areas as laid out now: where each
+    // would stand with the plain margins, then the extra each needs.
     const QRectF a = upper->plotArea();
     const QRectF b = lower->plotArea();
     if (a.isEmpty() || b.isEmpty())
         return;
-    const qreal left = std::max(a.left(), b.left());
-    const qreal right = std::min(a.right(), b.right());
-    upper->setPlotArea(QRectF(left, a.top(), right - left, a.height()));
-    lower->setPlotArea(QRectF(left, b.top(), right - left, b.height()));
+    const QMargins ma = upper->margins();
+    const QMargins mb = lower->margins();
+    const qreal left_a = a.left() - (ma.left() - chart_margins.left());
+    const qreal left_b = b.left() - (mb.left() - chart_margins.left());
+    const qreal right_a = a.right() + (ma.right() - chart_margins.right());
+    const qreal right_b = b.right() + (mb.right() - chart_margins.right());
+    const qreal left = std::max(left_a, left_b);
+    const qreal right = std::min(right_a, right_b);
+    QMargins na = chart_margins, nb = chart_margins;
+    na.setLeft(chart_margins.left() + qRound(left - left_a));
+    nb.setLeft(chart_margins.left() + qRound(left - left_b));
+    na.setRight(chart_margins.right() + qRound(right_a - right));
+    nb.setRight(chart_margins.right() + qRound(right_b - right));
+    if (na != ma)
+        upper->setMargins(na);
+    if (nb != mb)
+        lower->setMargins(nb);
 }
 
 } // namespace ardenca::charts

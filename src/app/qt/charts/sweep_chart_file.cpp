@@ -47,8 +47,11 @@ void draw(const sweep::SweepResult& result, QPainter& painter) {
     sigma->setGeometry(QRectF(0, 0, picture_width, sigma_height));
     eps_r->setGeometry(QRectF(0, sigma_height, picture_width, eps_r_height));
     charts.set_result(result);
+    for (int pass = 0; pass < 3; ++pass) {
+        QCoreApplication::processEvents();
+        align_plot_areas(sigma, eps_r);
+    }
     QCoreApplication::processEvents();
-    align_plot_areas(sigma, eps_r);
     const QRectF area(0, 0, picture_width, sigma_height + eps_r_height);
     scene.setSceneRect(area);
     painter.fillRect(area, Qt::white);

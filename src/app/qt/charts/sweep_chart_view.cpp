@@ -188,6 +188,8 @@ SweepChartView::SweepChartView(QWidget* parent)
         });
         connect(pane, &ChartPane::reset_requested, this, &SweepChartView::reset_view);
         connect(pane, &ChartPane::resized, this, &SweepChartView::align_soon);
+        connect(charts_->chart(quantity), &QChart::plotAreaChanged, this,
+                &SweepChartView::align_soon);
         connect(charts_->freq_axis(quantity), &QValueAxis::rangeChanged, this,
                 [this, quantity] { sync_freq_axes(quantity); });
     }
