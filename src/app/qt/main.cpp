@@ -66,6 +66,8 @@ int save_sweep_picture(ardenca::qt::ArdencaWindow& main, const QStringList& file
     window.open_files(files);
     if (window.running())
         loop.exec();
+    // The read-out under the charts shows the values at the set-up's frequency.
+    window.show_readout_at_setup_frequency();
     const int rc = save_picture(&window, picture);
     for (const auto& message : window.model().messages())
         if (message.kind == ardenca::SweepMessage::Kind::Error)

@@ -2,10 +2,12 @@
 #include "log_ticks.h"
 #include "sweep_chart.h"
 #include "sweep_chart_file.h"
+#include "sweep_chart_view.h"
 #include "sweep_fixture.h"
 #include "sweep_series.h"
 
 #include <QtTest>
+#include <QtWidgets>
 
 #include <QAreaSeries>
 #include <QCategoryAxis>
@@ -31,6 +33,7 @@ class SweepChartTest : public QObject {
     void ranges_follow_the_tracked_values();
     void charts_hold_a_series_per_run();
     void readout_names_nearest_point();
+    void view_zooms_pans_and_resets_in_step();
     void pictures();
     void picture_failures();
 };
@@ -190,6 +193,41 @@ void SweepChartTest::readout_names_nearest_point() {
                 .contains("no tracked solution"));
     QVERIFY(
         charts.mark_tooltip(Mark::Ambiguous, plotted_freq(p.freq_hz)).startsWith("Ambiguous: "));
+}
+
+void SweepChartTest::view_zooms_pans_and_resets_in_step() {
+    SweepChartView view;
+    view.resize(900, 700);
+    view.show();
+    view.set_result(testing::made_result(1, 50));
+    auto* sigma_x = view.charts().freq_axis(Quantity::Conductivity);
+    auto* eps_x = view.charts().freq_axis(Quantity::DielectricConstant);
+    const double lo = sigma_x->min(), hi = sigma_x->max();
+    ChartPane* pane = view.pane(Quantity::DielectricConstant);
+
+    // The wheel zooms the frequency around the mouse, in both charts.
+    const QPoint centre = pane->rect().center();
+    QWheelEvent wheel(centre, pane->mapToGlobal(centre), {}, {0, 240}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(pane->viewport(), &wheel);
+    QVERIFY(sigma_x->max() - sigma_x->min() < 0.7 * (hi - lo));
+    QCOMPARE(eps_x->min(), sigma_x->min());
+    QCOMPARE(eps_x->max(), sigma_x->max());
+    QVERIFY(view.user_moved_view());
+    // A new result while zoomed keeps the view; keys pan it.
+    const double zoomed_lo = sigma_x->min();
+    view.set_result(testing::made_result(1, 60));
+    QCOMPARE(sigma_x->min(), zoomed_lo);
+    QTest::keyClick(pane, Qt::Key_Right);
+    QVERIFY(sigma_x->min() > zoomed_lo && eps_x->min() == sigma_x->min());
+    // Hovering reads out the nearest point.
+    QTest::mouseMove(pane->viewport(), centre);
+    QVERIFY(view.readout_label()->text().contains("MHz"));
+    // 0 fits the data again.
+    QTest::keyClick(pane, Qt::Key_0);
+    QCOMPARE(sigma_x->min(), lo);
+    QCOMPARE(eps_x->max(), hi);
+    QVERIFY(!view.user_moved_view());
 }
 
 void SweepChartTest::pictures() {

@@ -71,8 +71,9 @@ LocationSeries location_series(const sweep::LocationResult& location, Quantity q
 std::vector<Run> average_runs(const std::vector<sweep::AveragePoint>& average, Quantity quantity);
 
 // The plotted y range that shows the tracked values, the average and their bands (the
-// bands at most as far again as the values' own spread), with a margin; nullopt when
-// nothing is tracked.
+// bands at most as far again as the values' own spread), with a margin above and a
+// wider one below for the marks that stand at the bottom; nullopt when nothing is
+// tracked.
 struct Range {
     double lo = 0;
     double hi = 0;
