@@ -110,7 +110,7 @@ SolveResult solve_all(const ProbeSetup& probe, double freq_hz, std::complex<doub
     solver::GroundBox box;
     // Grounds on the very edge of the box belong to it: widen it by a hair, and by a
     // little more when a zero sits on the widened edge.
-    for (double margin : {1e-9, 1e-8, 1e-7, 1e-6}) {
+    for (double margin : {1e-8, 1e-7, 1e-6, 1e-5}) {
         box = {options.eps_r_min * (1 - margin), options.eps_r_max * (1 + margin),
                options.sigma_min_s_per_m * s_scale * (1 - margin),
                options.sigma_max_s_per_m * s_scale * (1 + margin)};

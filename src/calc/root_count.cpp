@@ -29,6 +29,7 @@ struct Point {
     double p;
     cplx u;
     cplx g;
+    cplx dg;
 };
 
 struct Piece {
@@ -44,7 +45,8 @@ class Winding {
     Point point(const Side& side, double p) {
         const cplx u = std::sqrt(q_ * side.w(p));
         ++evaluations_;
-        return {p, u, eq_.at(u).g};
+        const GValue v = eq_.at(u);
+        return {p, u, v.g, v.dg};
     }
 
     // Given a side with its two end points, adds the change of arg g along it; false
@@ -87,7 +89,10 @@ class Winding {
     // any path from g(a) to g(b) that passes zero or sweeps half a turn is at least
     // that long. Re u and |u| are monotone along each side, so their extremes over a
     // piece are at its ends; |du| = sqrt(q) / (2 sqrt|w|) |dw| with |w| >= the running
-    // value and >= |w| at the piece's lower end.
+    // value and >= |w| at the piece's lower end. max|g'| is bounded twice: from
+    // g' = 1 - E + 2 (u + c) E, and from g' at the ends plus max|g''| times the length,
+    // g'' = 4 E (1 - u - c); the second is what keeps pieces long next to a near-double
+    // zero, where g and g' are both small.
     bool certified(const Side& side, const Piece& piece) const {
         const double lo = std::min(side.value(piece.a.p), side.value(piece.b.p));
         const double hi = std::max(side.value(piece.a.p), side.value(piece.b.p));
@@ -97,7 +102,10 @@ class Winding {
         const double re_min = std::min(piece.a.u.real(), piece.b.u.real());
         const double u_max = std::max(std::abs(piece.a.u), std::abs(piece.b.u));
         const double c_abs = std::abs(eq_.c);
-        const double dg_max = 1 + std::exp(-2 * re_min) * (1 + 2 * u_max + 2 * c_abs);
+        const double e_max = std::exp(-2 * re_min);
+        const double dg_max = std::min(1 + e_max * (1 + 2 * u_max + 2 * c_abs),
+                                       std::min(std::abs(piece.a.dg), std::abs(piece.b.dg)) +
+                                           4 * e_max * (1 + u_max + c_abs) * length_u);
         const double rounding = 1e-12 * (1 + u_max + c_abs);
         return dg_max * length_u * (1 + 1e-9) + rounding <
                std::abs(piece.a.g) + std::abs(piece.b.g);
@@ -134,7 +142,7 @@ std::optional<int> count_zeros(const ProbeEquation& eq, double q, const GroundBo
     const int s_pieces = std::max(1, static_cast<int>(std::ceil((ls_max - ls_min) / 2.3)));
     for (int i = 0; i < 4; ++i) {
         const Point& to = corners[(i + 1) % 4];
-        const Point end{sides[i].p_to, to.u, to.g};
+        const Point end{sides[i].p_to, to.u, to.g, to.dg};
         if (!winding.add_side(sides[i], corners[i], end, sides[i].runs_in_s ? s_pieces : 2))
             return std::nullopt;
     }

@@ -61,19 +61,18 @@ class Search {
     Search(const ProbeEquation& eq, double q, long& evaluations)
         : eq_(eq), q_(q), evaluations_(evaluations) {}
 
-    // Given a seed, Newton from it; true when it found a zero not known before.
+    // Given a seed, Newton from it; true when it found a zero not known before. A zero
+    // with a near twin (g' small beside g'') is followed by a try at the twin, at
+    // h = -2 g' / g'' from it, where deflated Newton from far away rarely gets.
     bool try_seed(cplx seed, bool deflate) {
-        std::optional<cplx> u =
-            newton(eq_, seed, deflate ? std::span<const cplx>(all_) : std::span<const cplx>(),
-                   evaluations_);
-        if (u && deflate) // settle on g itself
-            u = newton(eq_, *u, {}, evaluations_);
+        const auto u = settle_on(seed, deflate);
         if (!u)
             return false;
-        for (const cplx& known : all_)
-            if (same_root(*u, known))
-                return false;
-        all_.push_back(*u);
+        const GValue v = eq_.at(*u);
+        ++evaluations_;
+        const cplx h = -2.0 * v.dg / eq_.second_derivative(*u);
+        if (std::abs(h) < 0.05 * std::max(1.0, std::abs(*u)))
+            settle_on(*u + h, true);
         return true;
     }
 
@@ -84,7 +83,7 @@ class Search {
 
     // Given a box and its count, halves it until each part holds as many found zeros as
     // it counts; false when that fails.
-    bool settle(const GroundBox& box, int count, int depth) {
+    bool search_halves(const GroundBox& box, int count, int depth) {
         if (found_in(box) >= count)
             return found_in(box) == count;
         for (cplx seed : grid(q_, box, 2)) {
@@ -114,9 +113,9 @@ class Search {
             const int n_high = count - *n_low;
             bool ok = true;
             if (*n_low > 0)
-                ok = settle(low, *n_low, depth - 1) && ok;
+                ok = search_halves(low, *n_low, depth - 1) && ok;
             if (n_high > 0)
-                ok = settle(high, n_high, depth - 1) && ok;
+                ok = search_halves(high, n_high, depth - 1) && ok;
             return ok;
         }
         return false;
@@ -125,6 +124,22 @@ class Search {
     const std::vector<cplx>& all() const { return all_; }
 
   private:
+    // Newton from the seed; the zero when it is new, which is then known.
+    std::optional<cplx> settle_on(cplx seed, bool deflate) {
+        std::optional<cplx> u =
+            newton(eq_, seed, deflate ? std::span<const cplx>(all_) : std::span<const cplx>(),
+                   evaluations_);
+        if (u && deflate) // settle on g itself
+            u = newton(eq_, *u, {}, evaluations_);
+        if (!u)
+            return std::nullopt;
+        for (const cplx& known : all_)
+            if (same_root(*u, known))
+                return std::nullopt;
+        all_.push_back(*u);
+        return u;
+    }
+
     const ProbeEquation& eq_;
     double q_;
     long& evaluations_;
@@ -143,7 +158,9 @@ bool in_box(double q, const GroundBox& box, cplx u) {
 std::optional<cplx> newton(const ProbeEquation& eq, cplx seed, std::span<const cplx> known,
                            long& evaluations) {
     cplx u = seed;
-    for (int it = 0; it < 100; ++it) {
+    // Deflated, Newton wanders more often; give it up sooner.
+    const int max_steps = known.empty() ? 100 : 40;
+    for (int it = 0; it < max_steps; ++it) {
         if (u.real() < 0) // g's zeros come in pairs +-u
             u = -u;
         const GValue v = eq.at(u);
@@ -166,7 +183,11 @@ std::optional<cplx> newton(const ProbeEquation& eq, cplx seed, std::span<const c
         if (size > limit)
             step *= limit / size;
         u -= step;
-        if (size <= 1e-13 * std::max(1.0, std::abs(u))) {
+        // Done when the step is down to rounding, or g is: g carries an error of about
+        // 1e-16 (|u| + |c|), so next to a near twin, where g' is small, the steps stall
+        // at that over |g'| before they reach 1e-13 |u|.
+        const bool g_at_rounding = std::abs(v.g) <= 4e-15 * (1 + std::abs(u) + std::abs(eq.c));
+        if (size <= 1e-13 * std::max(1.0, std::abs(u)) || g_at_rounding) {
             if (u.real() < 0)
                 u = -u;
             return u;
@@ -190,7 +211,7 @@ RootSearch find_roots(const ProbeEquation& eq, double q, const GroundBox& box, i
             }
         }
         if (count > 0 && search.found_in(box) < count)
-            search.settle(box, count, 12);
+            search.search_halves(box, count, 12);
     }
 
     // Zeros closer than the merging distance are one zero of higher order; count it on a

@@ -4,6 +4,8 @@
 #include "app/commands.h"
 #include "cli_output.h"
 #include "cli_read.h"
+#include "cli_solve.h"
+#include "cli_sweep.h"
 
 #include <CLI/CLI.hpp>
 #include <ostream>
@@ -33,6 +35,11 @@ given, each exactly like a click on its button:
                 input fields to a ground data file (".gnd", ten lines,
                 CR LF line ends), replacing PATH only once the new file is
                 complete; "save=" cancels the dialog
+  solve         every ground in the range (--sigma-range, --epsr-range) that
+                reproduces the reading "calculate" reads, proved complete,
+                with 1-sigma uncertainties from the meter's accuracy (--meter)
+                and the probe fixture (--lead-nh, --top-pf, --air-m); the
+                fields stay as they are
 
 Fields: Text1 Spacing m, Text2 Radius m, Text3 Length m, Text8 Frequency Mhz,
 Text25 Zo and Text26 L Degrees (matching section), Text23 R in, Text24 X_in,
@@ -56,6 +63,7 @@ struct Step {
     DialogKind file_kind = DialogKind::Open;
     std::string path;
     std::string name; // as the fault report names it
+    bool solve = false;
 };
 
 std::optional<Step> step_from_arg(const std::string& arg) {
@@ -66,6 +74,8 @@ std::optional<Step> step_from_arg(const std::string& arg) {
             return Step{std::nullopt, kind, arg.substr(p.size()),
                         std::string(p.substr(0, p.size() - 1))};
     }
+    if (arg == "solve")
+        return Step{std::nullopt, DialogKind::Open, {}, arg, true};
     if (const auto command = command_from_cli_name(arg))
         return Step{*command, DialogKind::Open, {}, arg};
     return std::nullopt;
@@ -76,6 +86,8 @@ std::optional<Step> step_from_arg(const std::string& arg) {
 int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     if (argc > 1 && std::string_view(argv[1]) == "read")
         return run_read(argc - 1, argv + 1, out, err);
+    if (argc > 1 && std::string_view(argv[1]) == "sweep")
+        return run_sweep(argc - 1, argv + 1, out, err);
     CLI::App app(description, "ardenca-cli");
     std::vector<std::string> set_args;
     std::string option_arg;
@@ -89,6 +101,8 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     app.add_option("--option", option_arg, "Matching section: none or matching")
         ->type_name("none|matching");
     app.add_flag("--json", json, "Print one JSON object instead of the fields");
+    SolveArgs solve_args;
+    add_solve_options(app, solve_args);
     app.add_option("commands", command_args, "Commands to run, in order")->type_name("COMMAND");
 
     try {
@@ -101,6 +115,11 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         return exit_usage;
     }
 
+    SolveSettings solve_settings;
+    if (const auto problem = parse_solve_args(solve_args, solve_settings)) {
+        err << "ardenca-cli: " << *problem << '\n';
+        return exit_usage;
+    }
     std::vector<Setting> settings;
     for (const std::string& arg : set_args) {
         const auto eq = arg.find('=');
@@ -145,9 +164,12 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         model.select_option(*option);
 
     std::optional<FaultReport> fault;
+    std::optional<calc::SolveResult> solved;
     for (const Step& step : to_run) {
         try {
-            if (step.command) {
+            if (step.solve) {
+                solved = solve_fields(model, solve_settings.extras, solve_settings.options);
+            } else if (step.command) {
                 run_command(model, *step.command);
             } else {
                 // An empty path is the user pressing Cancel.
@@ -167,10 +189,13 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         }
     }
 
-    if (json)
-        print_json(out, model, fault);
-    else
+    if (json) {
+        print_json(out, model, fault, solved ? &*solved : nullptr);
+    } else {
         print_fields(out, model);
+        if (solved)
+            print_solve_table(out, *solved);
+    }
     if (fault)
         return exit_fault;
     return file_failed ? exit_file_failed : exit_ok;

@@ -1,6 +1,7 @@
 #include "cli_output.h"
 
 #include "app/ardenca.h"
+#include "cli_solve.h"
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
@@ -9,7 +10,8 @@
 
 namespace ardenca::cli {
 
-void print_json(std::ostream& out, const Ardenca& model, const std::optional<FaultReport>& fault) {
+void print_json(std::ostream& out, const Ardenca& model, const std::optional<FaultReport>& fault,
+                const calc::SolveResult* solved) {
     nlohmann::ordered_json doc;
     nlohmann::ordered_json fields = nlohmann::ordered_json::object();
     for (int i = 0; i < field_count; ++i)
@@ -39,6 +41,8 @@ void print_json(std::ostream& out, const Ardenca& model, const std::optional<Fau
         doc["fault"] = {{"command", fault->command}, {"message", fault->message}};
     else
         doc["fault"] = nullptr;
+    if (solved)
+        doc["solve"] = solve_json(*solved);
     out << doc.dump(2) << '\n';
 }
 

@@ -8,6 +8,9 @@
 namespace ardenca {
 class Ardenca;
 }
+namespace ardenca::calc {
+struct SolveResult;
+}
 
 namespace ardenca::cli {
 
@@ -16,7 +19,9 @@ struct FaultReport {
     std::string message; // "division by zero"
 };
 
-void print_json(std::ostream& out, const Ardenca& model, const std::optional<FaultReport>& fault);
+// With a "solve" object when the run solved its reading.
+void print_json(std::ostream& out, const Ardenca& model, const std::optional<FaultReport>& fault,
+                const calc::SolveResult* solved = nullptr);
 void print_fields(std::ostream& out, const Ardenca& model);
 
 } // namespace ardenca::cli

@@ -8,7 +8,7 @@ namespace ardenca::exports {
 
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 json number(double v) {
     return std::isfinite(v) ? json(v) : json(nullptr);

@@ -1,4 +1,4 @@
-// A sweep result as one JSON object:
+// A sweep result as one JSON object, members in this order:
 // {"setup": {spacing_m, radius_m, length_m, ur, matching, match_zo_ohm, match_deg,
 //            setup_freq_hz, lead_nh, top_pf, air_m, method: "all"|"classic",
 //            sigma_range_s_per_m: [min, max], eps_r_range: [min, max],
@@ -22,6 +22,6 @@
 
 namespace ardenca::exports {
 
-nlohmann::json sweep_json(const sweep::SweepResult& result);
+nlohmann::ordered_json sweep_json(const sweep::SweepResult& result);
 
 } // namespace ardenca::exports

@@ -125,20 +125,20 @@ void CsvReader::take_header(const CsvColumns& c, std::size_t line) {
         kind_ = Kind::Impedance;
         first_ = static_cast<std::size_t>(c.r);
         second_ = static_cast<std::size_t>(c.x);
-        sweep_.parameter = "Z";
-        sweep_.data_format = "RI";
+        sweep_.parameter = std::string("Z");
+        sweep_.data_format = std::string("RI");
     } else if (c.re >= 0 && c.im >= 0) {
         kind_ = Kind::ReIm;
         first_ = static_cast<std::size_t>(c.re);
         second_ = static_cast<std::size_t>(c.im);
-        sweep_.parameter = "S";
-        sweep_.data_format = "RI";
+        sweep_.parameter = std::string("S");
+        sweep_.data_format = std::string("RI");
     } else {
         kind_ = Kind::MagPhase;
         first_ = static_cast<std::size_t>(c.mag);
         second_ = static_cast<std::size_t>(c.phase);
-        sweep_.parameter = "S";
-        sweep_.data_format = c.mag_db ? "DB" : "MA";
+        sweep_.parameter = std::string("S");
+        sweep_.data_format = std::string(c.mag_db ? "DB" : "MA");
     }
     std::optional<FreqUnit> unit = c.unit;
     if (unit && options_.freq_unit && *unit != *options_.freq_unit)
@@ -223,7 +223,7 @@ Sweep CsvReader::run() {
                 fail(line, "data before a header line naming the columns (frequency, R, X or "
                            "S11)");
             }
-            if (cells_.size() < 3)
+            if (cells_.size() < 2)
                 continue; // a title or a setting
             const CsvColumns c = classify_columns(cells_);
             if (c.freq < 0)

@@ -5,9 +5,11 @@
 #include "tracking.h"
 
 #include <oneapi/tbb/blocked_range.h>
+#include <oneapi/tbb/info.h>
 #include <oneapi/tbb/parallel_for.h>
 #include <oneapi/tbb/task_arena.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 
@@ -76,7 +78,9 @@ SweepResult solve_sweeps(const SweepSetup& setup, const std::vector<Sweep>& swee
                 solve_point(setup, sweeps[l].points[i], options.method, solver);
         }
     };
-    tbb::task_arena arena(options.threads > 0 ? options.threads : tbb::task_arena::automatic);
+    // More threads than the machine runs at once would only wait: at most that many.
+    const int cores = tbb::info::default_concurrency();
+    tbb::task_arena arena(options.threads > 0 ? std::min(options.threads, cores) : cores);
     arena.execute(
         [&] { tbb::parallel_for(tbb::blocked_range<std::size_t>(0, work.size()), solve_range); });
 

@@ -13,7 +13,7 @@ namespace ardenca::sweep {
 
 struct EngineOptions {
     SolveMethod method = SolveMethod::AllSolutions;
-    int threads = 0; // 0: all cores
+    int threads = 0; // 0: all cores; never more than the machine has
     bool average = false;
 };
 

@@ -85,14 +85,28 @@ bool read_number(std::string_view word, double& value) {
     return true;
 }
 
-std::string quoted(std::string_view word) {
+std::string printable(std::string_view text) {
     constexpr std::size_t longest = 40;
-    std::string q = "'";
-    q += word.substr(0, longest);
-    if (word.size() > longest)
-        q += "...";
-    q += "'";
-    return q;
+    std::string p;
+    // Control bytes, NUL among them, shown as \xNN so that messages stay one line of text.
+    static constexpr char hex[] = "0123456789ABCDEF";
+    for (const char c : text.substr(0, longest)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            p += "\\x";
+            p += hex[byte >> 4];
+            p += hex[byte & 15];
+        } else {
+            p += c;
+        }
+    }
+    if (text.size() > longest)
+        p += "...";
+    return p;
+}
+
+std::string quoted(std::string_view word) {
+    return "'" + printable(word) + "'";
 }
 
 std::string why_not_a_number(std::string_view word) {

@@ -46,7 +46,9 @@ bool read_number(std::string_view word, double& value);
 // Why read_number refused the word, as a sentence fragment for the user.
 std::string why_not_a_number(std::string_view word);
 
-// The word as the user wrote it, shortened when long, for messages.
+// The text as the user wrote it, for messages: shortened when long, control bytes as \xNN.
+std::string printable(std::string_view text);
+// The same in single quotes.
 std::string quoted(std::string_view word);
 
 // Shortest text that reads back as exactly the same double.

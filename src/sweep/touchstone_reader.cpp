@@ -210,8 +210,8 @@ void Reader::on_option_line(std::string_view body, std::size_t line) {
     }
     options_ = o;
     hz_per_unit_ = hz_per_unit(o.unit);
-    sweep_.parameter = parameter_name(o.parameter);
-    sweep_.data_format = format_name(o.format);
+    sweep_.parameter = std::string(parameter_name(o.parameter));
+    sweep_.data_format = std::string(format_name(o.format));
     sweep_.r_ohm = o.r_ohm;
     if (ports_from_keyword_)
         check_parameter_fits_ports(line);
@@ -251,12 +251,12 @@ void Reader::on_keyword(std::string_view text, std::size_t line) {
         if (!read_number(arg, v) || (v != 2.0 && v != 2.1))
             fail(line, "[Version] " + quoted(arg) + ": the versions read are 2.0 and 2.1");
         version_ = 2;
-        sweep_.version = v == 2.0 ? "2.0" : "2.1";
+        sweep_.version = std::string(v == 2.0 ? "2.0" : "2.1");
         section_ = Section::Header;
         return;
     }
     if (version_ == 1)
-        fail(line, "the keyword [" + std::string(text.substr(1, text.find(']') - 1)) +
+        fail(line, "the keyword [" + printable(text.substr(1, text.find(']') - 1)) +
                        "] belongs to version 2 files, which start with [Version] 2.0");
 
     if (section_ == Section::Network)
@@ -264,7 +264,7 @@ void Reader::on_keyword(std::string_view text, std::size_t line) {
     const bool in_header = section_ == Section::Header;
     auto header_only = [&] {
         if (!in_header)
-            fail(line, "[" + name + "] after the network data");
+            fail(line, "[" + printable(name) + "] after the network data");
     };
 
     if (name == "number of ports") {
@@ -338,8 +338,8 @@ void Reader::on_keyword(std::string_view text, std::size_t line) {
     } else if (name == "end") {
         section_ = Section::Ended;
     } else {
-        sweep_.warnings.push_back("the keyword [" + name + "] on line " + std::to_string(line) +
-                                  " is not known and was ignored");
+        sweep_.warnings.push_back("the keyword [" + printable(name) + "] on line " +
+                                  std::to_string(line) + " is not known and was ignored");
     }
 }
 
@@ -568,7 +568,7 @@ void Reader::emit_point() {
 }
 
 Sweep Reader::run() {
-    sweep_.version = "1.1";
+    sweep_.version = std::string("1.1");
     LineSplitter lines(text_);
     std::string_view raw;
     while (lines.next(raw)) {

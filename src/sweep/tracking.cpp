@@ -18,8 +18,10 @@ constexpr double unknown_relative_u = 1e-3;
 // A relative uncertainty this large or infinite (a double root) is capped so that the
 // arithmetic stays finite.
 constexpr double max_relative_u = 1e6;
-// How much a ground may change per unit of ln f beyond what the last step predicts.
-constexpr double drift_per_ln_f = 0.1;
+// How much a ground may change per unit of ln f beyond what the track's slope predicts:
+// with one ground on the track there is no slope yet, and soils change by up to about
+// f^1; the allowance shrinks as the slope becomes known.
+constexpr double drift_per_ln_f[] = {1, 0.3, 0.15, 0.1};
 
 struct Candidate {
     std::size_t index = 0; // into the point's solutions
@@ -88,7 +90,8 @@ struct Track {
             }
             const double change = slope * step;
             x[a] = last.x[a] + change;
-            const double drift = std::abs(change) + drift_per_ln_f * std::abs(step);
+            const double drift =
+                std::abs(change) + drift_per_ln_f[recent.size() - 1] * std::abs(step);
             scale2[a] = last.u[a] * last.u[a] + drift * drift;
         }
     }
@@ -152,6 +155,10 @@ RunStats run(std::vector<PointResult>& points, const std::vector<std::vector<Can
             stats.cost += ms[best].d2;
         } else {
             ++stats.jumps;
+            // A reading that fits one ground only: the ground in the box is that one, so
+            // the track starts again from it.
+            if (cs.size() == 1)
+                track.recent = {{ln_f, cs[best].x, cs[best].u}};
         }
         if (commit) {
             p.chosen = cs[best].index;

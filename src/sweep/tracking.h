@@ -8,16 +8,18 @@
 // extending the least-squares line through the last four grounds on the track (in
 // ln f), and every
 // candidate is measured against that prediction in units of the track's relative
-// uncertainty (u_sigma / sigma, u_eps_r / eps_r, widened by the change the track made in
-// its last step). The nearest candidate is chosen.
+// uncertainty (u_sigma / sigma, u_eps_r / eps_r, widened by the predicted change and by
+// an allowance for a change of slope, large while the track is young). The nearest candidate is
+// chosen.
 //
 // A candidate is compatible with the track when it lies within tracking_tolerance of
 // the prediction, its own uncertainty added to the scale. The point is flagged
 // Ambiguous when two candidates are compatible, or when none is and there was a choice.
 // A chosen ground that is not compatible is a jump: it is reported, but the track keeps
-// predicting from the grounds before it, so that a ground that leaves the box (or a
-// reading spoilt by noise) does not pull the track onto another branch; when the
-// ground comes back the track takes it up again.
+// predicting from the grounds before it, so that a reading spoilt by noise does not
+// pull the track onto another branch. Only a reading that fits exactly one ground
+// restarts the track from that ground: whatever the soil does, if it is in the box it
+// is that ground.
 //
 // When no reading fits exactly one ground, the track starts at the lowest frequency
 // with the fewest grounds, from the candidate whose track makes the fewest jumps (then

@@ -47,7 +47,7 @@ cplx meter_reading(const ProbeSetup& p, double freq_hz, cplx eps) {
 std::vector<ReferenceRoot> grid_search(const ProbeSetup& p, double freq_hz, cplx z_meter_ohm,
                                        const calc::SolveOptions& box) {
     const double s_per_sigma = 1 / (2 * pi * freq_hz * eo);
-    const double slack = 1e-9;
+    const double slack = 1e-8;
     auto inside = [&](cplx eps) {
         const double sigma = -eps.imag() / s_per_sigma;
         return eps.real() >= box.eps_r_min * (1 - slack) &&

@@ -144,7 +144,7 @@ std::vector<Reading> near_double_readings() {
     const cplx guesses[] = {{1.1254, 2.1062}, {1.5516, 5.3563}, {1.7756, 8.5367}};
     for (cplx guess : guesses) {
         const cplx u_star = double_root(guess);
-        for (double offset : {1e-2, 1e-3, 1e-4}) {
+        for (double offset : {1e-2, 1e-3, 1e-4, 1e-5, 1e-6}) {
             ProbeSetup p = m.realistic_probe();
             const double f = m.log_uniform(5e6, 30e6);
             // Choose the length so that the double root lands at eps_r = 20 .. 100.

@@ -169,7 +169,7 @@ TEST(Json, ShapeAndAgreementWithCsv) {
     none.average.reset();
     none.method = sweep::SolveMethod::Classic;
     none.locations[0].points[0].solutions[1].u_eps_r = NAN;
-    const nlohmann::json k = sweep_json(none);
+    const auto k = sweep_json(none);
     EXPECT_TRUE(k["average"].is_null());
     EXPECT_EQ(k["setup"]["method"], "classic");
     EXPECT_TRUE(k["files"][0]["points"][0]["solutions"][1]["u_eps_r"].is_null());

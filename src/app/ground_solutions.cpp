@@ -1,0 +1,124 @@
+#include "ground_solutions.h"
+
+#include "ardenca.h"
+#include "number_text.h"
+
+#include <cmath>
+#include <sstream>
+
+namespace ardenca {
+
+using enum Field;
+
+namespace {
+
+double number(const Ardenca& m, Field f) {
+    return text_to_number(m.text(f));
+}
+
+std::string short_number(double v) {
+    std::ostringstream o;
+    o.precision(4);
+    o << v;
+    return o.str();
+}
+
+bool same_ground(double cond, double diel, const calc::GroundSolution& s) {
+    return std::abs(cond - s.sigma_s_per_m) <= 1e-3 * std::abs(s.sigma_s_per_m) &&
+           std::abs(diel - s.eps_r) <= 1e-3 * std::abs(s.eps_r);
+}
+
+} // namespace
+
+FieldReading reading_from_fields(const Ardenca& m, const FixtureExtras& extras) {
+    FieldReading r;
+    r.probe.spacing_m = number(m, Text1);
+    r.probe.radius_m = number(m, Text2);
+    r.probe.length_m = number(m, Text3);
+    r.probe.ur = number(m, Text31);
+    r.freq_hz = 1e6 * number(m, Text8);
+    r.z_meter_ohm = {number(m, Text23), number(m, Text24)};
+    r.probe.matching = m.matching_section_used();
+    if (r.probe.matching) {
+        r.probe.match_zo_ohm = number(m, Text25);
+        r.probe.match_deg = number(m, Text26);
+    }
+    r.probe.lead_nh = extras.lead_nh;
+    r.probe.top_pf = extras.top_pf;
+    r.probe.air_m = extras.air_m;
+    return r;
+}
+
+calc::SolveResult solve_fields(const Ardenca& m, const FixtureExtras& extras,
+                               const calc::SolveOptions& options) {
+    const FieldReading r = reading_from_fields(m, extras);
+    return calc::solve_all(r.probe, r.freq_hz, r.z_meter_ohm, options);
+}
+
+std::string solutions_notice(const Ardenca& m, const calc::SolveResult& result,
+                             const calc::SolveOptions& options) {
+    // The sequence leaves error_ct at 2 or more only when no search of it completed.
+    const bool classic_found = m.state.error_ct < 2;
+    const std::size_t n = result.solutions.size();
+    const std::string box = "conductivity " + short_number(options.sigma_min_s_per_m) + " to " +
+                            short_number(options.sigma_max_s_per_m) + " S/m, dielectric constant " +
+                            short_number(options.eps_r_min) + " to " +
+                            short_number(options.eps_r_max);
+    const std::string grounds = n == 1 ? "1 ground" : std::to_string(n) + " grounds";
+    std::string notice;
+    if (n == 0) {
+        notice = "No ground with " + box + " reproduces this reading.";
+        if (classic_found)
+            notice += " The search's result lies outside that range or does not fit exactly.";
+    } else {
+        bool listed = false;
+        for (const auto& s : result.solutions)
+            listed = listed || same_ground(m.state.cond, m.state.diel, s);
+        if (!classic_found)
+            notice = "The search found no ground, but the reading fits " + grounds + ".";
+        else if (!listed)
+            notice = "The search found a ground that is not among the " + grounds +
+                     " that fit this reading.";
+        else if (n > 1)
+            notice = "This reading fits " + grounds + " equally well; the search shows one.";
+        if (!notice.empty())
+            notice += " See Solutions... for every one.";
+    }
+    if (!result.complete && !notice.empty())
+        notice += " The list may be incomplete.";
+    return notice;
+}
+
+void show_ground(Ardenca& m, const calc::GroundSolution& ground) {
+    m.set_text(Text9, format_number(ground.sigma_s_per_m, pattern::ground));
+    m.set_text(Text10, format_number(ground.eps_r, pattern::ground));
+    m.Medium_Click();
+}
+
+std::vector<std::string> solution_flag_names(unsigned flags) {
+    std::vector<std::string> out;
+    if (flags & calc::ElectricallyLong)
+        out.emplace_back("electrically-long");
+    if (flags & calc::BeyondQuarterWave)
+        out.emplace_back("beyond-quarter-wave");
+    if (flags & calc::NearDoubleRoot)
+        out.emplace_back("near-double-root");
+    if (flags & calc::PoorlyDetermined)
+        out.emplace_back("poorly-determined");
+    return out;
+}
+
+std::vector<std::string> reading_flag_names(unsigned flags) {
+    std::vector<std::string> out;
+    if (flags & calc::ProbeShort)
+        out.emplace_back("probe-short");
+    if (flags & calc::CanBeLong)
+        out.emplace_back("can-be-long");
+    if (flags & calc::Incomplete)
+        out.emplace_back("incomplete");
+    if (flags & calc::NoSolution)
+        out.emplace_back("no-solution");
+    return out;
+}
+
+} // namespace ardenca

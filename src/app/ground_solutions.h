@@ -1,0 +1,54 @@
+// Every ground of the window's reading, without a toolkit: reading the fields into the
+// solver's terms, what to tell the user after "Calculate from Known  Z in", and writing
+// a chosen ground back into Cond and Diel C. Shared by the desktop window and
+// ardenca-cli.
+#pragma once
+
+#include "../calc/all_solutions.h"
+
+#include <complex>
+#include <string>
+#include <vector>
+
+namespace ardenca {
+
+class Ardenca;
+
+// What the window's fields do not hold about the probe fixture.
+struct FixtureExtras {
+    double lead_nh = 0;
+    double top_pf = 0;
+    double air_m = 0;
+};
+
+struct FieldReading {
+    calc::ProbeSetup probe;
+    double freq_hz = 0;
+    std::complex<double> z_meter_ohm;
+};
+
+// Given the window model, the reading as "Calculate from Known  Z in" reads it: Text1
+// spacing, Text2 radius, Text3 length, Text8 frequency in MHz, Text31 ur, Text23 and
+// Text24 the meter's R and X, and with "Use Matching Section" Text25 Zo and Text26
+// degrees. Raises ArithmeticFault when a field's number overflows.
+FieldReading reading_from_fields(const Ardenca& model, const FixtureExtras& extras = {});
+
+// Given the window model, every ground of its reading.
+calc::SolveResult solve_fields(const Ardenca& model, const FixtureExtras& extras = {},
+                               const calc::SolveOptions& options = {});
+
+// Given the model after "Calculate from Known  Z in" and the solver's answer for the
+// same reading, a notice when the reading fits more than one ground, when the classic
+// search found none or one not in the list, or when no ground fits; empty otherwise.
+std::string solutions_notice(const Ardenca& model, const calc::SolveResult& result,
+                             const calc::SolveOptions& options = {});
+
+// Writes the ground into Cond (Text9) and Diel C (Text10) with the searches' display
+// pattern and runs "Calc From Medium", so the line-in-ground results match it.
+void show_ground(Ardenca& model, const calc::GroundSolution& ground);
+
+// Short names of the flags, for tables and JSON.
+std::vector<std::string> solution_flag_names(unsigned flags);
+std::vector<std::string> reading_flag_names(unsigned flags);
+
+} // namespace ardenca

@@ -1,0 +1,169 @@
+#include "cli_solve.h"
+
+#include "files/decimal_text.h"
+
+#include <cmath>
+#include <cstdio>
+#include <ostream>
+
+namespace ardenca::cli {
+
+namespace {
+
+std::optional<double> decimal(std::string_view text) {
+    const auto v = text::parse_decimal(text);
+    if (v.status != text::DecimalValue::Status::Number || !std::isfinite(v.value))
+        return std::nullopt;
+    return v.value;
+}
+
+// "MIN:MAX" with 0 < MIN < MAX.
+bool parse_range(const std::string& text, double& lo, double& hi) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos)
+        return false;
+    const auto a = decimal(std::string_view(text).substr(0, colon));
+    const auto b = decimal(std::string_view(text).substr(colon + 1));
+    if (!a || !b || !(*a > 0 && *a < *b))
+        return false;
+    lo = *a;
+    hi = *b;
+    return true;
+}
+
+nlohmann::ordered_json number_or_null(double v) {
+    return std::isfinite(v) ? nlohmann::ordered_json(v) : nlohmann::ordered_json(nullptr);
+}
+
+std::string format(const char* fmt, double v) {
+    if (!std::isfinite(v))
+        return "-";
+    char buf[64];
+    std::snprintf(buf, sizeof buf, fmt, v);
+    return buf;
+}
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string s;
+    for (const auto& n : names)
+        s += (s.empty() ? "" : ",") + n;
+    return s;
+}
+
+} // namespace
+
+void add_solve_options(CLI::App& app, SolveArgs& a) {
+    app.add_option("--meter", a.meter,
+                   "solve: the meter's 1-sigma accuracy in R and in X (default 1%+0.5)")
+        ->type_name("PCT%+OHM");
+    app.add_option("--sigma-range", a.sigma_range,
+                   "solve: conductivities searched, S/m (default 1e-5:20)")
+        ->type_name("MIN:MAX");
+    app.add_option("--epsr-range", a.epsr_range,
+                   "solve: dielectric constants searched (default 1:200)")
+        ->type_name("MIN:MAX");
+    app.add_option("--lead-nh", a.lead_nh, "solve: series inductance of the leads, nH")
+        ->type_name("NH");
+    app.add_option("--top-pf", a.top_pf, "solve: capacitance across the rod tops, pF")
+        ->type_name("PF");
+    app.add_option("--air-m", a.air_m, "solve: length of the rods above the ground, m")
+        ->type_name("M");
+}
+
+std::optional<std::string> parse_solve_args(const SolveArgs& a, SolveSettings& s) {
+    if (!a.meter.empty()) {
+        const auto split = a.meter.find("%+");
+        const auto pct = split == std::string::npos
+                             ? std::nullopt
+                             : decimal(std::string_view(a.meter).substr(0, split));
+        const auto ohm = split == std::string::npos
+                             ? std::nullopt
+                             : decimal(std::string_view(a.meter).substr(split + 2));
+        if (!pct || !ohm || *pct < 0 || *ohm < 0)
+            return "--meter wants PCT%+OHM with both numbers at least 0, e.g. 1%+0.5";
+        s.options.meter_pct = *pct;
+        s.options.meter_ohm = *ohm;
+    }
+    if (!a.sigma_range.empty() &&
+        !parse_range(a.sigma_range, s.options.sigma_min_s_per_m, s.options.sigma_max_s_per_m))
+        return "--sigma-range wants MIN:MAX with 0 < MIN < MAX, e.g. 1e-5:20";
+    if (!a.epsr_range.empty() &&
+        !parse_range(a.epsr_range, s.options.eps_r_min, s.options.eps_r_max))
+        return "--epsr-range wants MIN:MAX with 0 < MIN < MAX, e.g. 1:200";
+    const std::pair<const std::string*, double*> lengths[] = {{&a.lead_nh, &s.extras.lead_nh},
+                                                              {&a.top_pf, &s.extras.top_pf},
+                                                              {&a.air_m, &s.extras.air_m}};
+    for (const auto& [text, value] : lengths) {
+        if (text->empty())
+            continue;
+        const auto v = decimal(*text);
+        if (!v || *v < 0)
+            return "--lead-nh, --top-pf and --air-m want a number of at least 0, got '" + *text +
+                   "'";
+        *value = *v;
+    }
+    return std::nullopt;
+}
+
+nlohmann::ordered_json solve_json(const calc::SolveResult& r) {
+    nlohmann::ordered_json j;
+    j["z_probe_ohm"] = {number_or_null(r.z_probe_ohm.real()), number_or_null(r.z_probe_ohm.imag())};
+    j["complete"] = r.complete;
+    j["count"] = r.solutions.size();
+    j["nu"] = number_or_null(r.nu);
+    j["flags"] = reading_flag_names(r.flags);
+    j["evaluations"] = r.evaluations;
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const auto& s : r.solutions) {
+        nlohmann::ordered_json o;
+        o["sigma_s_per_m"] = s.sigma_s_per_m;
+        o["eps_r"] = s.eps_r;
+        o["gamma_l"] = {s.gamma_l.real(), s.gamma_l.imag()};
+        o["residual_ohm"] = s.residual_ohm;
+        o["u_sigma_s_per_m"] = number_or_null(s.u_sigma_s_per_m);
+        o["u_eps_r"] = number_or_null(s.u_eps_r);
+        o["corr"] = s.corr;
+        o["multiplicity"] = s.multiplicity;
+        o["flags"] = solution_flag_names(s.flags);
+        o["skin_depth_m"] = number_or_null(s.skin_depth_m);
+        list.push_back(o);
+    }
+    j["solutions"] = list;
+    return j;
+}
+
+void print_solve_table(std::ostream& out, const calc::SolveResult& r) {
+    const std::size_t n = r.solutions.size();
+    out << "\nEvery ground that fits the reading\n"
+        << "  At the rods " << format("%.4f", r.z_probe_ohm.real())
+        << (r.z_probe_ohm.imag() < 0 ? " - j" : " + j")
+        << format("%.4f", std::abs(r.z_probe_ohm.imag())) << " ohm, nu " << format("%.3f", r.nu)
+        << ", " << n << (n == 1 ? " ground" : " grounds")
+        << (r.complete ? ", proved complete" : ", NOT proved complete");
+    const auto flags = reading_flag_names(r.flags);
+    out << (flags.empty() ? "" : " (" + joined(flags) + ")") << '\n';
+    if (n == 0) {
+        out << "  No ground in the range reproduces this reading.\n";
+        return;
+    }
+    char line[256];
+    std::snprintf(line, sizeof line, "  %-3s %-12s %-10s %-10s %-9s %-6s %-20s %-9s %-9s %s\n", "#",
+                  "Cond S/m", "+-", "Diel C", "+-", "corr", "gamma l", "skin m", "resid ohm",
+                  "flags");
+    out << line;
+    int i = 0;
+    for (const auto& s : r.solutions) {
+        const std::string gl =
+            format("%.4f", s.gamma_l.real()) + " + j" + format("%.4f", s.gamma_l.imag());
+        std::snprintf(
+            line, sizeof line, "  %-3d %-12s %-10s %-10s %-9s %-6s %-20s %-9s %-9s %s\n", ++i,
+            format("%.6g", s.sigma_s_per_m).c_str(), format("%.3g", s.u_sigma_s_per_m).c_str(),
+            format("%.6g", s.eps_r).c_str(), format("%.3g", s.u_eps_r).c_str(),
+            format("%+.2f", s.corr).c_str(), gl.c_str(), format("%.3g", s.skin_depth_m).c_str(),
+            format("%.1e", s.residual_ohm).c_str(),
+            (joined(solution_flag_names(s.flags)) + (s.multiplicity > 1 ? ",double" : "")).c_str());
+        out << line;
+    }
+}
+
+} // namespace ardenca::cli

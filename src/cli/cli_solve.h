@@ -1,0 +1,36 @@
+// The "solve" command of ardenca-cli: its options, and the solver's answer as JSON and
+// as a table.
+#pragma once
+
+#include "app/ground_solutions.h"
+
+#include <CLI/CLI.hpp>
+#include <iosfwd>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+
+namespace ardenca::cli {
+
+// The options as typed.
+struct SolveArgs {
+    std::string meter;       // "1%+0.5"
+    std::string sigma_range; // "1e-5:20"
+    std::string epsr_range;  // "1:200"
+    std::string lead_nh, top_pf, air_m;
+};
+
+struct SolveSettings {
+    FixtureExtras extras;
+    calc::SolveOptions options;
+};
+
+void add_solve_options(CLI::App& app, SolveArgs& args);
+
+// Given the typed options, the settings, or a message saying what is wrong.
+std::optional<std::string> parse_solve_args(const SolveArgs& args, SolveSettings& settings);
+
+nlohmann::ordered_json solve_json(const calc::SolveResult& result);
+void print_solve_table(std::ostream& out, const calc::SolveResult& result);
+
+} // namespace ardenca::cli

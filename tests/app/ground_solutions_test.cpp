@@ -1,0 +1,106 @@
+// The window model's side of the all-solutions solver: reading the fields, the notice
+// after "Calculate from Known  Z in", and showing a chosen ground.
+#include "app/ground_solutions.h"
+#include "app/number_text.h"
+#include "model_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace ardenca {
+namespace {
+
+using enum Field;
+using testing::set_fields;
+
+TEST(GroundSolutions, ReadsTheFieldsTheSearchReads) {
+    Ardenca m;
+    set_fields(m, {{Text1, ".2"},
+                   {Text2, ".005"},
+                   {Text3, "1.1"},
+                   {Text8, "14"},
+                   {Text31, "2"},
+                   {Text23, "12.5"},
+                   {Text24, "-30"},
+                   {Text25, "50"},
+                   {Text26, "120"}});
+    FieldReading r = reading_from_fields(m, {100, 3, 0.04});
+    EXPECT_EQ(r.probe.spacing_m, 0.2);
+    EXPECT_EQ(r.probe.radius_m, 0.005);
+    EXPECT_EQ(r.probe.length_m, 1.1);
+    EXPECT_EQ(r.probe.ur, 2);
+    EXPECT_EQ(r.freq_hz, 14e6);
+    EXPECT_EQ(r.z_meter_ohm, std::complex<double>(12.5, -30));
+    EXPECT_FALSE(r.probe.matching);
+    EXPECT_EQ(r.probe.lead_nh, 100);
+    EXPECT_EQ(r.probe.top_pf, 3);
+    EXPECT_EQ(r.probe.air_m, 0.04);
+    m.select_option(MatchingOption::UseMatchingSection);
+    r = reading_from_fields(m);
+    EXPECT_TRUE(r.probe.matching);
+    EXPECT_EQ(r.probe.match_zo_ohm, 50);
+    EXPECT_EQ(r.probe.match_deg, 120);
+}
+
+TEST(GroundSolutions, NoticeAfterTheSearch) {
+    struct Case {
+        std::vector<std::pair<Field, const char*>> fields;
+        const char* expected; // a part of the notice; "" for no notice
+    };
+    const Case cases[] = {
+        {{}, ""},
+        // The search's 1 S/m, 80 is the one ground of the box.
+        {{{Text23, "4.533605"}, {Text24, "4.418232"}}, ""},
+        {{{Text3, "1.2"}, {Text8, "30"}, {Text23, "20"}, {Text24, "-10"}},
+         "This reading fits 4 grounds"},
+        // Dielectric constant 400 lies outside the box.
+        {{{Text23, "0.402382"}, {Text24, "0.695330"}}, "The search's result lies outside"},
+        // Both stages fault.
+        {{{Text24, "50"}}, "No ground with conductivity 1e-05 to 20 S/m"},
+    };
+    for (const Case& c : cases) {
+        Ardenca m;
+        set_fields(m, c.fields);
+        m.Command2_Click();
+        const std::string notice = solutions_notice(m, solve_fields(m));
+        if (std::string(c.expected).empty())
+            EXPECT_EQ(notice, "");
+        else
+            EXPECT_NE(notice.find(c.expected), std::string::npos) << notice;
+    }
+    // A ground the search misses: a long probe's reading the first stage cannot follow.
+    Ardenca m;
+    set_fields(m, {{Text3, "1.2"}, {Text8, "30"}, {Text23, "20"}, {Text24, "-10"}});
+    m.Command2_Click();
+    m.state.error_ct = 2;
+    EXPECT_NE(solutions_notice(m, solve_fields(m)).find("The search found no ground, but"),
+              std::string::npos);
+    m.state.error_ct = 0;
+    m.state.cond = 5;
+    EXPECT_NE(solutions_notice(m, solve_fields(m)).find("not among the 4 grounds"),
+              std::string::npos);
+}
+
+TEST(GroundSolutions, ShowWritesCondAndDielAndRunsTheMedium) {
+    Ardenca m;
+    set_fields(m, {{Text3, "1.2"}, {Text8, "30"}, {Text23, "20"}, {Text24, "-10"}});
+    const calc::SolveResult r = solve_fields(m);
+    ASSERT_EQ(r.solutions.size(), 4u);
+    const std::uint64_t before = m.evaluations();
+    show_ground(m, r.solutions[1]);
+    EXPECT_EQ(m.text(Text9), format_number(r.solutions[1].sigma_s_per_m, pattern::ground));
+    EXPECT_EQ(m.text(Text10), format_number(r.solutions[1].eps_r, pattern::ground));
+    EXPECT_EQ(m.evaluations(), before + 1);
+    // The line-in-ground results now show the reading, to the rounding of Cond and Diel C.
+    EXPECT_NEAR(text_to_number(m.text(Text17)), 20, 2e-3);
+    EXPECT_NEAR(text_to_number(m.text(Text18)), -10, 2e-3);
+}
+
+TEST(GroundSolutions, FlagNames) {
+    EXPECT_EQ(solution_flag_names(calc::ElectricallyLong | calc::PoorlyDetermined),
+              (std::vector<std::string>{"electrically-long", "poorly-determined"}));
+    EXPECT_EQ(reading_flag_names(calc::CanBeLong | calc::Incomplete | calc::NoSolution),
+              (std::vector<std::string>{"can-be-long", "incomplete", "no-solution"}));
+}
+
+} // namespace
+} // namespace ardenca

@@ -1,0 +1,87 @@
+// "ardenca-cli read": its output, its JSON and its exit statuses.
+#include "cli/cli_app.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <stdlib.h>
+
+namespace ardenca::cli {
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out, err;
+};
+
+CliRun run_cli(std::vector<std::string> args) {
+    args.insert(args.begin(), "ardenca-cli");
+    std::vector<const char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(a.c_str());
+    std::ostringstream out, err;
+    const int status = run(static_cast<int>(argv.size()), argv.data(), out, err);
+    return {status, out.str(), err.str()};
+}
+
+class CliRead : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string name = (std::filesystem::temp_directory_path() / "ardenca-cli-XXXXXX").string();
+        ASSERT_NE(mkdtemp(name.data()), nullptr);
+        dir_ = name;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+    std::string write(const std::string& name, const std::string& bytes) {
+        const std::string path = (dir_ / name).string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    std::filesystem::path dir_;
+};
+
+TEST_F(CliRead, JsonOfTheReadFilesAndTheRefusalOnStderr) {
+    const std::string good = write("good.s1p", "# MHz S RI R 50\n1 0.5 0\n2 1 0\n");
+    const std::string bad = write("bad\xff.s1p", "# MHz S RI\n1 0,5 0\n");
+    const std::string csv = write("c.csv", "Frequency,R,X\n3,4,5\n");
+    const CliRun r = run_cli({"read", good, bad, csv, "--json", "--freq-unit", "khz"});
+    EXPECT_EQ(r.status, exit_file_failed);
+    EXPECT_EQ(r.err, bad + ":2: a decimal comma in '0,5': numbers are written with a decimal "
+                           "point\n");
+    const auto j = nlohmann::json::parse(r.out);
+    ASSERT_EQ(j["files"].size(), 2u);
+    const auto& f = j["files"][0];
+    EXPECT_EQ(f["path"], good);
+    EXPECT_EQ(f["format"], "touchstone");
+    EXPECT_EQ(f["version"], "1.1");
+    EXPECT_EQ(f["parameter"], "S");
+    EXPECT_EQ(f["data_format"], "RI");
+    EXPECT_EQ(f["r_ohm"], 50.0);
+    EXPECT_EQ(f["ports"], 1);
+    EXPECT_EQ(f["warnings"].size(), 1u);
+    EXPECT_EQ(f["points"][0]["f_hz"], 1e6);
+    EXPECT_EQ(f["points"][0]["z_ohm"], nlohmann::json::array({150.0, 0.0}));
+    EXPECT_TRUE(f["points"][1]["z_ohm"].is_null());
+    EXPECT_EQ(j["files"][1]["format"], "csv");
+    EXPECT_EQ(j["files"][1]["points"][0]["f_hz"], 3000.0);
+    EXPECT_EQ(j["refused"][0]["line"], 2);
+}
+
+TEST_F(CliRead, TextOutputAndUsageErrors) {
+    const std::string good = write("g.s1p", "# Hz Z RI R 50\n1 1 -0.5\n");
+    const CliRun text = run_cli({"read", good});
+    EXPECT_EQ(text.status, exit_ok);
+    EXPECT_NE(text.out.find("points: 1\n"), std::string::npos);
+    EXPECT_NE(text.out.find("  1 50 -25\n"), std::string::npos);
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"read"}, {"read", good, "--freq-unit", "THz"}, {"read", good, "--z0", "-50"}})
+        EXPECT_EQ(run_cli(args).status, exit_usage);
+}
+
+} // namespace
+} // namespace ardenca::cli

@@ -1,0 +1,151 @@
+// The analyser CSV reader: columns found by their names, separators, units, refusals.
+#include "sweep/csv_reader.h"
+#include "sweep_test_util.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace ardenca::sweep {
+namespace {
+
+using testing::near;
+using testing::refusal_of;
+
+Complex from_s(Complex s, double r) {
+    return r * (1.0 + s) / (1.0 - s);
+}
+
+struct CsvCase {
+    const char* name;
+    std::string text;
+    CsvOptions options;
+    double freq_hz; // of the last point
+    Complex z_ohm;  // of the last point
+    const char* parameter;
+    const char* data_format;
+};
+
+TEST(Csv, ColumnsByNameSeparatorsAndUnits) {
+    const CsvCase cases[] = {
+        {"R and X, unit in parentheses",
+         "Frequency(MHz),R,X\n1,50,0\n2.5,40,-12.5\n",
+         {},
+         2.5e6,
+         {40, -12.5},
+         "Z",
+         "RI"},
+        {"other columns between, unit in brackets",
+         "freq[Hz],SWR,R(Ohm),|Z|,X(Ohm)\n7,1.2,30,33,4\n",
+         {},
+         7,
+         {30, 4},
+         "Z",
+         "RI"},
+        {"semicolons, decimal commas, trailing separator",
+         "# analyser export\nBEGIN\nFrequency (kHz);Rs;Xs;\n1500,5;20,25;-3,5;\nEND\n",
+         {},
+         1500500,
+         {20.25, -3.5},
+         "Z",
+         "RI"},
+        {"tabs and decimal commas",
+         "Freq(MHz)\tR\tX\n3,5\t1e1\t2\n",
+         {},
+         3.5e6,
+         {10, 2},
+         "Z",
+         "RI"},
+        {"Re and Im of S11", "! c\nfreq[Hz],Re(S11),Im(S11)\n10,0.5,0\n", {}, 10, 150, "S", "RI"},
+        {"S11 in dB with phase, z0 given",
+         "Frequency(GHz),S11 Magnitude (dB),S11 Phase (deg)\n1,-20,0\n",
+         {std::nullopt, 75},
+         1e9,
+         from_s(0.1, 75),
+         "S",
+         "DB"},
+        {"linear magnitude",
+         "Frequency [MHz],|S11|,Phase\n1,0.5,90\n",
+         {},
+         1e6,
+         from_s({0, 0.5}, 50),
+         "S",
+         "MA"},
+        {"unit given, not in the header",
+         "Frequency,R,X\n2,50,1\n",
+         {FreqUnit::MHz, 50},
+         2e6,
+         {50, 1},
+         "Z",
+         "RI"},
+        {"quoted cells, titles first",
+         "Sweep\n\"Start\",\"1\"\n\"Freq (Hz)\",\"R\",\"X\"\n\"5\",\"6\",\"7\"\n",
+         {},
+         5,
+         {6, 7},
+         "Z",
+         "RI"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Sweep s = read_csv(c.text, "a.csv", c.options);
+        EXPECT_EQ(s.format, FileFormat::Csv);
+        EXPECT_EQ(s.ports, 1);
+        EXPECT_EQ(s.parameter, c.parameter);
+        EXPECT_EQ(s.data_format, c.data_format);
+        ASSERT_FALSE(s.points.empty());
+        EXPECT_EQ(s.points.back().freq_hz, c.freq_hz);
+        EXPECT_TRUE(near(s.points.back().z_ohm, c.z_ohm));
+    }
+}
+
+TEST(Csv, OpenCircuitAndNegativeResistanceAsInTouchstone) {
+    const Sweep s = read_csv("Freq(Hz),Re S11,Im S11\n1,1,0\n2,1.1,0\n3,-1.1,0\n", "b.csv", {});
+    EXPECT_TRUE(s.points[0].infinite);
+    EXPECT_LT(s.points[1].z_ohm.real(), 0);
+    EXPECT_EQ(s.warnings.size(), 2u);
+}
+
+TEST(Csv, RefusalsNameTheLine) {
+    const struct {
+        const char* name;
+        std::string text;
+        long line;
+        const char* reason;
+    } cases[] = {
+        {"SWR only", "Frequency(MHz),SWR\n1,1.5\n", 1, "carry no sign of the reactance"},
+        {"return loss only", "Frequency(MHz);Return Loss\n1;20\n", 1, "carry no sign"},
+        {"SWR and return loss", "Frequency(MHz),SWR,Return Loss(dB)\n1,1.5,14\n", 1,
+         "carry no sign of the reactance"},
+        {"magnitude without phase", "Frequency(MHz),S11 dB,Z0\n1,-10,50\n", 1,
+         "no impedance columns"},
+        {"no unit anywhere", "Frequency,R,X\n1,2,3\n", 1, "no unit"},
+        {"data before the header", "1,2,3\nFrequency(Hz),R,X\n", 1, "before a header"},
+        {"decimal comma with comma separators", "Frequency(Hz),R,X\n1,2,5,3\n", 0, ""},
+        {"word in a number column", "Frequency(Hz),R,X\n1,2,3\n2,abc,3\n", 3, "'abc'"},
+        {"missing field", "Frequency(Hz),R,X\n1,2\n", 2, "2 field(s)"},
+        {"empty field", "Frequency(Hz),R,X\n1,,3\n", 2, "empty"},
+        {"repeated frequency", "Frequency(Hz),R,X\n1,2,3\n1,2,3\n", 3, "segmented"},
+        {"decreasing frequency", "Frequency(Hz),R,X\n2,2,3\n1,2,3\n", 3, "lower than"},
+        {"nan", "Frequency(Hz);R;X\n1;nan;3\n", 2, "not a finite number"},
+        {"no data", "Frequency(Hz),R,X\n", 0, "no data points"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto r = refusal_of([&] { read_csv(c.text, "c.csv", {}); });
+        if (std::string(c.name) == "decimal comma with comma separators") {
+            // Four fields: 1, 2, 5, 3: read as R 2 and X 5, no comma taken as a decimal point.
+            EXPECT_EQ(r.line, -1);
+            EXPECT_EQ(read_csv(c.text, "c.csv", {}).points[0].z_ohm, Complex(2, 5));
+            continue;
+        }
+        EXPECT_EQ(r.line, c.line) << r.reason;
+        EXPECT_NE(r.reason.find(c.reason), std::string::npos) << r.reason;
+    }
+    EXPECT_NE(refusal_of([] {
+                  read_csv("F(Hz),R,X\n1,2,3\n", "", {std::nullopt, 0});
+              }).reason.find("positive"),
+              std::string::npos);
+}
+
+} // namespace
+} // namespace ardenca::sweep

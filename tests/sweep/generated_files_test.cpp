@@ -1,0 +1,59 @@
+// Whole files as instruments and programs write them (made by data/make_files.py), read
+// from disk, against the impedances that script computed from the numbers it wrote.
+#include "sweep/sweep_file.h"
+#include "sweep_test_util.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace ardenca::sweep {
+namespace {
+
+struct Expected {
+    double freq_hz;
+    Complex z_ohm;
+};
+
+std::vector<Expected> expected_points(const std::string& path) {
+    std::ifstream in(path + ".expected");
+    std::vector<Expected> points;
+    double f = 0, r = 0, x = 0;
+    while (in >> f >> r >> x)
+        points.push_back({f, {r, x}});
+    return points;
+}
+
+TEST(GeneratedFiles, ReadAsTheirWriterComputed) {
+    const struct {
+        const char* name;
+        FileFormat format;
+        int ports;
+        const char* version;
+    } files[] = {
+        {"probe_v1.s1p", FileFormat::Touchstone, 1, "1.1"},
+        {"probe_v2_db.s1p", FileFormat::Touchstone, 1, "2.0"},
+        {"series_v1.s2p", FileFormat::Touchstone, 2, "1.1"},
+        {"series_v2.s2p", FileFormat::Touchstone, 2, "2.1"},
+        {"analyser.csv", FileFormat::Csv, 1, ""},
+        {"vna.csv", FileFormat::Csv, 1, ""},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        const std::string path = std::string(ARDENCA_SWEEP_DATA_DIR) + "/" + file.name;
+        const Sweep s = read_sweep_file(path, {});
+        const std::vector<Expected> expected = expected_points(path);
+        ASSERT_GT(expected.size(), 10u);
+        EXPECT_EQ(s.format, file.format);
+        EXPECT_EQ(s.ports, file.ports);
+        EXPECT_EQ(s.version, file.version);
+        ASSERT_EQ(s.points.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(s.points[i].freq_hz, expected[i].freq_hz) << i;
+            EXPECT_TRUE(testing::near(s.points[i].z_ohm, expected[i].z_ohm, 1e-9)) << i;
+        }
+    }
+}
+
+} // namespace
+} // namespace ardenca::sweep

@@ -1,0 +1,222 @@
+// The Touchstone reader against small hand-made files, one rule per row.
+#include "sweep/touchstone_reader.h"
+#include "sweep_test_util.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace ardenca::sweep {
+namespace {
+
+using testing::near;
+using testing::refusal_of;
+
+Sweep read(const std::string& text) {
+    return read_touchstone(text, "t.s1p");
+}
+
+Complex from_s(Complex s, double r) {
+    return r * (1.0 + s) / (1.0 - s);
+}
+
+struct OnePortCase {
+    const char* name;
+    std::string text;
+    double freq_hz; // of the first point
+    Complex z_ohm;  // of the first point
+    std::size_t points;
+};
+
+TEST(Touchstone, OnePortRulesOfTextAndOptions) {
+    const double deg = 3.141592653589793 / 180;
+    const OnePortCase cases[] = {
+        {"defaults GHz S MA R 50", "#\n1 0.5 0\n", 1e9, 150, 1},
+        {"no blank after #, lower case", "#mhz s ri r 50\n2 0.5 0\n", 2e6, 150, 1},
+        {"fields in any order", "# R 75 RI s KHZ\n3 0.5 0\n", 3e3, 225, 1},
+        {"R glued to its number", "# Hz S RI R75\n3 0.5 0\n", 3, 225, 1},
+        {"BOM, CR LF, lone CR, tabs, blanks",
+         "\xEF\xBB\xBF! caf\xC3\xA9 \xFF\r\n  \t# Hz S RI R 50  \r\r\n\t1\t0.5\t0 \r2 0 0\n", 1,
+         150, 2},
+        {"comments anywhere", "! head\n# Hz S RI ! units\n1 0.5 0 ! a point\n! end", 1, 150, 1},
+        {"later option lines ignored", "# Hz S RI R 50\n# GHz Z MA R 1\n1 0.5 0\n", 1, 150, 1},
+        {"MA angle in degrees", "# Hz S MA\n1 0.5 90\n", 1, from_s({0, 0.5}, 50), 1},
+        {"MA half turn exact", "# Hz S MA\n1 0.5 -180\n", 1, from_s(-0.5, 50), 1},
+        {"MA any angle", "# Hz S MA\n1 0.5 33\n", 1,
+         from_s({0.5 * std::cos(33 * deg), 0.5 * std::sin(33 * deg)}, 50), 1},
+        {"DB", "# Hz S DB\n1 -20 0\n", 1, from_s(0.1, 50), 1},
+        {"version 1 Z normalised to R", "# Hz Z RI R 75\n1 0.5 -2\n", 1, {37.5, -150}, 1},
+        {"version 1 Y normalised to 1/R", "# Hz Y RI R 50\n1 2 0\n", 1, 25, 1},
+        {"version 2 Z as is",
+         "[Version] 2.0\n# Hz Z RI R 75\n[Number of Ports] 1\n"
+         "[Number of Frequencies] 1\n[Network Data]\n1 0.5 -2\n[End]\n",
+         1,
+         {0.5, -2},
+         1},
+        {"version 2 Y as is",
+         "[Version] 2.1\n# Hz Y RI\n[Number of Ports] 1\n[Network Data]\n"
+         "1 0.04 0\n",
+         1, 25, 1},
+        {"[Reference] overrides R for S",
+         "[Version] 2.0\n# Hz S RI R 50\n[Number of Ports] 1\n[Reference] 75\n"
+         "[Number of Frequencies] 2\n[Network Data]\n1 0.5 0\n2 0 0\n[End]\n",
+         1, 225, 2},
+        {"information block skipped",
+         "[Version] 2.0\n# Hz S RI\n[Number of Ports] 1\n[Begin Information]\n[Number of "
+         "Ports] 7\n1 2 3 4\n[End Information]\n[Network Data]\n1 0.5 0\n[End]\nafter end\n",
+         1, 150, 1},
+        {"frequency zero", "# Hz Z RI\n0 1 0\n1 1 0\n", 0, 50, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Sweep s = read(c.text);
+        ASSERT_EQ(s.points.size(), c.points);
+        EXPECT_EQ(s.ports, 1);
+        EXPECT_TRUE(s.s_matrices.empty());
+        EXPECT_EQ(s.points[0].freq_hz, c.freq_hz);
+        EXPECT_FALSE(s.points[0].infinite);
+        EXPECT_TRUE(near(s.points[0].z_ohm, c.z_ohm));
+    }
+}
+
+TEST(Touchstone, WhatTheFileSaysIsKept) {
+    const Sweep v1 = read("# MHz Y DB R 60\n1 0 0\n# Hz S RI\n");
+    EXPECT_EQ(v1.version, "1.1");
+    EXPECT_EQ(v1.parameter, "Y");
+    EXPECT_EQ(v1.data_format, "DB");
+    EXPECT_EQ(v1.r_ohm, 60);
+    EXPECT_EQ(v1.warnings.size(), 1u); // the second option line
+    const Sweep v2 = read("[Version] 2.1\n# Hz S RI R 50\n[Number of Ports] 1\n[Reference] 40\n"
+                          "[Network Data]\n1 0 0\n");
+    EXPECT_EQ(v2.version, "2.1");
+    EXPECT_EQ(v2.r_ohm, 40);
+    EXPECT_EQ(v2.port_r_ohm, std::vector<double>{40});
+}
+
+// The format's own worked example: a normalised version 1 file and its version 2 twin.
+TEST(Touchstone, VersionOneZNormalisedEqualsItsVersionTwoTwin) {
+    const Sweep v1 = read("!1-port Z-parameter file, multiple frequency points\n"
+                          "# MHz Z MA R 75\n!freq magZ11 angZ11\n"
+                          "100 0.99 -4\n200 0.80 -22\n300 0.707 -45\n400 0.40 -62\n500 0.01 -89\n");
+    const Sweep v2 = read("!1-port Z-parameter file, multiple frequency points\n[Version] 2.0\n"
+                          "# MHz Z MA R 75\n[Number of Ports] 1\n[Number of Frequencies] 5\n"
+                          "[Reference] 20.0\n[Network Data]\n!freq magZ11 angZ11\n"
+                          "100 74.25 -4\n200 60 -22\n300 53.025 -45\n400 30 -62\n500 0.75 -89\n"
+                          "[End]\n");
+    ASSERT_EQ(v1.points.size(), 5u);
+    ASSERT_EQ(v2.points.size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(v1.points[i].freq_hz, v2.points[i].freq_hz);
+        EXPECT_TRUE(near(v1.points[i].z_ohm, v2.points[i].z_ohm, 1e-14)) << i;
+    }
+    EXPECT_TRUE(near(v1.points[0].z_ohm, std::polar(74.25, -4 * 3.141592653589793 / 180)));
+}
+
+TEST(Touchstone, OpenCircuitsAndNegativeResistanceAreKeptAndFlagged) {
+    const Sweep s = read("# Hz S RI\n1 1 0\n2 1.5 0\n3 0.5 0\n4 -1.2 0.1\n");
+    ASSERT_EQ(s.points.size(), 4u);
+    EXPECT_TRUE(s.points[0].infinite);
+    EXPECT_FALSE(s.points[1].infinite);
+    EXPECT_LT(s.points[1].z_ohm.real(), 0);
+    EXPECT_LT(s.points[3].z_ohm.real(), 0);
+    ASSERT_EQ(s.warnings.size(), 2u); // one for both negative points, one for the open
+    EXPECT_NE(s.warnings[0].find("2 point(s), the first at 2 Hz"), std::string::npos);
+    EXPECT_NE(s.warnings[0].find("|S11| > 1"), std::string::npos);
+    EXPECT_TRUE(read("# Hz Y RI\n1 0 0\n").points[0].infinite);
+    EXPECT_TRUE(read("# Hz S MA\n1 1 360\n").points[0].infinite);
+    EXPECT_TRUE(read("# Hz S DB\n1 0 0\n").points[0].infinite);
+}
+
+struct RefusalCase {
+    const char* name;
+    std::string text;
+    long line;
+    const char* reason; // a part of it
+};
+
+TEST(Touchstone, RefusalsNameTheLine) {
+    const std::string v2 = "[Version] 2.0\n# Hz S RI\n[Number of Ports] 1\n";
+    const RefusalCase cases[] = {
+        {"data before the option line", "! c\n1 0.5 0\n# Hz S RI\n", 2, "before the option line"},
+        {"decimal comma", "# Hz S RI\n1 0,5 0\n", 2, "decimal comma"},
+        {"word for a number", "# Hz S RI\n1 0.5 0\n2 x 0\n", 3, "'x' where a number belongs"},
+        {"nan", "# Hz S RI\n1 nan 0\n", 2, "not a finite number"},
+        {"inf", "# Hz S RI\n1 0 -inf\n", 2, "not a finite number"},
+        {"overflow", "# Hz S RI\n1 1e999 0\n", 2, "too large"},
+        {"DB past the largest double", "# Hz S DB\n1 7000 0\n", 2, "too large"},
+        {"three-port", "# Hz S RI\n1 1 2 3 4 5 6\n", 2, "three-port"},
+        {"four-port", "# Hz S RI\n1 1 2 3 4 5 6 7 8\n1 2 3 4 5 6 7 8\n", 2, "more ports than two"},
+        {"five numbers first", "# Hz S RI\n1 1 2 3 4\n", 2, "5 numbers on the first"},
+        {"even count one-port", "# Hz S RI\n1 0.5 0\n2 0.5 0 0\n", 3, "a data line starts"},
+        {"short two-port point", "# Hz S RI\n1 1 0 0 0 0 0 0 0\n2 1 0 0 0\n3 0 0 0 0 0 0 0 0\n", 3,
+         "not a whole number of points"},
+        {"short last point", "# Hz S RI\n1 1 0 0 0 0 0 0 0\n2 1 0 0 0\n", 3,
+         "not a whole number of points"},
+        {"long two-port line", "# Hz S RI\n1 1 0 0 0 0 0 0 0\n2 1 0 0 0 0 0 0 0 0 0\n", 3,
+         "11 numbers on one line"},
+        {"repeated frequency", "# Hz S RI\n1 0 0\n2 0 0\n2 0 0\n", 4, "segmented sweep"},
+        {"decreasing frequency", "# Hz S RI\n1 0 0\n3 0 0\n2 0 0\n", 4, "lower than"},
+        {"negative frequency", "# Hz S RI\n-1 0 0\n", 2, "negative"},
+        {"H one-port, version 1", "# Hz H RI\n\n1 0 0\n", 3, "two-port"},
+        {"G one-port, version 2", "[Version] 2.0\n# Hz G RI\n[Number of Ports] 1\n", 3, "two-port"},
+        {"G one-port, option line last",
+         "[Version] 2.0\n[Number of Ports] 1\n# Hz G RI\n[Network Data]\n", 3, "two-port"},
+        {"R zero", "# Hz S RI R 0\n", 1, "must be positive"},
+        {"R negative", "# Hz S RI R -50\n", 1, "must be positive"},
+        {"R without a number", "# Hz S RI R\n", 1, "no resistance"},
+        {"unknown option", "# Hz S RI R 50 ohm\n", 1, "'ohm' on the option line"},
+        {"two units", "# Hz MHz\n", 1, "twice"},
+        {"keyword in version 1", "# Hz S RI\n[Number of Ports] 1\n", 2, "version 2"},
+        {"unknown version", "[Version] 3.0\n", 1, "2.0 and 2.1"},
+        {"version after data", "# Hz S RI\n1 0 0\n[Version] 2.0\n", 3, "before the data"},
+        {"more ports than two", "[Version] 2.0\n# Hz S RI\n[Number of Ports] 3\n", 3,
+         "more ports than two"},
+        {"ports not a number", "[Version] 2.0\n[Number of Ports] one\n", 2, "whole number"},
+        {"numbers before [Network Data]", v2 + "1 0 0\n", 4, "before [Network Data]"},
+        {"[Network Data] without ports", "[Version] 2.0\n# Hz S RI\n[Network Data]\n", 3,
+         "before [Number of Ports]"},
+        {"too many frequencies", v2 + "[Number of Frequencies] 1\n[Network Data]\n1 0 0\n2 0 0\n",
+         7, "more points than [Number of Frequencies]"},
+        {"too few frequencies",
+         v2 + "[Number of Frequencies] 3\n[Network Data]\n1 0 0\n2 0 0\n[End]\n", 4,
+         "says 3, but the network data hold 2"},
+        {"too few at the end of the file",
+         v2 + "[Number of Frequencies] 2\n[Network Data]\n1 0 0\n", 4, "says 2"},
+        {"one-port data in a two-port file",
+         "[Version] 2.0\n# Hz S RI\n[Number of Ports] 2\n[Two-Port Data Order] 12_21\n"
+         "[Network Data]\n1 0 0\n2 0 0\n",
+         6, "not a whole number of points"},
+        {"two-port data in a one-port file", v2 + "[Network Data]\n1 0 0 0 0 0 0 0 0\n", 5,
+         "9 numbers on one line"},
+        {"[Reference] count",
+         "[Version] 2.0\n# Hz S RI\n[Number of Ports] 2\n[Reference] 50\n"
+         "[Two-Port Data Order] 21_12\n[Network Data]\n",
+         4, "1 resistance(s) for 2 port(s)"},
+        {"[Reference] zero", v2 + "[Reference] 0\n", 4, "must be positive"},
+        {"bad data order", v2 + "[Two-Port Data Order] 11_22\n", 4, "12_21 or 21_12"},
+        {"mixed mode", v2 + "[Mixed-Mode Order] D2,1 C2,1\n", 4, "mixed-mode"},
+        {"unclosed keyword", v2 + "[Network Data\n", 4, "closing ']'"},
+        {"no points", "# Hz S RI\n! nothing\n", 0, "no data points"},
+        {"empty file", "", 0, "no data points"},
+        {"[Number of Frequencies] past the bound", v2 + "[Number of Frequencies] 1000001\n", 4,
+         "at most 1000000"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto r = refusal_of([&] { read(c.text); });
+        EXPECT_EQ(r.line, c.line) << r.reason;
+        EXPECT_NE(r.reason.find(c.reason), std::string::npos) << r.reason;
+    }
+}
+
+TEST(Touchstone, ErrorTextIsFileLineReason) {
+    try {
+        read_touchstone("# Hz S RI\n1 0,5 0\n", "dir/a b.s1p");
+        FAIL();
+    } catch (const SweepFileError& e) {
+        EXPECT_EQ(std::string(e.what()), "dir/a b.s1p:2: " + e.reason());
+        EXPECT_EQ(e.path(), "dir/a b.s1p");
+    }
+}
+
+} // namespace
+} // namespace ardenca::sweep
