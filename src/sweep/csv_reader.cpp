@@ -209,34 +209,55 @@ Sweep CsvReader::run() {
     std::string_view raw;
     bool have_header = false;
     std::optional<std::pair<CsvColumns, std::size_t>> unusable_header;
+    struct CommentedHeader {
+        CsvColumns columns;
+        char separator;
+        std::size_t line;
+    };
+    std::optional<CommentedHeader> commented_header;
     while (lines.next(raw)) {
         const std::size_t line = lines.number();
         const std::string_view t = trim_blanks(raw);
-        if (is_skipped(t))
+        if (is_skipped(t)) {
+            // Some programs comment their header out: kept in case no other comes.
+            if (!have_header && !commented_header && !t.empty() &&
+                (t.front() == '#' || t.front() == '!')) {
+                const std::string_view body = trim_blanks(t.substr(1));
+                const char separator = separator_of(body);
+                split_cells(body, separator, cells_);
+                const CsvColumns c = classify_columns(cells_);
+                if (cells_.size() >= 2 && usable(c))
+                    commented_header.emplace(CommentedHeader{c, separator, line});
+            }
             continue;
+        }
         if (!have_header) {
             const char separator = separator_of(t);
             split_cells(t, separator, cells_);
-            if (all_numbers(cells_, separator)) {
+            const bool numbers = all_numbers(cells_, separator);
+            if (numbers && commented_header) {
+                separator_ = commented_header->separator;
+                take_header(commented_header->columns, commented_header->line);
+                have_header = true; // and this line is its first point
+            } else if (numbers) {
                 if (unusable_header)
                     fail(unusable_header->second, no_columns_reason(unusable_header->first));
                 fail(line, "data before a header line naming the columns (frequency, R, X or "
                            "S11)");
-            }
-            if (cells_.size() < 2)
-                continue; // a title or a setting
-            const CsvColumns c = classify_columns(cells_);
-            if (c.freq < 0)
+            } else {
+                const CsvColumns c = classify_columns(cells_);
+                if (cells_.size() < 2 || c.freq < 0)
+                    continue; // a title or a setting
+                if (!usable(c)) {
+                    if (!unusable_header)
+                        unusable_header.emplace(c, line);
+                    continue;
+                }
+                separator_ = separator;
+                take_header(c, line);
+                have_header = true;
                 continue;
-            if (!usable(c)) {
-                if (!unusable_header)
-                    unusable_header.emplace(c, line);
-                continue;
             }
-            separator_ = separator;
-            take_header(c, line);
-            have_header = true;
-            continue;
         }
         split_cells(t, separator_, cells_);
         if (std::all_of(cells_.begin(), cells_.end(), [](std::string_view c) { return c.empty(); }))

@@ -390,6 +390,8 @@ void Reader::infer_ports(std::size_t count, std::size_t line) {
     } else if (count == 9) {
         ports_ = 2;
         check_first_continuation_ = true;
+    } else if (count == 5) {
+        ports_ = 2; // a two-port written two pairs to a line
     } else if (count == 7) {
         fail(line, "7 numbers on the first data line: this is a three-port file; only one- "
                    "and two-port files are read");

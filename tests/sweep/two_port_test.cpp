@@ -61,6 +61,8 @@ TEST(TwoPort, SeriesImpedanceFromTheSMatrixOfAKnownElement) {
     const Case cases[] = {
         {"version 1, 21_12 order", 50, 50,
          "# MHz S RI R 50\n10" + pair(s.a) + pair(s.c) + pair(s.b) + pair(s.d) + "\n"},
+        {"version 1, two pairs to a line", 50, 50,
+         "# MHz S RI R 50\n10" + pair(s.a) + pair(s.c) + "\n" + pair(s.b) + pair(s.d) + "\n"},
         {"version 2, 12_21 order", 50, 50,
          v2_two_port("# MHz S RI", "[Two-Port Data Order] 12_21\n",
                      "10" + pair(s.a) + pair(s.b) + pair(s.c) + pair(s.d) + "\n")},
