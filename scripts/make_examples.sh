@@ -13,3 +13,6 @@ cli=${1:-build/dev/src/cli/ardenca-cli}
   save=examples/matching-section.gnd >/dev/null
 # A lossy ground: conductivity 1 S/m, dielectric constant 80.
 "$cli" --set Text23=4.533605 --set Text24=4.418232 save=examples/lossy-ground.gnd >/dev/null
+# A 1.2 m probe at 30 MHz reading 20 - j10 ohm: four grounds fit it.
+"$cli" --set Text3=1.2 --set Text8=30 --set Text23=20 --set Text24=-10 \
+  save=examples/long-probe.gnd >/dev/null

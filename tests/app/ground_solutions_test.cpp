@@ -2,9 +2,12 @@
 // after "Calculate from Known  Z in", and showing a chosen ground.
 #include "app/ground_solutions.h"
 #include "app/number_text.h"
+#include "app/solutions_list.h"
 #include "model_fixture.h"
 
 #include <gtest/gtest.h>
+#include <iomanip>
+#include <sstream>
 
 namespace ardenca {
 namespace {
@@ -100,6 +103,39 @@ TEST(GroundSolutions, FlagNames) {
               (std::vector<std::string>{"electrically-long", "poorly-determined"}));
     EXPECT_EQ(reading_flag_names(calc::CanBeLong | calc::Incomplete | calc::NoSolution),
               (std::vector<std::string>{"can-be-long", "incomplete", "no-solution"}));
+}
+
+TEST(GroundSolutions, ListRowsSummaryAndChoice) {
+    Ardenca m;
+    set_fields(m, {{Text3, "1.2"}, {Text8, "30"}, {Text23, "20"}, {Text24, "-10"}});
+    SolutionsList list;
+    list.solve(m);
+    ASSERT_EQ(list.count(), 4);
+    EXPECT_EQ(list.chosen(), 0);
+    EXPECT_EQ(list.summary().rfind("4 grounds fit 20.0000 - j10.0000 ohm at the rods", 0), 0u);
+    for (int i = 0; i < list.count(); ++i)
+        EXPECT_EQ(list.row(i).size(), SolutionsList::headers().size());
+    // Skin depth against the rod length.
+    const auto& g = list.result().solutions[0];
+    EXPECT_EQ(
+        list.row(0)[7],
+        (std::ostringstream() << std::fixed << std::setprecision(2) << g.skin_depth_m / 1.2).str());
+    list.choose(9);
+    EXPECT_EQ(list.chosen(), 0);
+    list.choose(3);
+    ASSERT_TRUE(list.show_chosen(m));
+    EXPECT_EQ(m.text(Text10), format_number(list.result().solutions[3].eps_r, pattern::ground));
+
+    // Narrower ranges leave fewer; a reading no ground makes leaves nothing to show.
+    list.options().eps_r_max = 50;
+    list.solve(m);
+    EXPECT_EQ(list.count(), 2);
+    set_fields(m, {{Text3, ".55"}, {Text8, "7"}, {Text24, "900"}});
+    list.solve(m);
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_FALSE(list.chosen());
+    EXPECT_FALSE(list.show_chosen(m));
+    EXPECT_EQ(list.summary().rfind("No ground fits", 0), 0u);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 
 namespace ardenca::solver_test {
 namespace {
@@ -278,6 +279,33 @@ TEST(SolveAll, ReadingsNoGroundCanMakeAreNoFault) {
     SolveOptions bad;
     bad.sigma_min_s_per_m = 0;
     EXPECT_THROW(calc::solve_all(ProbeSetup{}, 7e6, {65, -67}, bad), std::invalid_argument);
+}
+
+// The sweep engine calls the solver from many threads at once: each answer must be the
+// one a lone call gives.
+TEST(SolveAll, SameAnswersFromManyThreads) {
+    const std::vector<Reading> all = readings();
+    std::vector<SolveResult> alone;
+    for (const Reading& r : all)
+        alone.push_back(calc::solve_all(r.p, r.f_hz, r.z_meter));
+    std::vector<std::vector<SolveResult>> together(4);
+    std::vector<std::thread> threads;
+    for (auto& out : together)
+        threads.emplace_back([&all, &out] {
+            for (const Reading& r : all)
+                out.push_back(calc::solve_all(r.p, r.f_hz, r.z_meter));
+        });
+    for (auto& t : threads)
+        t.join();
+    for (const auto& out : together) {
+        ASSERT_EQ(out.size(), alone.size());
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            ASSERT_EQ(out[i].solutions.size(), alone[i].solutions.size()) << describe(all[i]);
+            EXPECT_EQ(out[i].evaluations, alone[i].evaluations) << describe(all[i]);
+            for (std::size_t k = 0; k < out[i].solutions.size(); ++k)
+                EXPECT_EQ(out[i].solutions[k].gamma_l, alone[i].solutions[k].gamma_l);
+        }
+    }
 }
 
 // The 1-sigma figures against the spread a difference quotient of the whole solver gives.

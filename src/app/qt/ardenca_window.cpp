@@ -3,6 +3,7 @@
 #include "about_ardenca.h"
 #include "matching_option.h"
 #include "setup_picture.h"
+#include "solutions_window.h"
 #include "twips.h"
 
 #include <QAction>
@@ -69,6 +70,7 @@ ArdencaWindow::ArdencaWindow()
     setFont(window_font(default_font_points));
     build_menu();
     build_controls();
+    new SolutionsHook(*this); // Tools, Solutions... and the notice after the search
 
     // The window opens with exactly the design's client area below the menu bar; it
     // may be enlarged to reach the controls that stand below that area.
@@ -276,7 +278,10 @@ void ArdencaWindow::run(Command command) {
         run_command(model_, command);
     } catch (const ArithmeticFault& fault) {
         show_fault(QString::fromStdString(fault_message(command, fault)));
+        emit command_finished(command, false);
+        return;
     }
+    emit command_finished(command, true);
 }
 
 void ArdencaWindow::show_fault(const QString& message) {

@@ -71,6 +71,10 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     // What File, Close does; the program's own quits the event loop at once.
     void set_close_action(std::function<void()> action) { close_action_ = std::move(action); }
 
+  signals:
+    // A command button's command has run; completed is false when it stopped on a fault.
+    void command_finished(ardenca::Command command, bool completed);
+
   public slots:
     void Timer1_Timer();
     void open_Click();

@@ -6,6 +6,7 @@
 // window.
 #include "about_ardenca.h"
 #include "ardenca_window.h"
+#include "solutions_window.h"
 #include "sweep_window.h"
 
 #include <QApplication>
@@ -103,6 +104,10 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption about_shot(QStringLiteral("screenshot-about"),
                                         QStringLiteral("Render the About window to FILE and exit."),
                                         QStringLiteral("FILE"));
+    const QCommandLineOption solutions_shot(
+        QStringLiteral("screenshot-solutions"),
+        QStringLiteral("Render the Solutions window for the reading to FILE and exit."),
+        QStringLiteral("FILE"));
     const QCommandLineOption sweep_shot(
         QStringLiteral("screenshot-sweep"),
         QStringLiteral("Render the sweep window with the sweep files solved to FILE and exit; "
@@ -110,6 +115,7 @@ int main(int argc, char* argv[]) {
         QStringLiteral("FILE"));
     parser.addOption(main_shot);
     parser.addOption(about_shot);
+    parser.addOption(solutions_shot);
     parser.addOption(sweep_shot);
     parser.addPositionalArgument(
         QStringLiteral("file"),
@@ -143,6 +149,14 @@ int main(int argc, char* argv[]) {
         // The window as it stands after the splash, without waiting for it.
         window.Timer1_Timer();
         return save_picture(&window, parser.value(main_shot));
+    }
+    if (parser.isSet(solutions_shot)) {
+        window.Timer1_Timer();
+        auto* hook = window.findChild<ardenca::qt::SolutionsHook*>();
+        if (hook)
+            hook->open_solutions();
+        return save_picture(hook ? hook->solutions_window() : nullptr,
+                            parser.value(solutions_shot));
     }
     return app.exec();
 }

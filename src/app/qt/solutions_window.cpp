@@ -1,0 +1,173 @@
+#include "solutions_window.h"
+
+#include "about_ardenca.h" // completes the main window's QPointer to it
+#include "app/commands.h"
+#include "ardenca_window.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace ardenca::qt {
+
+namespace {
+
+QString qstr(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+SolutionsWindow::SolutionsWindow(Ardenca& model, QWidget* parent)
+    : QWidget(parent, Qt::Window), model_(model), summary_(new QLabel(this)),
+      table_(new QTableWidget(this)), show_(new QPushButton(tr("Show"), this)) {
+    setObjectName("solutions");
+    setWindowTitle(tr("Solutions - %1").arg(qstr(std::string(window_caption))));
+    summary_->setObjectName("summary");
+    summary_->setWordWrap(true);
+    summary_->setTextFormat(Qt::PlainText);
+
+    const auto& headers = SolutionsList::headers();
+    table_->setObjectName("table");
+    table_->setColumnCount(static_cast<int>(headers.size()));
+    QStringList labels;
+    for (const auto& h : headers)
+        labels << qstr(h);
+    table_->setHorizontalHeaderLabels(labels);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    connect(table_, &QTableWidget::currentCellChanged, this,
+            [this](int row) { list_.choose(row); });
+    connect(table_, &QTableWidget::cellDoubleClicked, this, [this] { show_chosen(); });
+
+    show_->setObjectName("show");
+    show_->setToolTip(tr("Write the chosen ground into Cond and Diel C and run Calc From Medium"));
+    connect(show_, &QPushButton::clicked, this, &SolutionsWindow::show_chosen);
+    auto* close = new QPushButton(tr("Close"), this);
+    close->setObjectName("close");
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(show_);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(summary_);
+    layout->addWidget(table_, 1);
+    layout->addLayout(buttons);
+    resize(1120, 300);
+}
+
+void SolutionsWindow::refresh() {
+    try {
+        list_.solve(model_);
+    } catch (const ArithmeticFault& f) {
+        list_.set_result({});
+        fill();
+        summary_->setText(tr("The reading cannot be read: %1.").arg(qstr(f.detail())));
+        return;
+    }
+    fill();
+}
+
+void SolutionsWindow::fill() {
+    summary_->setText(qstr(list_.summary()));
+    table_->clearContents();
+    table_->setRowCount(list_.count());
+    for (int i = 0; i < list_.count(); ++i) {
+        const auto cells = list_.row(i);
+        for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
+            auto* item = new QTableWidgetItem(qstr(cells[static_cast<std::size_t>(c)]));
+            item->setTextAlignment(
+                Qt::AlignVCenter |
+                (c + 1 < table_->columnCount() ? Qt::AlignRight : Qt::AlignLeft));
+            table_->setItem(i, c, item);
+        }
+    }
+    table_->resizeColumnsToContents();
+    if (list_.chosen())
+        table_->selectRow(*list_.chosen());
+    show_->setEnabled(list_.count() > 0);
+}
+
+void SolutionsWindow::show_chosen() {
+    try {
+        list_.show_chosen(model_);
+    } catch (const ArithmeticFault& f) {
+        if (!fault_box_) {
+            fault_box_ = new QMessageBox(QMessageBox::Warning, windowTitle(), QString(),
+                                         QMessageBox::Ok, this);
+            fault_box_->setObjectName("fault_box");
+            fault_box_->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        fault_box_->setText(qstr(fault_message(Command::CalcMedium, f)));
+        fault_box_->open();
+    }
+}
+
+SolutionsHook::SolutionsHook(ArdencaWindow& window) : QObject(&window), main_(window) {
+    setObjectName("solutions_hook");
+    QMenu* menu = window.menuBar()->addMenu(tr("Tools"));
+    menu->setObjectName("tools");
+    QAction* action = menu->addAction(tr("Solutions..."));
+    action->setObjectName("solutions");
+    action->setShortcut(QKeySequence(tr("Ctrl+L")));
+    connect(action, &QAction::triggered, this, &SolutionsHook::open_solutions);
+    connect(&window, &ArdencaWindow::command_finished, this,
+            [this](Command command, bool completed) {
+                if (command == Command::Calculate && completed)
+                    after_calculate();
+            });
+}
+
+void SolutionsHook::open_solutions() {
+    if (!window_) {
+        window_ = new SolutionsWindow(main_.model(), &main_);
+        window_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    window_->refresh();
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+// The notice does not hold up the program: it opens beside the main window and the
+// user may go on working.
+void SolutionsHook::after_calculate() {
+    SolutionsList list;
+    try {
+        list.solve(main_.model());
+    } catch (const ArithmeticFault&) {
+        return; // the reading itself did not read; the search has said so
+    }
+    if (window_ && window_->isVisible())
+        window_->refresh();
+    const std::string text = solutions_notice(main_.model(), list.result(), list.options());
+    if (text.empty()) {
+        if (notice_)
+            notice_->close();
+        return;
+    }
+    if (!notice_) {
+        notice_ = new QMessageBox(QMessageBox::Information, qstr(std::string(window_caption)),
+                                  QString(), QMessageBox::Ok, &main_);
+        notice_->setObjectName("solutions_notice");
+        notice_->setAttribute(Qt::WA_DeleteOnClose);
+        notice_->setWindowModality(Qt::NonModal);
+        QPushButton* open = notice_->addButton(tr("Solutions..."), QMessageBox::ActionRole);
+        open->setObjectName("open_solutions");
+        connect(open, &QPushButton::clicked, this, &SolutionsHook::open_solutions);
+    }
+    notice_->setText(qstr(text));
+    notice_->show();
+}
+
+} // namespace ardenca::qt
