@@ -400,6 +400,7 @@ void SweepWindow::launch(std::vector<std::string> paths, SweepSetup setup) {
     messages_->clear();
     charts_->set_result(model_.result());
     charts_->reset_view();
+    chart_clock_.invalidate();
     show_setup();
     if (model_.state() != SweepModel::State::Running) {
         end_run();
@@ -473,12 +474,24 @@ void SweepWindow::take_step(int run, SweepStep step) {
 }
 
 void SweepWindow::refresh() {
-    if (!dirty_)
+    if (!dirty_ && !dirty_charts_)
         return;
+    dirty_charts_ = false;
     dirty_ = false;
     table_model_->update();
-    charts_->set_result(model_.result());
     show_messages();
+    // Redrawing the charts of a long sweep takes a while: while solving, redraw them at
+    // most every four times as long as the last redraw took, so that the window spends
+    // most of its time answering the user.
+    if (!running() || !chart_clock_.isValid() || chart_clock_.elapsed() >= chart_interval_ms_) {
+        QElapsedTimer cost;
+        cost.start();
+        charts_->set_result(model_.result());
+        chart_interval_ms_ = std::max<qint64>(refresh_ms, 4 * cost.elapsed());
+        chart_clock_.start();
+    } else {
+        dirty_charts_ = true;
+    }
     if (running()) {
         if (model_.files_read() == model_.paths().size() && model_.points_total() > 0) {
             progress_->setRange(0, static_cast<int>(model_.points_total()));

@@ -154,6 +154,9 @@ class SweepWindow : public QMainWindow {
     QTimer resolve_timer_;
     QTimer refresh_timer_;
     bool dirty_ = false;
+    bool dirty_charts_ = false; // points arrived that the charts do not show yet
+    QElapsedTimer chart_clock_; // since the charts were last redrawn
+    qint64 chart_interval_ms_ = 0;
     std::size_t messages_shown_ = 0;
 };
 

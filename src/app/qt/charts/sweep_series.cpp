@@ -189,7 +189,7 @@ LocationSeries location_series(const LocationResult& location, Quantity quantity
     series.runs = joined(std::move(runs), limits.max_runs);
     series.alternatives = sampled(std::move(series.alternatives), limits.max_alternatives);
     for (auto& marks : series.marks)
-        marks = sampled(std::move(marks), limits.max_alternatives);
+        marks = sampled(std::move(marks), limits.max_marks);
     return series;
 }
 

@@ -48,7 +48,8 @@ struct LocationSeries {
 
 struct SeriesLimits {
     std::size_t max_points = 3000;       // per run before thinning
-    std::size_t max_alternatives = 4000; // per location
+    std::size_t max_alternatives = 1000; // per location
+    std::size_t max_marks = 400;         // per location and kind of mark
     std::size_t max_runs = 60;           // more runs are joined across their gaps
 };
 
