@@ -83,6 +83,20 @@ void SweepChartTest::short_numbers() {
                  {0.00012, 2, "0.00012"},   {123456, 4, "123456"}, {1.0 / 0.0, 4, "inf"}};
     for (const auto& c : cases)
         QCOMPARE(QString::fromStdString(short_number(c.value, c.digits)), QString(c.text));
+    // The linear εr axis: round steps, at most as many ticks as asked for.
+    const struct {
+        double lo, hi;
+        int max;
+        QStringList labels;
+    } linear[] = {{7.8, 38.4, 7, {"10", "15", "20", "25", "30", "35"}},
+                  {-0.5, 2.1, 4, {"0", "1", "2"}},
+                  {11.02, 11.09, 5, {"11.02", "11.04", "11.06", "11.08"}}};
+    for (const auto& c : linear) {
+        QStringList got;
+        for (const Tick& tick : linear_ticks(c.lo, c.hi, c.max))
+            got << QString::fromStdString(tick.label);
+        QCOMPARE(got, c.labels);
+    }
 }
 
 void SweepChartTest::runs_break_at_unsolved_points() {

@@ -204,7 +204,7 @@ SweepCharts::SweepCharts(QObject* parent) : QObject(parent) {
             x_axis->setTitleText(tr("Frequency (MHz)"));
         chart->addAxis(x_axis, Qt::AlignBottom);
         connect(x_axis, &QValueAxis::rangeChanged, this,
-                [this, x_axis](qreal lo, qreal hi) { relabel(x_axis, lo, hi, 12); });
+                [this, x_axis](qreal lo, qreal hi) { relabel(x_axis, lo, hi, 12, true); });
 
         QAbstractAxis* y_axis = nullptr;
         if (quantity == Quantity::Conductivity) {
@@ -212,17 +212,14 @@ SweepCharts::SweepCharts(QObject* parent) : QObject(parent) {
             axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
             axis->setTitleText(tr("σ (S/m)"));
             connect(axis, &QValueAxis::rangeChanged, this,
-                    [this, axis](qreal lo, qreal hi) { relabel(axis, lo, hi, 8); });
+                    [this, axis](qreal lo, qreal hi) { relabel(axis, lo, hi, 8, true); });
             y_axis = axis;
         } else {
-            auto* axis = new QValueAxis;
+            auto* axis = new QCategoryAxis;
+            axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
             axis->setTitleText(tr("εr"));
-            axis->setLabelFormat(QStringLiteral("%.4g"));
-            axis->setTickType(QValueAxis::TicksDynamic);
-            axis->setTickAnchor(0);
-            connect(axis, &QValueAxis::rangeChanged, this, [axis](qreal lo, qreal hi) {
-                axis->setTickInterval(nice_step((hi - lo) / 6));
-            });
+            connect(axis, &QValueAxis::rangeChanged, this,
+                    [this, axis](qreal lo, qreal hi) { relabel(axis, lo, hi, 7, false); });
             y_axis = axis;
         }
         chart->addAxis(y_axis, Qt::AlignLeft);
@@ -248,14 +245,14 @@ QAbstractAxis* SweepCharts::value_axis(Quantity quantity) const {
     return value_axes_[index_of(quantity)];
 }
 
-void SweepCharts::relabel(QCategoryAxis* axis, double lo, double hi, int max_ticks) {
+void SweepCharts::relabel(QCategoryAxis* axis, double lo, double hi, int max_ticks, bool log) {
     if (relabelling_)
         return;
     relabelling_ = true;
     for (const QString& label : axis->categoriesLabels())
         axis->remove(label);
     axis->setStartValue(lo);
-    for (const Tick& tick : log_ticks(lo, hi, max_ticks))
+    for (const Tick& tick : log ? log_ticks(lo, hi, max_ticks) : linear_ticks(lo, hi, max_ticks))
         axis->append(qstr(tick.label), tick.log10_value);
     relabelling_ = false;
 }
