@@ -27,7 +27,9 @@ port count, warnings and every point's frequency (Hz) and impedance R, X
 Exit status: 0 every file read; 2 usage error; 4 a file was refused (its
 "FILE:LINE: reason" on stderr; the other files are still read).)";
 
-nlohmann::json to_json(const Sweep& s) {
+// One file's object: its description by nlohmann-json, then the points written one by
+// one, so that a million points need no document in memory.
+void print_json_file(std::ostream& out, const Sweep& s) {
     nlohmann::json j;
     j["path"] = s.path;
     j["format"] = s.format == sweep::FileFormat::Touchstone ? "touchstone" : "csv";
@@ -37,14 +39,20 @@ nlohmann::json to_json(const Sweep& s) {
     j["r_ohm"] = s.r_ohm;
     j["ports"] = s.ports;
     j["warnings"] = s.warnings;
-    nlohmann::json points = nlohmann::json::array();
-    for (const sweep::SweepPoint& p : s.points) {
-        nlohmann::json z = p.infinite ? nlohmann::json(nullptr)
-                                      : nlohmann::json::array({p.z_ohm.real(), p.z_ohm.imag()});
-        points.push_back({{"f_hz", p.freq_hz}, {"z_ohm", std::move(z)}});
+    std::string head = j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    head.pop_back(); // the closing brace
+    out << head << ",\"points\":[";
+    using sweep::shortest_text;
+    for (std::size_t i = 0; i < s.points.size(); ++i) {
+        const sweep::SweepPoint& p = s.points[i];
+        out << (i == 0 ? "" : ",") << "{\"f_hz\":" << shortest_text(p.freq_hz) << ",\"z_ohm\":";
+        if (p.infinite)
+            out << "null}";
+        else
+            out << '[' << shortest_text(p.z_ohm.real()) << ',' << shortest_text(p.z_ohm.imag())
+                << "]}";
     }
-    j["points"] = std::move(points);
-    return j;
+    out << "]}";
 }
 
 void print_text(std::ostream& out, const Sweep& s) {
@@ -112,15 +120,20 @@ int run_read(int argc, const char* const* argv, std::ostream& out, std::ostream&
     }
 
     bool refused = false;
-    nlohmann::json files = nlohmann::json::array();
     nlohmann::json refusals = nlohmann::json::array();
+    if (json)
+        out << "{\"files\":[";
+    bool first = true;
     for (const std::string& path : paths) {
         try {
             const Sweep s = sweep::read_sweep_file(path, options);
-            if (json)
-                files.push_back(to_json(s));
-            else
+            if (json) {
+                out << (first ? "" : ",");
+                print_json_file(out, s);
+            } else {
                 print_text(out, s);
+            }
+            first = false;
         } catch (const sweep::SweepFileError& e) {
             err << e.what() << '\n';
             refused = true;
@@ -128,10 +141,11 @@ int run_read(int argc, const char* const* argv, std::ostream& out, std::ostream&
         }
     }
     if (json) {
-        nlohmann::json all{{"files", std::move(files)}};
+        out << ']';
         if (!refusals.empty())
-            all["refused"] = std::move(refusals);
-        out << all.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+            out << ",\"refused\":"
+                << refusals.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+        out << "}\n";
     }
     return refused ? exit_file_failed : exit_ok;
 }

@@ -26,11 +26,12 @@ enum class FileFormat { Touchstone, Csv };
 struct Sweep {
     std::string path;
     FileFormat format = FileFormat::Touchstone;
-    std::string version;            // "1.1", "2.0", "2.1" for Touchstone; empty for CSV
-    std::string parameter;          // "S", "Y" or "Z" as the file holds it
-    std::string data_format;        // "RI", "MA" or "DB"
-    double r_ohm = 50;              // reference resistance (port 1's in a two-port file)
-    std::vector<double> port_r_ohm; // reference resistance of each port, as read
+    std::string version;     // "1.1", "2.0", "2.1" for Touchstone; empty for CSV
+    std::string parameter;   // "S", "Y" or "Z" as the file holds it
+    std::string data_format; // "RI", "MA" or "DB"
+    double r_ohm = 50;       // reference resistance
+    // Each port's reference resistance as read; r_ohm is port 1's.
+    std::vector<double> port_r_ohm;
     int ports = 1;
     std::vector<SweepPoint> points;    // strictly increasing in frequency
     std::vector<SMatrix2> s_matrices;  // two-port files: one per point; else empty

@@ -106,7 +106,10 @@ std::string printable(std::string_view text) {
 }
 
 std::string quoted(std::string_view word) {
-    return "'" + printable(word) + "'";
+    std::string q = "'";
+    q += printable(word);
+    q += '\'';
+    return q;
 }
 
 std::string why_not_a_number(std::string_view word) {

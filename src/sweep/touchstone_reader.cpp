@@ -102,7 +102,7 @@ class Reader {
     void infer_ports(std::size_t count, std::size_t line);
     void settle_references();
     void start_network(std::size_t line);
-    void end_network(std::size_t line);
+    void end_network();
     void emit_point();
     Complex pair(std::size_t index) const;
 
@@ -260,7 +260,7 @@ void Reader::on_keyword(std::string_view text, std::size_t line) {
                        "] belongs to version 2 files, which start with [Version] 2.0");
 
     if (section_ == Section::Network)
-        end_network(line);
+        end_network();
     const bool in_header = section_ == Section::Header;
     auto header_only = [&] {
         if (!in_header)
@@ -370,8 +370,7 @@ void Reader::start_network(std::size_t line) {
                                   "(S11 S21 S12 S22), the order of version 1 files");
 }
 
-void Reader::end_network(std::size_t line) {
-    (void)line;
+void Reader::end_network() {
     if (have_ > 0)
         fail(point_line_, "this point has " + std::to_string(have_) + " numbers, but a point of " +
                               "this file has " + std::to_string(point_size_) +
@@ -459,12 +458,13 @@ void Reader::on_data(std::string_view text, std::size_t line) {
         if (!references_settled_)
             settle_references();
         if (ports_ == 2 && builder_.size() > 0) {
-            // Noise parameters follow a two-port's network data, starting at a lower
-            // frequency (or the last one again, with their five numbers).
+            // Noise parameters, five numbers to a line, follow a two-port's network data,
+            // starting at a lower frequency or the last one again. A network point there
+            // is out of order.
             const double f = numbers_[0] * hz_per_unit_;
             const double last = builder_.last_freq_hz();
-            if (f < last || (f == last && count == 5)) {
-                end_network(line);
+            if (count == 5 && f <= last) {
+                end_network();
                 section_ = Section::Noise;
                 return;
             }
@@ -483,8 +483,11 @@ void Reader::on_data(std::string_view text, std::size_t line) {
     } else { // pairs continuing a point
         if (have_ == 0)
             fail(line, std::to_string(count) +
-                           " numbers: a data line starts with the frequency, followed by pairs "
-                           "of numbers");
+                           " numbers on this line: a point starts with its frequency, followed "
+                           "by pairs of numbers" +
+                           (point_size_ == 0 ? std::string()
+                                             : ", " + std::to_string(point_size_) +
+                                                   " numbers in all in this file"));
         if (have_ + count > point_size_)
             fail(line, "more numbers than a point of this file has (" +
                            std::to_string(point_size_) + ")");
@@ -602,7 +605,7 @@ Sweep Reader::run() {
             on_data(t, line);
     }
     if (section_ == Section::Network)
-        end_network(lines.number());
+        end_network();
     if (section_ == Section::Information)
         fail(lines.number(), "[Begin Information] without [End Information]");
     builder_.finish();
