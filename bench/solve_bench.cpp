@@ -106,6 +106,7 @@ double percentile(std::vector<double> v, double p) {
 int main() {
     const std::vector<Reading> all = readings();
     std::vector<double> micros, evals;
+    std::vector<std::pair<std::string, double>> by_kind;
     int incomplete = 0, solutions = 0, most = 0;
     const int repeats = 15;
     for (const Reading& r : all) {
@@ -118,6 +119,7 @@ int main() {
             t.push_back(std::chrono::duration<double, std::micro>(stop - start).count());
         }
         micros.push_back(percentile(t, 0.5));
+        by_kind.emplace_back(r.kind, micros.back());
         evals.push_back(static_cast<double>(result.evaluations));
         incomplete += result.complete ? 0 : 1;
         solutions += static_cast<int>(result.solutions.size());
@@ -133,5 +135,13 @@ int main() {
     std::printf("evaluations per reading: mean %.0f, median %.0f, p99 %.0f, worst %.0f\n",
                 eval_sum / static_cast<double>(evals.size()), percentile(evals, 0.5),
                 percentile(evals, 0.99), percentile(evals, 1.0));
+    for (const char* kind : {"realistic", "fixture", "long", "near double", "noisy"}) {
+        std::vector<double> k;
+        for (const auto& [name, us] : by_kind)
+            if (name == kind)
+                k.push_back(us);
+        std::printf("  %-12s %3zu readings: median %.1f us, p99 %.1f us\n", kind, k.size(),
+                    percentile(k, 0.5), percentile(k, 0.99));
+    }
     return incomplete == 0 ? 0 : 1;
 }

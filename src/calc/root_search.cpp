@@ -227,11 +227,11 @@ RootSearch find_roots(const ProbeEquation& eq, double q, const GroundBox& box, i
         if (std::abs(2.0 * v.dg) < 1e-5 * std::max(1.0, std::abs(u)) * std::abs(g2)) {
             const cplx eps = -(u * u) / q;
             const double d_eps = 1e-5 * std::abs(eps);
-            const GroundBox around{eps.real() - d_eps, eps.real() + d_eps,
-                                   std::max(-eps.imag() - d_eps, 0.5 * -eps.imag()),
-                                   -eps.imag() + d_eps};
+            const GroundBox around{
+                std::max(eps.real() - d_eps, 0.5 * eps.real()), eps.real() + d_eps,
+                std::max(-eps.imag() - d_eps, 0.5 * -eps.imag()), -eps.imag() + d_eps};
             if (const auto n = count_zeros(eq, q, around, evaluations); n && *n > 1)
-                root.multiplicity = *n - (search.found_in(around) - 1);
+                root.multiplicity = std::max(1, *n - (search.found_in(around) - 1));
         }
         total += root.multiplicity;
         result.roots.push_back(root);
