@@ -6,6 +6,7 @@
 // the GN card after the geometry's GE card.
 #pragma once
 
+#include "export_file.h"
 #include "sweep/sweep_result.h"
 
 #include <string>

@@ -22,7 +22,7 @@ struct ClassicPoint {
 // the first faulted or found a dielectric constant above 250, exactly as the window
 // runs them for these numbers. The fixture corrections (leads, top capacitance, rods in
 // air) are not part of the classic model and are ignored here.
-ClassicPoint solve_classic(const calc::ProbeSetup& probe, double freq_hz,
+ClassicPoint classic_point(const calc::ProbeSetup& probe, double freq_hz,
                            std::complex<double> z_meter_ohm);
 
 // Given the frequency, the rod length, ur and the box's largest dielectric constant, how

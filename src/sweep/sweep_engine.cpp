@@ -29,7 +29,7 @@ PointResult solve_point(const SweepSetup& setup, const SweepPoint& in, SolveMeth
         return p;
     }
     if (method == SolveMethod::Classic) {
-        ClassicPoint c = solve_classic(probe, in.freq_hz, in.z_ohm);
+        ClassicPoint c = classic_point(probe, in.freq_hz, in.z_ohm);
         p.z_probe_ohm = c.z_probe_ohm;
         p.nu = probe_nu(in.freq_hz, probe.length_m, probe.ur, setup.solve.eps_r_max);
         if (c.ground) {

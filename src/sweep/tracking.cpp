@@ -1,5 +1,6 @@
 #include "tracking.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -22,6 +23,8 @@ constexpr double max_relative_u = 1e6;
 // with one ground on the track there is no slope yet, and soils change by up to about
 // f^1; the allowance shrinks as the slope becomes known.
 constexpr double drift_per_ln_f[] = {1, 0.3, 0.15, 0.1};
+// A choice is clear when the runner-up lies at least twice as far from the prediction.
+constexpr double clear_choice_ratio2 = 4;
 
 struct Candidate {
     std::size_t index = 0; // into the point's solutions
@@ -148,8 +151,14 @@ RunStats run(std::vector<PointResult>& points, const std::vector<std::vector<Can
             if (ms[k].z2 <= tol2)
                 ++compatible;
         }
+        // The runner-up: a choice it nearly won is no clear choice either.
+        double second_d2 = std::numeric_limits<double>::infinity();
+        for (std::size_t k = 0; k < cs.size(); ++k)
+            if (k != best)
+                second_d2 = std::min(second_d2, ms[k].d2);
         const bool on_track = ms[best].z2 <= tol2;
-        const bool ambiguous = compatible >= 2 || (!on_track && cs.size() >= 2);
+        const bool ambiguous = compatible >= 2 || (!on_track && cs.size() >= 2) ||
+                               second_d2 < clear_choice_ratio2 * ms[best].d2;
         if (on_track) {
             track.push({ln_f, cs[best].x, cs[best].u});
             stats.cost += ms[best].d2;

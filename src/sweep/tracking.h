@@ -14,7 +14,8 @@
 //
 // A candidate is compatible with the track when it lies within tracking_tolerance of
 // the prediction, its own uncertainty added to the scale. The point is flagged
-// Ambiguous when two candidates are compatible, or when none is and there was a choice.
+// Ambiguous when two candidates are compatible, when none is and there was a choice, or
+// when the runner-up lies less than twice as far from the prediction as the chosen one.
 // A chosen ground that is not compatible is a jump: it is reported, but the track keeps
 // predicting from the grounds before it, so that a reading spoilt by noise does not
 // pull the track onto another branch. Only a reading that fits exactly one ground

@@ -110,7 +110,7 @@ TEST(Engine, ClassicPointsAreTheWindowsResults) {
         calc::ProbeSetup probe;
         probe.matching = c.matching;
         probe.match_deg = 9.77;
-        const ClassicPoint p = solve_classic(probe, 7e6, {std::stod(c.r_in), std::stod(c.x_in)});
+        const ClassicPoint p = classic_point(probe, 7e6, {std::stod(c.r_in), std::stod(c.x_in)});
         EXPECT_EQ(p.evaluations, static_cast<long>(m.evaluations()));
         EXPECT_EQ(p.z_probe_ohm, std::complex<double>(m.state.rst, m.state.xst));
         if (m.state.diel == 0) {

@@ -1,5 +1,4 @@
 #include "export/csv_export.h"
-#include "export/export_file.h"
 #include "export/export_number.h"
 #include "export/json_export.h"
 #include "export/nec_export.h"
@@ -83,18 +82,6 @@ std::vector<std::string> split_csv_line(const std::string& line) {
     }
     cells.push_back(cell);
     return cells;
-}
-
-TEST(Numbers, ShortestRoundTrip) {
-    for (double v : {0.1, 1.0 / 3, 1e-5, 17.25, 1e300, -2.5e-310, 299792458.0}) {
-        const std::string t = shortest(v);
-        double back = 0;
-        std::from_chars(t.data(), t.data() + t.size(), back);
-        EXPECT_EQ(back, v) << t;
-        EXPECT_LE(t.size(), 24u);
-    }
-    EXPECT_EQ(shortest(0.1), "0.1");
-    EXPECT_EQ(shortest(NAN), "");
 }
 
 TEST(Csv, RowsColumnsAndAlternatives) {
@@ -232,15 +219,6 @@ TEST(Nec, Nec2cRunsADeckWithTheCard) {
     EXPECT_NE(out.find("SOMMERFELD"), std::string::npos) << out.substr(0, 3000);
     EXPECT_NE(out.find("1.7250E+01"), std::string::npos) << out.substr(0, 3000);
     EXPECT_NE(out.find("INPUT PARAMETERS"), std::string::npos);
-}
-
-TEST(Files, ExportReplacesTheFileWhole) {
-    TempDir dir;
-    const std::string path = dir / "out.csv";
-    write_bytes(path, "old");
-    write_export(path, "new,text\n");
-    EXPECT_EQ(read_bytes(path), "new,text\n");
-    EXPECT_THROW(write_export(dir / "missing/x.csv", "a"), std::exception);
 }
 
 } // namespace
