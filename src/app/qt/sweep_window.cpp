@@ -413,13 +413,15 @@ void SweepWindow::launch(std::vector<std::string> paths, SweepSetup setup) {
     auto control = control_;
     worker_ = QThread::create([this, work, control, run] {
         for (;;) {
-            auto step = std::make_shared<SweepStep>(work->next());
+            SweepStep step = work->next();
             if (control->stop)
                 return;
             const bool last =
-                step->kind == SweepStep::Kind::Finished || step->kind == SweepStep::Kind::Failed;
+                step.kind == SweepStep::Kind::Finished || step.kind == SweepStep::Kind::Failed;
+            // The step moves into the call: this thread keeps nothing of it.
             QMetaObject::invokeMethod(
-                this, [this, run, step] { take_step(run, std::move(*step)); },
+                this,
+                [this, run, step = std::move(step)]() mutable { take_step(run, std::move(step)); },
                 Qt::QueuedConnection);
             if (last)
                 return;
