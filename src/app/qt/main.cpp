@@ -67,6 +67,8 @@ int save_sweep_picture(ardenca::qt::ArdencaWindow& main, const QStringList& file
     window.open_files(files);
     if (window.running())
         loop.exec();
+    // The read-out under the charts shows the values at the set-up's frequency.
+    window.show_readout_at_setup_frequency();
     const int rc = save_picture(&window, picture);
     for (const auto& message : window.model().messages())
         if (message.kind == ardenca::SweepMessage::Kind::Error)
@@ -102,19 +104,19 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption about_shot(QStringLiteral("screenshot-about"),
                                         QStringLiteral("Render the About window to FILE and exit."),
                                         QStringLiteral("FILE"));
+    const QCommandLineOption solutions_shot(
+        QStringLiteral("screenshot-solutions"),
+        QStringLiteral("Render the Solutions window for the reading to FILE and exit."),
+        QStringLiteral("FILE"));
     const QCommandLineOption sweep_shot(
         QStringLiteral("screenshot-sweep"),
         QStringLiteral("Render the sweep window with the sweep files solved to FILE and exit; "
                        "the exit status is not 0 when a file is refused."),
         QStringLiteral("FILE"));
-    const QCommandLineOption solutions_shot(
-        QStringLiteral("screenshot-solutions"),
-        QStringLiteral("Render the Solutions window for the reading to FILE and exit."),
-        QStringLiteral("FILE"));
     parser.addOption(main_shot);
     parser.addOption(about_shot);
-    parser.addOption(sweep_shot);
     parser.addOption(solutions_shot);
+    parser.addOption(sweep_shot);
     parser.addPositionalArgument(
         QStringLiteral("file"),
         QStringLiteral("A ground data file to open once the main window shows, as File, Open "

@@ -3,6 +3,7 @@
 #include "about_ardenca.h"
 #include "app/ardenca.h"
 #include "app/commands.h"
+#include "app/sweep/number_format.h"
 #include "ardenca_window.h"
 #include "calc/arithmetic_fault.h"
 #include "files/file_error.h"
@@ -101,7 +102,7 @@ SweepWindow::SweepWindow(ArdencaWindow* main, QWidget* parent)
     setAcceptDrops(true);
     build_menu();
     build_controls();
-    resize(1200, 900);
+    resize(1200, 960);
 
     resolve_timer_.setSingleShot(true);
     resolve_timer_.setInterval(resolve_delay_ms);
@@ -264,7 +265,7 @@ void SweepWindow::build_controls() {
     splitter->setStretchFactor(0, 6);
     splitter->setStretchFactor(1, 3);
     splitter->setStretchFactor(2, 1);
-    splitter->setSizes({560, 200, 70});
+    splitter->setSizes({640, 170, 60});
     layout->addWidget(splitter, 1);
     setCentralWidget(central);
 
@@ -327,6 +328,12 @@ void SweepWindow::show_setup() {
                : QFileInfo(shown_path(setup.source)).fileName() + QStringLiteral(": ");
     setup_label_->setText(text + QString::fromStdString(describe(setup)));
     use_window_->setEnabled(!setup_file_.isEmpty());
+}
+
+void SweepWindow::show_readout_at_setup_frequency() {
+    const double freq_hz = model_.setup().engine.setup_freq_hz;
+    if (freq_hz > 0)
+        charts_->show_readout_at(charts::plotted_freq(freq_hz));
 }
 
 void SweepWindow::open_files(const QStringList& paths) {
@@ -393,24 +400,28 @@ void SweepWindow::launch(std::vector<std::string> paths, SweepSetup setup) {
     messages_->clear();
     charts_->set_result(model_.result());
     charts_->reset_view();
+    chart_clock_.invalidate();
     show_setup();
     if (model_.state() != SweepModel::State::Running) {
         end_run();
         return;
     }
 
+    clock_.start();
     control_ = std::make_shared<RunControl>();
     std::shared_ptr<SweepWork> work = work_maker_(std::move(paths), std::move(setup));
     auto control = control_;
     worker_ = QThread::create([this, work, control, run] {
         for (;;) {
-            auto step = std::make_shared<SweepStep>(work->next());
+            SweepStep step = work->next();
             if (control->stop)
                 return;
             const bool last =
-                step->kind == SweepStep::Kind::Finished || step->kind == SweepStep::Kind::Failed;
+                step.kind == SweepStep::Kind::Finished || step.kind == SweepStep::Kind::Failed;
+            // The step moves into the call: this thread keeps nothing of it.
             QMetaObject::invokeMethod(
-                this, [this, run, step] { take_step(run, std::move(*step)); },
+                this,
+                [this, run, step = std::move(step)]() mutable { take_step(run, std::move(step)); },
                 Qt::QueuedConnection);
             if (last)
                 return;
@@ -425,7 +436,9 @@ void SweepWindow::launch(std::vector<std::string> paths, SweepSetup setup) {
     progress_->setVisible(true);
     cancel_button_->setVisible(true);
     cancel_button_->setEnabled(true);
-    status_->setText(tr("Reading %n file(s)…", nullptr, static_cast<int>(model_.paths().size())));
+    status_->setText(
+        tr("Reading %1…")
+            .arg(QString::fromStdString(counted(model_.paths().size(), "file", "files"))));
     refresh_timer_.start();
 }
 
@@ -463,12 +476,24 @@ void SweepWindow::take_step(int run, SweepStep step) {
 }
 
 void SweepWindow::refresh() {
-    if (!dirty_)
+    if (!dirty_ && !dirty_charts_)
         return;
+    dirty_charts_ = false;
     dirty_ = false;
     table_model_->update();
-    charts_->set_result(model_.result());
     show_messages();
+    // Redrawing the charts of a long sweep takes a while: while solving, redraw them at
+    // most every four times as long as the last redraw took, so that the window spends
+    // most of its time answering the user.
+    if (!running() || !chart_clock_.isValid() || chart_clock_.elapsed() >= chart_interval_ms_) {
+        QElapsedTimer cost;
+        cost.start();
+        charts_->set_result(model_.result());
+        chart_interval_ms_ = std::max<qint64>(refresh_ms, 4 * cost.elapsed());
+        chart_clock_.start();
+    } else {
+        dirty_charts_ = true;
+    }
     if (running()) {
         if (model_.files_read() == model_.paths().size() && model_.points_total() > 0) {
             progress_->setRange(0, static_cast<int>(model_.points_total()));
@@ -491,10 +516,14 @@ void SweepWindow::end_run() {
     QString text;
     switch (model_.state()) {
     case SweepModel::State::Finished:
-        text = tr("%n point(s)", nullptr, static_cast<int>(model_.points_done())) +
-               tr(" in %n location(s).", nullptr, static_cast<int>(result.locations.size()));
+        text = QString::fromStdString(
+            counted(model_.points_done(), "point", "points") + " in " +
+            counted(result.locations.size(), "location", "locations") + ", solved in " +
+            plain_number(static_cast<double>(clock_.elapsed()) / 1000, 3) + " s.");
         if (model_.refused_count() > 0)
-            text += tr(" %n file(s) refused.", nullptr, model_.refused_count());
+            text += QString::fromStdString(
+                " " + counted(static_cast<std::size_t>(model_.refused_count()), "file", "files") +
+                " refused.");
         break;
     case SweepModel::State::Cancelled:
         text = tr("Cancelled: %1 of %2 points solved.")

@@ -9,6 +9,7 @@
 
 #include "app/sweep/sweep_model.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -61,6 +62,10 @@ class SweepWindow : public QMainWindow {
     // Writes an export to path; nec_mhz is the ground card's frequency. Returns false
     // after showing the failure in a warning, as File, Save does.
     bool export_to(Export kind, const QString& path, double nec_mhz = 0);
+
+    // Shows under the charts the values at the set-up's frequency, as hovering there
+    // would.
+    void show_readout_at_setup_frequency();
 
     // Stops the running solve; what arrived so far stays.
     void cancel();
@@ -145,9 +150,13 @@ class SweepWindow : public QMainWindow {
     QCheckBox* average_ = nullptr;
     QPointer<QMessageBox> export_box_;
 
+    QElapsedTimer clock_; // since the run started
     QTimer resolve_timer_;
     QTimer refresh_timer_;
     bool dirty_ = false;
+    bool dirty_charts_ = false; // points arrived that the charts do not show yet
+    QElapsedTimer chart_clock_; // since the charts were last redrawn
+    qint64 chart_interval_ms_ = 0;
     std::size_t messages_shown_ = 0;
 };
 

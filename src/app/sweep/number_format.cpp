@@ -20,4 +20,8 @@ std::string plain_number(double value, int digits) {
     return std::string(buffer, end);
 }
 
+std::string counted(std::size_t count, const std::string& singular, const std::string& plural) {
+    return std::to_string(count) + " " + (count == 1 ? singular : plural);
+}
+
 } // namespace ardenca

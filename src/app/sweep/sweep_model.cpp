@@ -114,13 +114,19 @@ bool SweepModel::apply(int run, SweepStep step) {
                 ambiguous += (point.flags & sweep::Ambiguous) != 0;
             }
         if (unsolved)
-            add_message(SweepMessage::Kind::Warning,
-                        std::to_string(unsolved) + " point(s) have no solution in the search box.");
+            add_message(SweepMessage::Kind::Warning, counted(unsolved, "point has", "points have") +
+                                                         " no solution in the search box.");
         if (ambiguous)
             add_message(SweepMessage::Kind::Warning,
-                        std::to_string(ambiguous) +
-                            " point(s) are ambiguous: another solution lies within the tracking "
-                            "tolerance.");
+                        counted(ambiguous, "point is", "points are") +
+                            " ambiguous: another solution lies within the tracking tolerance.");
+        if (result_.average && !result_.average->empty())
+            add_message(
+                SweepMessage::Kind::Note,
+                "The average is taken over " +
+                    counted(result_.locations.size(), "location", "locations") + " at " +
+                    counted(result_.average->size(), "common frequency", "common frequencies") +
+                    "; its band is one standard deviation.");
         state_ = State::Finished;
         break;
     }

@@ -1,5 +1,6 @@
 #include "sweep_work.h"
 
+#include "number_format.h"
 #include "sweep/averaging.h"
 #include "sweep/sweep_engine.h"
 #include "sweep/sweep_file.h"
@@ -118,9 +119,9 @@ class EngineWork : public SweepWork {
             const auto open = std::count_if(sweep.points.begin(), sweep.points.end(),
                                             [](const sweep::SweepPoint& p) { return p.infinite; });
             if (open > 0)
-                step.warnings.push_back(std::to_string(open) +
-                                        " point(s) read as an open circuit (infinite impedance): "
-                                        "kept, without a solution.");
+                step.warnings.push_back(counted(static_cast<std::size_t>(open), "point", "points") +
+                                        " read as an open circuit (infinite impedance): kept, "
+                                        "without a solution.");
             sweep.path = paths_[file];
             sweeps_.push_back(std::move(sweep));
             files_.push_back(file);

@@ -2,10 +2,12 @@
 #include "log_ticks.h"
 #include "sweep_chart.h"
 #include "sweep_chart_file.h"
+#include "sweep_chart_view.h"
 #include "sweep_fixture.h"
 #include "sweep_series.h"
 
 #include <QtTest>
+#include <QtWidgets>
 
 #include <QAreaSeries>
 #include <QCategoryAxis>
@@ -31,6 +33,7 @@ class SweepChartTest : public QObject {
     void ranges_follow_the_tracked_values();
     void charts_hold_a_series_per_run();
     void readout_names_nearest_point();
+    void view_zooms_pans_and_resets_in_step();
     void pictures();
     void picture_failures();
 };
@@ -80,6 +83,20 @@ void SweepChartTest::short_numbers() {
                  {0.00012, 2, "0.00012"},   {123456, 4, "123456"}, {1.0 / 0.0, 4, "inf"}};
     for (const auto& c : cases)
         QCOMPARE(QString::fromStdString(short_number(c.value, c.digits)), QString(c.text));
+    // The linear εr axis: round steps, at most as many ticks as asked for.
+    const struct {
+        double lo, hi;
+        int max;
+        QStringList labels;
+    } linear[] = {{7.8, 38.4, 7, {"10", "15", "20", "25", "30", "35"}},
+                  {-0.5, 2.1, 4, {"0", "1", "2"}},
+                  {11.02, 11.09, 5, {"11.02", "11.04", "11.06", "11.08"}}};
+    for (const auto& c : linear) {
+        QStringList got;
+        for (const Tick& tick : linear_ticks(c.lo, c.hi, c.max))
+            got << QString::fromStdString(tick.label);
+        QCOMPARE(got, c.labels);
+    }
 }
 
 void SweepChartTest::runs_break_at_unsolved_points() {
@@ -106,7 +123,8 @@ void SweepChartTest::long_runs_are_thinned_keeping_extremes() {
             p.chosen = 0;
         }
     location.points[12345].solutions[0].eps_r = 500; // a spike
-    const auto series = location_series(location, Quantity::DielectricConstant, {1000, 100, 60});
+    const auto series =
+        location_series(location, Quantity::DielectricConstant, {1000, 100, 50, 60});
     QCOMPARE(series.runs.size(), std::size_t(1));
     const auto& line = series.runs[0].line;
     QVERIFY(line.size() <= 1000 && line.size() >= 500);
@@ -190,6 +208,41 @@ void SweepChartTest::readout_names_nearest_point() {
                 .contains("no tracked solution"));
     QVERIFY(
         charts.mark_tooltip(Mark::Ambiguous, plotted_freq(p.freq_hz)).startsWith("Ambiguous: "));
+}
+
+void SweepChartTest::view_zooms_pans_and_resets_in_step() {
+    SweepChartView view;
+    view.resize(900, 700);
+    view.show();
+    view.set_result(testing::made_result(1, 50));
+    auto* sigma_x = view.charts().freq_axis(Quantity::Conductivity);
+    auto* eps_x = view.charts().freq_axis(Quantity::DielectricConstant);
+    const double lo = sigma_x->min(), hi = sigma_x->max();
+    ChartPane* pane = view.pane(Quantity::DielectricConstant);
+
+    // The wheel zooms the frequency around the mouse, in both charts.
+    const QPoint centre = pane->rect().center();
+    QWheelEvent wheel(centre, pane->mapToGlobal(centre), {}, {0, 240}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(pane->viewport(), &wheel);
+    QVERIFY(sigma_x->max() - sigma_x->min() < 0.7 * (hi - lo));
+    QCOMPARE(eps_x->min(), sigma_x->min());
+    QCOMPARE(eps_x->max(), sigma_x->max());
+    QVERIFY(view.user_moved_view());
+    // A new result while zoomed keeps the view; keys pan it.
+    const double zoomed_lo = sigma_x->min();
+    view.set_result(testing::made_result(1, 60));
+    QCOMPARE(sigma_x->min(), zoomed_lo);
+    QTest::keyClick(pane, Qt::Key_Right);
+    QVERIFY(sigma_x->min() > zoomed_lo && eps_x->min() == sigma_x->min());
+    // Hovering reads out the nearest point.
+    QTest::mouseMove(pane->viewport(), centre);
+    QVERIFY(view.readout_label()->text().contains("MHz"));
+    // 0 fits the data again.
+    QTest::keyClick(pane, Qt::Key_0);
+    QCOMPARE(sigma_x->min(), lo);
+    QCOMPARE(eps_x->max(), hi);
+    QVERIFY(!view.user_moved_view());
 }
 
 void SweepChartTest::pictures() {

@@ -64,17 +64,29 @@ std::vector<Tick> decade_ticks(double lo, double hi, std::span<const double> man
 }
 
 // Round numbers 1, 2 or 5 times a power of ten apart, inside [lo, hi] in log10 units.
-std::vector<Tick> linear_ticks(double lo, double hi, int max_ticks) {
-    const double a = std::pow(10.0, lo);
-    const double b = std::pow(10.0, hi);
-    const double step = nice_step((b - a) / std::max(max_ticks - 1, 1));
-    std::vector<Tick> ticks;
-    for (double v = std::ceil(a / step) * step; v <= b * (1 + 1e-12); v += step)
-        ticks.push_back({std::log10(v), short_number(v, 6)});
+std::vector<Tick> linear_ticks_of_log(double lo, double hi, int max_ticks) {
+    auto ticks = linear_ticks(std::pow(10.0, lo), std::pow(10.0, hi), max_ticks);
+    for (Tick& tick : ticks)
+        tick.log10_value = std::log10(tick.log10_value);
     return ticks;
 }
 
 } // namespace
+
+std::vector<Tick> linear_ticks(double lo, double hi, int max_ticks) {
+    if (!std::isfinite(lo) || !std::isfinite(hi) || hi <= lo)
+        return {};
+    double step = nice_step((hi - lo) / std::max(max_ticks, 1));
+    // Rounding can leave one tick too many: take the next step up then.
+    while ((std::floor(hi / step) - std::ceil(lo / step)) + 1 > max_ticks)
+        step = nice_step(step * 1.01);
+    std::vector<Tick> ticks;
+    for (double k = std::ceil(lo / step); k * step <= hi + 1e-9 * step; k += 1) {
+        const double v = k * step == 0 ? 0.0 : k * step;
+        ticks.push_back({v, short_number(v, 6)});
+    }
+    return ticks;
+}
 
 std::vector<Tick> log_ticks(double lo, double hi, int max_ticks) {
     if (!std::isfinite(lo) || !std::isfinite(hi) || hi <= lo)
@@ -103,7 +115,7 @@ std::vector<Tick> log_ticks(double lo, double hi, int max_ticks) {
     }
     // Two labels leave a short range hard to read: round values between them instead.
     if (best.size() < 3) {
-        auto linear = linear_ticks(lo, hi, std::min(max_ticks, 6));
+        auto linear = linear_ticks_of_log(lo, hi, std::min(max_ticks, 6));
         if (linear.size() > best.size())
             return linear;
     }

@@ -18,6 +18,10 @@ struct Tick {
 // fewer than three, evenly spaced round values.
 std::vector<Tick> log_ticks(double lo_log10, double hi_log10, int max_ticks = 10);
 
+// Ticks for a linear axis over [lo, hi]: round values 1, 2 or 5 times a power of ten
+// apart, at most max_ticks of them; log10_value then holds the value itself.
+std::vector<Tick> linear_ticks(double lo, double hi, int max_ticks = 7);
+
 // The smallest of 1, 2 or 5 times a power of ten that is at least raw (raw > 0).
 double nice_step(double raw);
 

@@ -52,7 +52,7 @@ MarkStyle mark_style(Mark mark) {
     case Mark::NoSolution:
         return {QScatterSeries::MarkerShapeRotatedRectangle, QColor(0xc0, 0x00, 0x00), 10};
     case Mark::ElectricallyLong:
-        return {QScatterSeries::MarkerShapeRectangle, QColor(0x9b, 0x7f, 0xc0), 5};
+        return {QScatterSeries::MarkerShapeRectangle, QColor(0x9b, 0x7f, 0xc0), 6};
     case Mark::Incomplete:
         return {QScatterSeries::MarkerShapePentagon, QColor(0xcc, 0x00, 0x99), 10};
     case Mark::OpenCircuit:
@@ -204,7 +204,7 @@ SweepCharts::SweepCharts(QObject* parent) : QObject(parent) {
             x_axis->setTitleText(tr("Frequency (MHz)"));
         chart->addAxis(x_axis, Qt::AlignBottom);
         connect(x_axis, &QValueAxis::rangeChanged, this,
-                [this, x_axis](qreal lo, qreal hi) { relabel(x_axis, lo, hi, 12); });
+                [this, x_axis](qreal lo, qreal hi) { relabel(x_axis, lo, hi, 12, true); });
 
         QAbstractAxis* y_axis = nullptr;
         if (quantity == Quantity::Conductivity) {
@@ -212,17 +212,14 @@ SweepCharts::SweepCharts(QObject* parent) : QObject(parent) {
             axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
             axis->setTitleText(tr("σ (S/m)"));
             connect(axis, &QValueAxis::rangeChanged, this,
-                    [this, axis](qreal lo, qreal hi) { relabel(axis, lo, hi, 8); });
+                    [this, axis](qreal lo, qreal hi) { relabel(axis, lo, hi, 8, true); });
             y_axis = axis;
         } else {
-            auto* axis = new QValueAxis;
+            auto* axis = new QCategoryAxis;
+            axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
             axis->setTitleText(tr("εr"));
-            axis->setLabelFormat(QStringLiteral("%.4g"));
-            axis->setTickType(QValueAxis::TicksDynamic);
-            axis->setTickAnchor(0);
-            connect(axis, &QValueAxis::rangeChanged, this, [axis](qreal lo, qreal hi) {
-                axis->setTickInterval(nice_step((hi - lo) / 6));
-            });
+            connect(axis, &QValueAxis::rangeChanged, this,
+                    [this, axis](qreal lo, qreal hi) { relabel(axis, lo, hi, 7, false); });
             y_axis = axis;
         }
         chart->addAxis(y_axis, Qt::AlignLeft);
@@ -248,14 +245,14 @@ QAbstractAxis* SweepCharts::value_axis(Quantity quantity) const {
     return value_axes_[index_of(quantity)];
 }
 
-void SweepCharts::relabel(QCategoryAxis* axis, double lo, double hi, int max_ticks) {
+void SweepCharts::relabel(QCategoryAxis* axis, double lo, double hi, int max_ticks, bool log) {
     if (relabelling_)
         return;
     relabelling_ = true;
     for (const QString& label : axis->categoriesLabels())
         axis->remove(label);
     axis->setStartValue(lo);
-    for (const Tick& tick : log_ticks(lo, hi, max_ticks))
+    for (const Tick& tick : log ? log_ticks(lo, hi, max_ticks) : linear_ticks(lo, hi, max_ticks))
         axis->append(qstr(tick.label), tick.log10_value);
     relabelling_ = false;
 }
@@ -298,7 +295,8 @@ void SweepCharts::rebuild(Quantity quantity) {
     const Range y_range =
         value_range(result_, quantity)
             .value_or(quantity == Quantity::Conductivity ? Range{-3, 0} : Range{0, 40});
-    bottom_y_[q] = y_range.lo + 0.02 * (y_range.hi - y_range.lo);
+    bottom_y_[q] = y_range.lo + 0.06 * (y_range.hi - y_range.lo);
+    const double rug_y = y_range.lo + 0.015 * (y_range.hi - y_range.lo);
 
     std::vector<LocationSeries> series;
     series.reserve(locations.size());
@@ -319,9 +317,9 @@ void SweepCharts::rebuild(Quantity quantity) {
         auto* scatter = new QScatterSeries;
         scatter->setName(tr("Other solutions"));
         scatter->setMarkerShape(QScatterSeries::MarkerShapeCircle);
-        scatter->setMarkerSize(6);
-        scatter->setColor(with_alpha(location_colour(i), 70));
-        scatter->setBorderColor(Qt::transparent);
+        scatter->setMarkerSize(7);
+        scatter->setColor(with_alpha(location_colour(i), 35));
+        scatter->setBorderColor(with_alpha(location_colour(i), 150));
         scatter->replace(points_of(series[i].alternatives));
         attach(scatter);
         if (alternatives_named)
@@ -343,7 +341,9 @@ void SweepCharts::rebuild(Quantity quantity) {
         QList<QPointF> points;
         for (const auto& s : series)
             for (const MarkedPoint& p : s.marks[m])
-                points.append(QPointF(p.at.x, p.at_bottom ? bottom_y_[q] : p.at.y));
+                points.append(QPointF(p.at.x, !p.at_bottom                     ? p.at.y
+                                              : mark == Mark::ElectricallyLong ? rug_y
+                                                                               : bottom_y_[q]));
         if (points.isEmpty())
             continue;
         const MarkStyle style = mark_style(mark);
@@ -413,7 +413,8 @@ QString SweepCharts::readout(double x) const {
         } else {
             line += tr("no tracked solution");
         }
-        line += tr("  (%n solution(s))", nullptr, static_cast<int>(point.solutions.size()));
+        const auto n = point.solutions.size();
+        line += n == 1 ? tr("  (1 solution)") : tr("  (%1 solutions)").arg(n);
         const QString flags = flag_text(point.flags);
         if (!flags.isEmpty())
             line += QStringLiteral("  ") + flags;

@@ -62,7 +62,8 @@ class SweepCharts : public QObject {
 
   private:
     void rebuild(Quantity quantity);
-    void relabel(QCategoryAxis* axis, double lo, double hi, int max_ticks);
+    // Labels a log axis (log10 values plotted) or a linear one for the range shown.
+    void relabel(QCategoryAxis* axis, double lo, double hi, int max_ticks, bool log);
 
     sweep::SweepResult result_;
     std::array<QPointer<QChart>, 2> charts_;

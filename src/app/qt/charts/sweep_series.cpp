@@ -176,8 +176,10 @@ LocationSeries location_series(const LocationResult& location, Quantity quantity
             add_mark(series, Mark::OpenCircuit, i, x, std::nullopt);
         else if (flags & sweep::NoSolution)
             add_mark(series, Mark::NoSolution, i, x, std::nullopt);
+        // Long stretches of the sweep are electrically long: marked along the bottom, not
+        // over the lines.
         if (flags & sweep::ElectricallyLong)
-            add_mark(series, Mark::ElectricallyLong, i, x, y);
+            add_mark(series, Mark::ElectricallyLong, i, x, std::nullopt);
         if (flags & sweep::IncompleteCount)
             add_mark(series, Mark::Incomplete, i, x, y);
     }
@@ -187,7 +189,7 @@ LocationSeries location_series(const LocationResult& location, Quantity quantity
     series.runs = joined(std::move(runs), limits.max_runs);
     series.alternatives = sampled(std::move(series.alternatives), limits.max_alternatives);
     for (auto& marks : series.marks)
-        marks = sampled(std::move(marks), limits.max_alternatives);
+        marks = sampled(std::move(marks), limits.max_marks);
     return series;
 }
 
@@ -269,8 +271,8 @@ std::optional<Range> value_range(const sweep::SweepResult& result, Quantity quan
         lo = middle - minimum_span / 2;
         hi = middle + minimum_span / 2;
     }
-    const double margin = 0.05 * (hi - lo);
-    return Range{lo - margin, hi + margin};
+    // More room below, where the marks of unsolved and electrically long points stand.
+    return Range{lo - 0.14 * (hi - lo), hi + 0.05 * (hi - lo)};
 }
 
 std::optional<Range> freq_range(const sweep::SweepResult& result) {

@@ -48,7 +48,8 @@ struct LocationSeries {
 
 struct SeriesLimits {
     std::size_t max_points = 3000;       // per run before thinning
-    std::size_t max_alternatives = 4000; // per location
+    std::size_t max_alternatives = 1000; // per location
+    std::size_t max_marks = 400;         // per location and kind of mark
     std::size_t max_runs = 60;           // more runs are joined across their gaps
 };
 
@@ -71,8 +72,9 @@ LocationSeries location_series(const sweep::LocationResult& location, Quantity q
 std::vector<Run> average_runs(const std::vector<sweep::AveragePoint>& average, Quantity quantity);
 
 // The plotted y range that shows the tracked values, the average and their bands (the
-// bands at most as far again as the values' own spread), with a margin; nullopt when
-// nothing is tracked.
+// bands at most as far again as the values' own spread), with a margin above and a
+// wider one below for the marks that stand at the bottom; nullopt when nothing is
+// tracked.
 struct Range {
     double lo = 0;
     double hi = 0;
