@@ -4,7 +4,7 @@
 // ardenca-cli.
 #pragma once
 
-#include "../calc/all_solutions.h"
+#include "calc/all_solutions.h"
 
 #include <complex>
 #include <string>

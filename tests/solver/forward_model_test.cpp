@@ -82,11 +82,9 @@ TEST(SolverForwardModel, MatchingSectionUndoneAsTheClassicSearchDoes) {
                           {50, 135, {3, -40}},
                           {300, 200, {120, 85}},
                           {75, 359, {0.4, 0.7}}};
-    Ardenca m;
     for (const Case& c : cases) {
-        double r = 0, x = 0;
-        m.Tline_calc(c.zo, c.deg, c.z.real(), -c.z.imag(), r, x);
-        const cplx want(r, -x);
+        const calc::Impedance far_end = calc::Tline_calc(c.zo, c.deg, c.z.real(), -c.z.imag());
+        const cplx want(far_end.r_ohm, -far_end.x_ohm);
         calc::ProbeSetup p;
         p.matching = true;
         p.match_zo_ohm = c.zo;
