@@ -58,7 +58,7 @@ struct Args {
     std::string lead_nh, top_pf, air_m, meter, sigma_range, epsr_range;
     std::string method = "all";
     bool average = false;
-    int threads = 0;
+    std::string threads;
     bool json = false, csv = false;
     std::string output;
     std::vector<std::string> nec;
@@ -256,13 +256,16 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
     try {
         if (a.json && a.csv)
             throw UsageError("--json and --csv exclude each other");
-        if (a.threads < 0)
-            throw UsageError("--threads must be 0 (all cores) or more");
+        if (!a.threads.empty()) {
+            const double n = number_arg("--threads", a.threads);
+            if (!(n >= 0 && n <= 1024 && n == static_cast<int>(n)))
+                throw UsageError("--threads must be a whole number, 0 (all cores) or more");
+            engine.threads = static_cast<int>(n);
+        }
         if (a.method == "classic")
             engine.method = sweep::SolveMethod::Classic;
         else if (a.method != "all")
             throw UsageError("--method '" + a.method + "': expected all or classic");
-        engine.threads = a.threads;
         engine.average = a.average;
         setup = setup_from(a);
         if (engine.method == sweep::SolveMethod::Classic &&

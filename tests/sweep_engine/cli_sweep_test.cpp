@@ -145,6 +145,7 @@ TEST(CliSweep, UsageErrorsAndNoGround) {
         {f.a, "--radius", "0.2"}, // touching rods
         {f.a, "--setup", f.dir / "missing.gnd"},
         {f.a, "--freq-unit", "furlong"},
+        {f.a, "--threads", "1.5"},
         {},
     };
     for (const auto& args : usage) {
