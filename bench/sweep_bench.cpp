@@ -5,6 +5,7 @@
 // one.
 #include "forward_model.h"
 #include "sweep/sweep_engine.h"
+#include "sweep/tracking.h"
 
 #include <benchmark/benchmark.h>
 
@@ -42,6 +43,17 @@ void BM_Sweep(benchmark::State& st, double length_m, SolveMethod method) {
     st.counters["points"] = static_cast<double>(c.sweep.points.size());
     st.counters["solutions"] = static_cast<double>(solutions);
 }
+
+// The sequential part: tracking the solved points of one location.
+void BM_Tracking(benchmark::State& st) {
+    const Case c = make_case(1.2);
+    SweepResult r = solve_sweeps(c.setup, {c.sweep}, {});
+    for (auto _ : st) {
+        track_solutions(r.locations[0].points);
+        benchmark::DoNotOptimize(r.locations[0].points.data());
+    }
+}
+BENCHMARK(BM_Tracking)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_CAPTURE(BM_Sweep, all_0_55m, 0.55, SolveMethod::AllSolutions)
     ->Arg(1)
