@@ -48,10 +48,16 @@ void BM_Sweep(benchmark::State& st, double length_m, SolveMethod method) {
 void BM_Tracking(benchmark::State& st) {
     const Case c = make_case(1.2);
     SweepResult r = solve_sweeps(c.setup, {c.sweep}, {});
+    std::size_t solutions = 0;
+    for (const PointResult& p : r.locations[0].points)
+        solutions += p.solutions.size();
     for (auto _ : st) {
         track_solutions(r.locations[0].points);
         benchmark::DoNotOptimize(r.locations[0].points.data());
     }
+    // The same counters as the sweeps, so that every report format takes them.
+    st.counters["points"] = static_cast<double>(c.sweep.points.size());
+    st.counters["solutions"] = static_cast<double>(solutions);
 }
 BENCHMARK(BM_Tracking)->Unit(benchmark::kMicrosecond);
 
