@@ -57,8 +57,7 @@ calc::SolveResult solve_fields(const Ardenca& m, const FixtureExtras& extras,
 
 std::string solutions_notice(const Ardenca& m, const calc::SolveResult& result,
                              const calc::SolveOptions& options) {
-    // The sequence leaves error_ct at 2 or more only when no search of it completed.
-    const bool classic_found = m.state.error_ct < 2;
+    const bool classic_found = m.search_outcome() && m.search_outcome()->found();
     const std::size_t n = result.solutions.size();
     const std::string box = "conductivity " + short_number(options.sigma_min_s_per_m) + " to " +
                             short_number(options.sigma_max_s_per_m) + " S/m, dielectric constant " +

@@ -6,6 +6,7 @@
 #include "cli_output.h"
 #include "cli_read.h"
 #include "cli_solve.h"
+#include "cli_sweep.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -111,6 +112,8 @@ std::optional<Step> step_from_arg(const std::string& arg) {
 int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     if (argc > 1 && std::string_view(argv[1]) == "read")
         return run_read(argc - 1, argv + 1, out, err);
+    if (argc > 1 && std::string_view(argv[1]) == "sweep")
+        return run_sweep(argc - 1, argv + 1, out, err);
     CLI::App app(description, "ardenca-cli");
     std::vector<std::string> set_args;
     std::string option_arg;

@@ -45,13 +45,15 @@ struct AveragePoint {
     double sigma_sd_s_per_m = 0;
     double eps_r_mean = 0;
     double eps_r_sd = 0;
-    int locations = 0;         // how many locations had a chosen solution here
-    bool interpolated = false; // some location's value was interpolated in ln f
+    int locations = 0;                       // how many locations had a chosen solution here
+    bool interpolated = false;               // some location's value was interpolated in ln f
+    std::vector<int> interpolated_locations; // which ones: indices into locations
 };
 
 struct SweepResult {
     calc::ProbeSetup setup; // match_deg here is the section's length at setup_freq_hz
     double setup_freq_hz = 0;
+    calc::SolveOptions options; // the box and the meter accuracy the points were solved with
     SolveMethod method = SolveMethod::AllSolutions;
     std::vector<LocationResult> locations;
     std::optional<std::vector<AveragePoint>> average;

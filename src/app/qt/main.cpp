@@ -1,13 +1,17 @@
 // The desktop program. Without arguments it starts as the user knows it: the About
 // window as a splash, then the main window. --screenshot and --screenshot-about render
 // a window to a PNG file and exit, for the documentation and for checks without a
-// display (QT_QPA_PLATFORM=offscreen).
+// display (QT_QPA_PLATFORM=offscreen); --screenshot-sweep does the same for the sweep
+// window once its files are solved. Sweep files on the command line open the sweep
+// window.
 #include "about_ardenca.h"
 #include "ardenca_window.h"
 #include "solutions_window.h"
+#include "sweep_window.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QEventLoop>
 #include <QIcon>
 #include <QMessageBox>
 #include <QPainter>
@@ -51,6 +55,35 @@ int save_picture(QWidget* window, const QString& file) {
     return 0;
 }
 
+// The sweep window with the files solved, as a picture; non-zero when a file was
+// refused or nothing could be solved.
+int save_sweep_picture(ardenca::qt::ArdencaWindow& main, const QStringList& files,
+                       const QString& picture) {
+    if (files.isEmpty()) {
+        QTextStream(stderr) << "ardenca: --screenshot-sweep needs at least one sweep file\n";
+        return 2;
+    }
+    ardenca::qt::SweepWindow window(&main);
+    window.show();
+    QEventLoop loop;
+    QObject::connect(&window, &ardenca::qt::SweepWindow::run_ended, &loop, &QEventLoop::quit);
+    window.open_files(files);
+    if (window.running())
+        loop.exec();
+    // The read-out under the charts shows the values at the set-up's frequency.
+    window.show_readout_at_setup_frequency();
+    const int rc = save_picture(&window, picture);
+    for (const auto& message : window.model().messages())
+        if (message.kind == ardenca::SweepMessage::Kind::Error)
+            QTextStream(stderr) << "ardenca: " << QString::fromStdString(message.text) << "\n";
+    if (rc != 0)
+        return rc;
+    if (window.model().refused_count() > 0 ||
+        window.model().state() != ardenca::SweepModel::State::Finished)
+        return 4;
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -81,17 +114,27 @@ int main(int argc, char* argv[]) {
         QStringLiteral("screenshot-solutions"),
         QStringLiteral("Render the Solutions window for the reading to FILE and exit."),
         QStringLiteral("FILE"));
+    const QCommandLineOption sweep_shot(
+        QStringLiteral("screenshot-sweep"),
+        QStringLiteral("Render the sweep window with the sweep files solved to FILE and exit; "
+                       "the exit status is not 0 when a file is refused."),
+        QStringLiteral("FILE"));
     parser.addOption(main_shot);
     parser.addOption(about_shot);
     parser.addOption(solutions_shot);
+    parser.addOption(sweep_shot);
     parser.addPositionalArgument(
         QStringLiteral("file"),
         QStringLiteral("A ground data file to open once the main window shows, as File, Open "
-                       "would."),
-        QStringLiteral("[FILE.gnd]"));
+                       "would; or VNA sweeps (.s1p, .s2p, .ts, .csv), one per probe location, "
+                       "to open in the sweep window."),
+        QStringLiteral("[FILE.gnd | SWEEP...]"));
     parser.process(app);
 
-    const QStringList files = parser.positionalArguments();
+    // VNA sweeps open together in the sweep window; ground data files one at a time.
+    QStringList sweeps, files;
+    for (const QString& file : parser.positionalArguments())
+        (ardenca::qt::is_sweep_file(file) ? sweeps : files) << file;
     if (files.size() > 1) {
         QTextStream(stderr) << "ardenca: one ground data file at a time: " << files.size()
                             << " were given (" << files.join(QStringLiteral(", "))
@@ -102,6 +145,16 @@ int main(int argc, char* argv[]) {
     ardenca::qt::ArdencaWindow window;
     if (!files.isEmpty())
         window.open_at_start(files.constFirst());
+    if (parser.isSet(sweep_shot)) {
+        window.Timer1_Timer();
+        window.hide();
+        return save_sweep_picture(window, sweeps, parser.value(sweep_shot));
+    }
+    const auto open_sweeps = ardenca::qt::install_sweep_window(window);
+    if (!sweeps.isEmpty())
+        QObject::connect(
+            window.timer1(), &QTimer::timeout, &window,
+            [open_sweeps, sweeps] { open_sweeps(sweeps); }, Qt::SingleShotConnection);
     if (parser.isSet(about_shot))
         return save_picture(window.about_window(), parser.value(about_shot));
     if (parser.isSet(main_shot)) {

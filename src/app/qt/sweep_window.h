@@ -1,0 +1,168 @@
+// The sweep window: VNA files (one per probe location) solved against frequency, shown
+// as σ and εr charts, a table of every point and a panel of the readers' errors and
+// warnings. The probe set-up comes from the main window's fields or from a ground data
+// file, plus fixture options set here; changing any of them solves again after a short
+// pause. Solving runs on a thread of its own, a chunk of points at a time: each chunk
+// comes back to this window by value in a queued call, the charts and the table fill in
+// as chunks arrive, and Cancel stops the run at once.
+#pragma once
+
+#include "app/sweep/sweep_model.h"
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QListWidget;
+class QMessageBox;
+class QProgressBar;
+class QPushButton;
+class QSortFilterProxyModel;
+class QTableView;
+class QThread;
+
+namespace ardenca::charts {
+class SweepChartView;
+}
+
+namespace ardenca::qt {
+
+class ArdencaWindow;
+class SweepTableModel;
+
+// The file types the sweep window opens, as lower-case suffixes: s1p, s2p, ts, csv.
+bool is_sweep_file(const QString& path);
+
+class SweepWindow : public QMainWindow {
+    Q_OBJECT
+  public:
+    // The set-up follows main's fields while "Main window" is chosen; without a main
+    // window the set-up starts from the fields' default texts.
+    explicit SweepWindow(ArdencaWindow* main = nullptr, QWidget* parent = nullptr);
+    ~SweepWindow() override;
+
+    // Opens these files as the locations of a new sweep and starts solving.
+    void open_files(const QStringList& paths);
+    // Takes the set-up from a ground data file, or from the main window again (empty
+    // path), and solves again. A file that cannot be read is reported and changes
+    // nothing.
+    void use_setup_file(const QString& path);
+
+    enum class Export { Csv, Json, Nec, Chart };
+    // Writes an export to path; nec_mhz is the ground card's frequency. Returns false
+    // after showing the failure in a warning, as File, Save does.
+    bool export_to(Export kind, const QString& path, double nec_mhz = 0);
+
+    // Shows under the charts the values at the set-up's frequency, as hovering there
+    // would.
+    void show_readout_at_setup_frequency();
+
+    // Stops the running solve; what arrived so far stays.
+    void cancel();
+    bool running() const;
+
+    const SweepModel& model() const { return model_; }
+    charts::SweepChartView* chart_view() const { return charts_; }
+    QTableView* table() const { return table_; }
+    SweepTableModel* table_model() const { return table_model_; }
+    QListWidget* message_list() const { return messages_; }
+    QProgressBar* progress_bar() const { return progress_; }
+    QPushButton* cancel_button() const { return cancel_button_; }
+    QDoubleSpinBox* lead_nh_box() const { return lead_nh_; }
+    QMessageBox* export_box() const { return export_box_; }
+    // Copies the selected rows of the table (every row when none is selected) as
+    // tab-separated text, with the column titles first.
+    void copy_rows();
+
+    // The delay between the last change of the set-up and solving again.
+    static constexpr int resolve_delay_ms = 400;
+
+    // Replaces the work a run does (tests make slow or failing work with it).
+    using WorkMaker =
+        std::function<std::unique_ptr<SweepWork>(std::vector<std::string>, SweepSetup)>;
+    void set_work_maker(WorkMaker maker) { work_maker_ = std::move(maker); }
+
+  signals:
+    // A run ended: solved, cancelled, or nothing to solve.
+    void run_ended();
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private slots:
+    void open_dialog();
+    void setup_file_dialog();
+    void export_dialog(Export kind);
+    void refresh();
+
+  private:
+    struct RunControl {
+        std::atomic<bool> stop{false};
+    };
+
+    void build_menu();
+    void build_controls();
+    void setup_changed();
+    void resolve_if_changed();
+    FixtureOptions fixture() const;
+    bool current_setup(SweepSetup& setup);
+    void launch(std::vector<std::string> paths, SweepSetup setup);
+    void stop_worker();
+    void take_step(int run, SweepStep step);
+    void end_run();
+    void show_messages();
+    void show_setup();
+    void warn(const QString& message);
+
+    QPointer<ArdencaWindow> main_;
+    SweepModel model_;
+    QString setup_file_; // empty: the main window's fields
+    WorkMaker work_maker_;
+    std::shared_ptr<RunControl> control_;
+    QThread* worker_ = nullptr;
+
+    charts::SweepChartView* charts_ = nullptr;
+    QTableView* table_ = nullptr;
+    SweepTableModel* table_model_ = nullptr;
+    QSortFilterProxyModel* proxy_ = nullptr;
+    QListWidget* messages_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QPushButton* cancel_button_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* setup_label_ = nullptr;
+    QPushButton* use_window_ = nullptr;
+    QDoubleSpinBox* lead_nh_ = nullptr;
+    QDoubleSpinBox* top_pf_ = nullptr;
+    QDoubleSpinBox* air_m_ = nullptr;
+    QComboBox* method_ = nullptr;
+    QCheckBox* average_ = nullptr;
+    QPointer<QMessageBox> export_box_;
+
+    QElapsedTimer clock_; // since the run started
+    QTimer resolve_timer_;
+    QTimer refresh_timer_;
+    bool dirty_ = false;
+    bool dirty_charts_ = false; // points arrived that the charts do not show yet
+    QElapsedTimer chart_clock_; // since the charts were last redrawn
+    qint64 chart_interval_ms_ = 0;
+    std::size_t messages_shown_ = 0;
+};
+
+// Gives the main window File, Open Sweep… (Ctrl+Shift+O) and lets sweep files be
+// dropped on it; both open the (one) sweep window. Returns that window's opener:
+// call it with paths to open them as ardenca FILE.s1p does.
+std::function<void(const QStringList&)> install_sweep_window(ArdencaWindow& main);
+
+} // namespace ardenca::qt

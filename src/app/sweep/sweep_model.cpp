@@ -1,0 +1,159 @@
+#include "sweep_model.h"
+
+#include "export/csv_export.h"
+#include "export/export_file.h"
+#include "export/json_export.h"
+#include "export/nec_export.h"
+#include "number_format.h"
+
+#include <filesystem>
+
+namespace ardenca {
+
+namespace {
+
+std::string file_name(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+} // namespace
+
+int SweepModel::start(std::vector<std::string> paths, SweepSetup setup) {
+    paths_ = std::move(paths);
+    setup_ = std::move(setup);
+    result_ = sweep::SweepResult{};
+    result_.setup = setup_.engine.probe;
+    result_.setup_freq_hz = setup_.engine.setup_freq_hz;
+    result_.options = setup_.engine.solve;
+    result_.method = setup_.method;
+    location_of_file_.assign(paths_.size(), std::nullopt);
+    messages_.clear();
+    refused_ = 0;
+    points_done_ = points_total_ = files_read_ = 0;
+    state_ = paths_.empty() ? State::Empty : State::Running;
+    return ++run_;
+}
+
+void SweepModel::cancel() {
+    if (state_ == State::Running) {
+        state_ = State::Cancelled;
+        add_message(SweepMessage::Kind::Note, "Cancelled after " + std::to_string(points_done_) +
+                                                  " of " + std::to_string(points_total_) +
+                                                  " points.");
+    }
+}
+
+void SweepModel::fail(std::string error) {
+    add_message(SweepMessage::Kind::Error, std::move(error));
+    state_ = State::Failed;
+}
+
+void SweepModel::add_message(SweepMessage::Kind kind, std::string text) {
+    messages_.push_back({kind, std::move(text)});
+}
+
+bool SweepModel::apply(int run, SweepStep step) {
+    if (run != run_ || state_ != State::Running || step.file >= paths_.size())
+        return false;
+    switch (step.kind) {
+    case SweepStep::Kind::Read: {
+        ++files_read_;
+        location_of_file_[step.file] = result_.locations.size();
+        sweep::LocationResult location;
+        location.path = paths_[step.file];
+        location.warnings = step.warnings;
+        location.points.reserve(step.point_count);
+        result_.locations.push_back(std::move(location));
+        points_total_ += step.point_count;
+        for (const std::string& warning : step.warnings)
+            add_message(SweepMessage::Kind::Warning, file_name(paths_[step.file]) + ": " + warning);
+        if (step.point_count == 0)
+            add_message(SweepMessage::Kind::Warning,
+                        file_name(paths_[step.file]) + ": the file holds no points.");
+        break;
+    }
+    case SweepStep::Kind::Refused:
+        ++files_read_;
+        ++refused_;
+        add_message(SweepMessage::Kind::Error, step.error);
+        break;
+    case SweepStep::Kind::Points: {
+        const auto slot = location_of_file_[step.file];
+        if (!slot)
+            return false;
+        auto& points = result_.locations[*slot].points;
+        points_done_ += step.points.size();
+        points.insert(points.end(), std::make_move_iterator(step.points.begin()),
+                      std::make_move_iterator(step.points.end()));
+        break;
+    }
+    case SweepStep::Kind::Tracked: {
+        const auto slot = location_of_file_[step.file];
+        if (!slot)
+            return false;
+        auto& points = result_.locations[*slot].points;
+        if (step.points.size() != points.size())
+            return false;
+        points = std::move(step.points);
+        ++replacements_;
+        break;
+    }
+    case SweepStep::Kind::Failed:
+        fail(std::move(step.error));
+        break;
+    case SweepStep::Kind::Finished: {
+        result_.average = std::move(step.average);
+        for (std::string& warning : step.warnings)
+            add_message(SweepMessage::Kind::Warning, std::move(warning));
+        for (std::string& note : step.notes)
+            add_message(SweepMessage::Kind::Note, std::move(note));
+        std::size_t unsolved = 0, ambiguous = 0;
+        for (const auto& location : result_.locations)
+            for (const auto& point : location.points) {
+                unsolved += (point.flags & sweep::NoSolution) != 0;
+                ambiguous += (point.flags & sweep::Ambiguous) != 0;
+            }
+        if (unsolved)
+            add_message(SweepMessage::Kind::Warning, counted(unsolved, "point has", "points have") +
+                                                         " no solution in the search box.");
+        if (ambiguous)
+            add_message(SweepMessage::Kind::Warning,
+                        counted(ambiguous, "point is", "points are") +
+                            " ambiguous: another solution lies within the tracking tolerance.");
+        if (result_.average && !result_.average->empty())
+            add_message(
+                SweepMessage::Kind::Note,
+                "The average is taken over " +
+                    counted(result_.locations.size(), "location", "locations") + " at " +
+                    counted(result_.average->size(), "common frequency", "common frequencies") +
+                    "; its band is one standard deviation.");
+        state_ = State::Finished;
+        break;
+    }
+    }
+    return true;
+}
+
+std::vector<SweepRow> SweepModel::rows() const {
+    std::vector<SweepRow> rows;
+    rows.reserve(points_done_);
+    for (std::size_t l = 0; l < result_.locations.size(); ++l)
+        for (std::size_t p = 0; p < result_.locations[l].points.size(); ++p)
+            rows.push_back({l, p});
+    return rows;
+}
+
+void SweepModel::export_csv(const std::string& path) const {
+    exports::write_export(path, exports::sweep_csv(result_));
+}
+
+void SweepModel::export_json(const std::string& path) const {
+    exports::write_export(path, exports::sweep_json(result_).dump(2) + "\n");
+}
+
+void SweepModel::export_nec(const std::string& path, double freq_hz) const {
+    exports::write_export(path,
+                          exports::nec_ground_cards(exports::nec_ground_at(result_, freq_hz)));
+}
+
+} // namespace ardenca

@@ -1,0 +1,11 @@
+#include "cli_plot.h"
+
+namespace ardenca::cli {
+
+bool plot_sweep(const sweep::SweepResult&, const std::string& path, std::string& error) {
+    error = "The chart was not saved: " + path +
+            ": this ardenca-cli was built without the Qt charts (ARDENCA_BUILD_GUI=OFF).";
+    return false;
+}
+
+} // namespace ardenca::cli

@@ -1,0 +1,365 @@
+#include "cli_sweep.h"
+
+#include "cli_app.h"
+#include "cli_plot.h"
+#include "export/csv_export.h"
+#include "export/export_file.h"
+#include "export/export_number.h"
+#include "export/flag_names.h"
+#include "export/json_export.h"
+#include "export/nec_export.h"
+#include "files/decimal_text.h"
+#include "files/file_error.h"
+#include "sweep/sweep_engine.h"
+#include "sweep/sweep_file.h"
+#include "sweep/sweep_file_error.h"
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace ardenca::cli {
+
+namespace {
+
+constexpr const char* sweep_description =
+    R"(Solves every point of one or more sweeps (Touchstone or CSV files, one per
+probe location): every ground in the box that fits each reading, the one that
+continues the grounds at the neighbouring frequencies (tracked in ln sigma and
+ln eps_r from the low-frequency end, where the reading usually fits one
+ground), and flags. The points are solved in parallel.
+
+The probe comes from --setup FILE.gnd (a ground data file: the matching-section
+choice, ur, the section's Zo and degrees, spacing, radius, length and the
+frequency; its R in and X_in are not used) or from the options below, which
+also override the file's values. The matching section's L Degrees is its
+electrical length at the set-up frequency; at a frequency f it is
+L * f / f_setup.
+
+Output: a table, or --json / --csv, to stdout or to -o PATH (a name ending in
+.json or .csv chooses the format when neither is given). --nec-at MHZ PATH
+writes a NEC-2 ground card (GN 2 0 0 0 eps_r sigma) with comment cards for the
+tracked ground there (the average over the locations when there are several),
+interpolated in ln f. --plot PATH draws sigma and eps_r against frequency
+(.png or .svg).
+
+Exit status: 0 done; 2 usage error or a set-up that cannot be used (nothing
+solved); 4 a file was refused (its "FILE:LINE: reason" on stderr; the other
+files are still solved) or an output could not be written; 5 no point of any
+file has a ground (wins over 4 unless every file was refused).)";
+
+struct Args {
+    std::vector<std::string> paths;
+    std::string setup_path;
+    std::string spacing, radius, length, ur, setup_mhz, option, match_zo, match_deg;
+    std::string lead_nh, top_pf, air_m, meter, sigma_range, epsr_range;
+    std::string method = "all";
+    bool average = false;
+    std::string threads;
+    bool json = false, csv = false;
+    std::string output;
+    std::vector<std::string> nec;
+    std::string plot;
+    std::string freq_unit, z0;
+};
+
+class UsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+double number_arg(const std::string& option, const std::string& text) {
+    const text::DecimalValue v = text::parse_decimal(text);
+    if (v.status != text::DecimalValue::Status::Number)
+        throw UsageError(option + " '" + text + "' is not a number");
+    return v.value;
+}
+
+// "MIN:MAX".
+void range_arg(const std::string& option, const std::string& text, double& lo, double& hi) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos)
+        throw UsageError(option + " '" + text + "' is not MIN:MAX");
+    lo = number_arg(option, text.substr(0, colon));
+    hi = number_arg(option, text.substr(colon + 1));
+}
+
+// "PCT%+OHM".
+void meter_arg(const std::string& text, calc::SolveOptions& o) {
+    const auto percent = text.find("%+");
+    if (percent == std::string::npos)
+        throw UsageError("--meter '" + text + "' is not PCT%+OHM (for example 1%+0.5)");
+    o.meter_pct = number_arg("--meter", text.substr(0, percent));
+    o.meter_ohm = number_arg("--meter", text.substr(percent + 2));
+}
+
+sweep::SweepSetup setup_from(const Args& a) {
+    sweep::SweepSetup s;
+    if (!a.setup_path.empty())
+        s = sweep::setup_from_ground_file(a.setup_path);
+    calc::ProbeSetup& p = s.probe;
+    auto set = [](const char* option, const std::string& text, double& value) {
+        if (!text.empty())
+            value = number_arg(option, text);
+    };
+    set("--spacing", a.spacing, p.spacing_m);
+    set("--radius", a.radius, p.radius_m);
+    set("--length", a.length, p.length_m);
+    set("--ur", a.ur, p.ur);
+    set("--match-zo", a.match_zo, p.match_zo_ohm);
+    set("--match-deg", a.match_deg, p.match_deg);
+    set("--lead-nh", a.lead_nh, p.lead_nh);
+    set("--top-pf", a.top_pf, p.top_pf);
+    set("--air-m", a.air_m, p.air_m);
+    if (!a.setup_mhz.empty())
+        s.setup_freq_hz = 1e6 * number_arg("--setup-mhz", a.setup_mhz);
+    if (a.option == "matching")
+        p.matching = true;
+    else if (a.option == "none")
+        p.matching = false;
+    else if (!a.option.empty())
+        throw UsageError("--option '" + a.option + "': expected none or matching");
+    if (!a.meter.empty())
+        meter_arg(a.meter, s.solve);
+    if (!a.sigma_range.empty())
+        range_arg("--sigma-range", a.sigma_range, s.solve.sigma_min_s_per_m,
+                  s.solve.sigma_max_s_per_m);
+    if (!a.epsr_range.empty())
+        range_arg("--epsr-range", a.epsr_range, s.solve.eps_r_min, s.solve.eps_r_max);
+    return s;
+}
+
+std::string g5(double v) {
+    if (!std::isfinite(v))
+        return "-";
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 5);
+    return std::string(buf, r.ptr);
+}
+
+std::string padded(const std::string& text, std::size_t width) {
+    return text.size() >= width ? text + ' ' : text + std::string(width - text.size(), ' ');
+}
+
+std::string table(const sweep::SweepResult& r) {
+    std::string out;
+    const bool classic = r.method == sweep::SolveMethod::Classic;
+    for (const sweep::LocationResult& loc : r.locations) {
+        out += loc.path + (classic ? " (classic search)\n" : "\n");
+        for (const std::string& w : loc.warnings)
+            out += "  warning: " + w + '\n';
+        out += "  f_MHz       sigma_S/m   u_sigma     eps_r       u_eps_r     n  flags\n";
+        for (const sweep::PointResult& p : loc.points) {
+            std::string line = "  " + padded(g5(p.freq_hz / 1e6), 12);
+            if (p.chosen) {
+                const calc::GroundSolution& g = p.solutions[*p.chosen];
+                for (double v : {g.sigma_s_per_m, g.u_sigma_s_per_m, g.eps_r, g.u_eps_r})
+                    line += padded(g5(v), 12);
+            } else {
+                line += padded("-", 48);
+            }
+            line += padded(std::to_string(p.solutions.size()), 3);
+            std::string flags;
+            for (const std::string& f : exports::point_flag_names(p.flags))
+                flags += (flags.empty() ? "" : ",") + f;
+            out += line + flags + '\n';
+        }
+    }
+    if (r.average) {
+        out += "average over " + std::to_string(r.locations.size()) + " locations\n";
+        out += "  f_MHz       sigma_S/m   sd          eps_r       sd          n\n";
+        for (const sweep::AveragePoint& a : *r.average)
+            out += "  " + padded(g5(a.freq_hz / 1e6), 12) + padded(g5(a.sigma_mean_s_per_m), 12) +
+                   padded(g5(a.sigma_sd_s_per_m), 12) + padded(g5(a.eps_r_mean), 12) +
+                   padded(g5(a.eps_r_sd), 12) + std::to_string(a.locations) +
+                   (a.interpolated ? " interpolated" : "") + '\n';
+    }
+    return out;
+}
+
+bool ends_with(const std::string& text, std::string_view end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+} // namespace
+
+int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    CLI::App app(sweep_description, "ardenca-cli sweep");
+    Args a;
+    app.add_option("files", a.paths, "VNA or analyser files, one per location")
+        ->required()
+        ->type_name("FILE");
+    app.add_option("--setup", a.setup_path, "Probe set-up from a ground data file")
+        ->type_name("FILE.gnd");
+    app.add_option("--spacing", a.spacing, "Rod spacing, m (default .1)")->type_name("M");
+    app.add_option("--radius", a.radius, "Rod radius, m (default .007)")->type_name("M");
+    app.add_option("--length", a.length, "Rod length in the ground, m (default .55)")
+        ->type_name("M");
+    app.add_option("--ur", a.ur, "Relative permeability of the ground (default 1)")
+        ->type_name("UR");
+    app.add_option("--setup-mhz", a.setup_mhz,
+                   "Frequency at which --match-deg is the section's length (default 7)")
+        ->type_name("MHZ");
+    app.add_option("--option", a.option, "Matching section: none (default) or matching")
+        ->type_name("none|matching");
+    app.add_option("--match-zo", a.match_zo, "Matching section impedance, ohm (default 75)")
+        ->type_name("OHM");
+    app.add_option("--match-deg", a.match_deg,
+                   "Matching section length in degrees at the set-up frequency (default 0)")
+        ->type_name("DEG");
+    app.add_option("--lead-nh", a.lead_nh, "Series inductance of the leads, nH")->type_name("NH");
+    app.add_option("--top-pf", a.top_pf, "Capacitance across the rod tops, pF")->type_name("PF");
+    app.add_option("--air-m", a.air_m, "Length of the rods in the air above the ground, m")
+        ->type_name("M");
+    app.add_option("--meter", a.meter, "Meter accuracy, 1 sigma (default 1%+0.5)")
+        ->type_name("PCT%+OHM");
+    app.add_option("--sigma-range", a.sigma_range, "Conductivity box, S/m (default 1e-5:20)")
+        ->type_name("MIN:MAX");
+    app.add_option("--epsr-range", a.epsr_range, "Dielectric constant box (default 1:200)")
+        ->type_name("MIN:MAX");
+    app.add_option("--method", a.method,
+                   "all: every ground, tracked (default); classic: the two-stage search")
+        ->type_name("all|classic");
+    app.add_flag("--average", a.average, "Mean and spread over the locations per frequency");
+    app.add_option("--threads", a.threads, "Threads to solve on (default: all cores)")
+        ->type_name("N");
+    app.add_flag("--json", a.json, "Write one JSON object");
+    app.add_flag("--csv", a.csv, "Write CSV, one row per point");
+    app.add_option("-o", a.output, "Write to PATH instead of stdout")->type_name("PATH");
+    app.add_option("--nec-at", a.nec, "Write a NEC-2 ground card for MHZ to PATH")
+        ->expected(2)
+        ->type_name("MHZ PATH");
+    app.add_option("--plot", a.plot, "Draw the charts to PATH (.png or .svg)")->type_name("PATH");
+    app.add_option("--freq-unit", a.freq_unit,
+                   "Frequency unit of CSV files whose header names none: Hz, kHz, MHz or GHz")
+        ->type_name("U");
+    app.add_option("--z0", a.z0, "Reference resistance of CSV S11 columns (default 50)")
+        ->type_name("OHM");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        return exit_ok;
+    } catch (const CLI::ParseError& e) {
+        err << "ardenca-cli sweep: " << e.what() << "\nRun 'ardenca-cli sweep --help' for usage.\n";
+        return exit_usage;
+    }
+
+    sweep::SweepSetup setup;
+    sweep::EngineOptions engine;
+    sweep::ReadOptions read;
+    std::optional<double> nec_hz;
+    try {
+        if (a.json && a.csv)
+            throw UsageError("--json and --csv exclude each other");
+        if (!a.threads.empty()) {
+            const double n = number_arg("--threads", a.threads);
+            if (!(n >= 0 && n <= 1024 && n == static_cast<int>(n)))
+                throw UsageError("--threads must be a whole number, 0 (all cores) or more");
+            engine.threads = static_cast<int>(n);
+        }
+        if (a.method == "classic")
+            engine.method = sweep::SolveMethod::Classic;
+        else if (a.method != "all")
+            throw UsageError("--method '" + a.method + "': expected all or classic");
+        engine.average = a.average;
+        setup = setup_from(a);
+        if (engine.method == sweep::SolveMethod::Classic &&
+            (setup.probe.lead_nh != 0 || setup.probe.top_pf != 0 || setup.probe.air_m != 0))
+            throw UsageError("the classic search has no fixture corrections: leave out "
+                             "--lead-nh, --top-pf and --air-m with --method classic");
+        sweep::check_setup(setup);
+        if (!a.nec.empty())
+            nec_hz = 1e6 * number_arg("--nec-at", a.nec[0]);
+        if (!a.freq_unit.empty()) {
+            read.csv_freq_unit = sweep::freq_unit_from_name(a.freq_unit);
+            if (!read.csv_freq_unit)
+                throw UsageError("unknown --freq-unit '" + a.freq_unit +
+                                 "': expected Hz, kHz, MHz or GHz");
+        }
+        if (!a.z0.empty()) {
+            read.z0_ohm = number_arg("--z0", a.z0);
+            if (!(read.z0_ohm > 0))
+                throw UsageError("--z0 must be above zero");
+        }
+    } catch (const UsageError& e) {
+        err << "ardenca-cli sweep: " << e.what() << "\nRun 'ardenca-cli sweep --help' for usage.\n";
+        return exit_usage;
+    } catch (const sweep::SetupError& e) {
+        err << "ardenca-cli sweep: " << e.what() << '\n';
+        return exit_usage;
+    }
+
+    std::vector<sweep::Sweep> sweeps;
+    bool refused = false;
+    for (const std::string& path : a.paths) {
+        try {
+            sweeps.push_back(sweep::read_sweep_file(path, read));
+        } catch (const sweep::SweepFileError& e) {
+            err << e.what() << '\n';
+            refused = true;
+        }
+    }
+    const sweep::SweepResult result = sweep::solve_sweeps(setup, sweeps, engine);
+
+    bool any_ground = false;
+    for (const sweep::LocationResult& loc : result.locations)
+        for (const sweep::PointResult& p : loc.points)
+            any_ground = any_ground || p.chosen.has_value();
+
+    bool write_failed = false;
+    auto write = [&](const std::string& path, const std::string& text) {
+        try {
+            exports::write_export(path, text);
+        } catch (const files::FileError& e) {
+            err << "ardenca-cli sweep: " << e.what() << '\n';
+            write_failed = true;
+        }
+    };
+
+    const bool json = a.json || (!a.csv && ends_with(a.output, ".json"));
+    const bool csv = a.csv || (!a.json && ends_with(a.output, ".csv"));
+    std::string text;
+    if (json)
+        text = exports::sweep_json(result).dump(-1, ' ', false,
+                                                nlohmann::json::error_handler_t::replace) +
+               '\n';
+    else if (csv)
+        text = exports::sweep_csv(result);
+    else
+        text = table(result);
+    if (a.output.empty())
+        out << text;
+    else
+        write(a.output, text);
+
+    if (nec_hz) {
+        try {
+            write(a.nec[1], exports::nec_ground_cards(exports::nec_ground_at(result, *nec_hz)));
+        } catch (const exports::ExportError& e) {
+            err << "ardenca-cli sweep: " << e.what() << '\n';
+            write_failed = true;
+        }
+    }
+    if (!a.plot.empty()) {
+        std::string error;
+        if (!plot_sweep(result, a.plot, error)) {
+            err << "ardenca-cli sweep: " << error << '\n';
+            write_failed = true;
+        }
+    }
+
+    if (!any_ground && !sweeps.empty()) {
+        err << "ardenca-cli sweep: no point of any file fits a ground in the box\n";
+        return exit_no_solution;
+    }
+    if (refused || write_failed)
+        return exit_file_failed;
+    return exit_ok;
+}
+
+} // namespace ardenca::cli

@@ -1,0 +1,43 @@
+#include "flag_names.h"
+
+#include "sweep/sweep_result.h"
+
+#include <utility>
+
+namespace ardenca::exports {
+
+namespace {
+
+template <std::size_t N>
+std::vector<std::string> names(unsigned flags, const std::pair<unsigned, const char*> (&table)[N]) {
+    std::vector<std::string> out;
+    for (const auto& [bit, name] : table)
+        if (flags & bit)
+            out.emplace_back(name);
+    return out;
+}
+
+} // namespace
+
+std::vector<std::string> point_flag_names(unsigned flags) {
+    static constexpr std::pair<unsigned, const char*> table[] = {
+        {sweep::Ambiguous, "ambiguous"},
+        {sweep::NoSolution, "no_solution"},
+        {sweep::ElectricallyLong, "electrically_long"},
+        {sweep::InfiniteReading, "infinite_reading"},
+        {sweep::IncompleteCount, "incomplete"},
+    };
+    return names(flags, table);
+}
+
+std::vector<std::string> solution_flag_names(unsigned flags) {
+    static constexpr std::pair<unsigned, const char*> table[] = {
+        {calc::ElectricallyLong, "electrically_long"},
+        {calc::BeyondQuarterWave, "beyond_quarter_wave"},
+        {calc::NearDoubleRoot, "near_double_root"},
+        {calc::PoorlyDetermined, "poorly_determined"},
+    };
+    return names(flags, table);
+}
+
+} // namespace ardenca::exports

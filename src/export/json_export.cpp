@@ -1,0 +1,104 @@
+#include "json_export.h"
+
+#include "flag_names.h"
+
+#include <cmath>
+
+namespace ardenca::exports {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+json number(double v) {
+    return std::isfinite(v) ? json(v) : json(nullptr);
+}
+
+json pair(std::complex<double> z) {
+    return json::array({number(z.real()), number(z.imag())});
+}
+
+json solution_json(const calc::GroundSolution& g) {
+    return {{"sigma_s_per_m", number(g.sigma_s_per_m)},
+            {"eps_r", number(g.eps_r)},
+            {"u_sigma_s_per_m", number(g.u_sigma_s_per_m)},
+            {"u_eps_r", number(g.u_eps_r)},
+            {"corr", number(g.corr)},
+            {"residual_ohm", number(g.residual_ohm)},
+            {"gamma_l", pair(g.gamma_l)},
+            {"multiplicity", g.multiplicity},
+            {"flags", solution_flag_names(g.flags)},
+            {"skin_depth_m", number(g.skin_depth_m)}};
+}
+
+json point_json(const sweep::PointResult& p) {
+    const bool infinite = (p.flags & sweep::InfiniteReading) != 0;
+    json solutions = json::array();
+    for (const calc::GroundSolution& g : p.solutions)
+        solutions.push_back(solution_json(g));
+    return {
+        {"f_hz", number(p.freq_hz)},
+        {"z_measured_ohm", infinite ? json(nullptr) : pair(p.z_measured_ohm)},
+        {"z_probe_ohm", infinite ? json(nullptr) : pair(p.z_probe_ohm)},
+        {"nu", number(p.nu)},
+        {"solutions", std::move(solutions)},
+        {"chosen", p.chosen ? json(*p.chosen) : json(nullptr)},
+        {"flags", point_flag_names(p.flags)},
+        {"skin_depth_m", p.chosen ? number(p.solutions[*p.chosen].skin_depth_m) : json(nullptr)}};
+}
+
+json setup_json(const sweep::SweepResult& r) {
+    const calc::ProbeSetup& s = r.setup;
+    const calc::SolveOptions& o = r.options;
+    return {{"spacing_m", number(s.spacing_m)},
+            {"radius_m", number(s.radius_m)},
+            {"length_m", number(s.length_m)},
+            {"ur", number(s.ur)},
+            {"matching", s.matching},
+            {"match_zo_ohm", number(s.match_zo_ohm)},
+            {"match_deg", number(s.match_deg)},
+            {"setup_freq_hz", number(r.setup_freq_hz)},
+            {"lead_nh", number(s.lead_nh)},
+            {"top_pf", number(s.top_pf)},
+            {"air_m", number(s.air_m)},
+            {"method", r.method == sweep::SolveMethod::Classic ? "classic" : "all"},
+            {"sigma_range_s_per_m",
+             json::array({number(o.sigma_min_s_per_m), number(o.sigma_max_s_per_m)})},
+            {"eps_r_range", json::array({number(o.eps_r_min), number(o.eps_r_max)})},
+            {"meter", {{"pct", number(o.meter_pct)}, {"ohm", number(o.meter_ohm)}}}};
+}
+
+} // namespace
+
+json sweep_json(const sweep::SweepResult& result) {
+    json files = json::array();
+    for (const sweep::LocationResult& loc : result.locations) {
+        json points = json::array();
+        for (const sweep::PointResult& p : loc.points)
+            points.push_back(point_json(p));
+        files.push_back(
+            {{"path", loc.path}, {"warnings", loc.warnings}, {"points", std::move(points)}});
+    }
+    json average = nullptr;
+    if (result.average) {
+        json points = json::array();
+        for (const sweep::AveragePoint& a : *result.average) {
+            json which = json::array();
+            for (int k : a.interpolated_locations)
+                if (k >= 0 && static_cast<std::size_t>(k) < result.locations.size())
+                    which.push_back(result.locations[static_cast<std::size_t>(k)].path);
+            points.push_back({{"f_hz", number(a.freq_hz)},
+                              {"sigma_mean_s_per_m", number(a.sigma_mean_s_per_m)},
+                              {"sigma_sd_s_per_m", number(a.sigma_sd_s_per_m)},
+                              {"eps_r_mean", number(a.eps_r_mean)},
+                              {"eps_r_sd", number(a.eps_r_sd)},
+                              {"locations", a.locations},
+                              {"interpolated", a.interpolated},
+                              {"interpolated_files", std::move(which)}});
+        }
+        average = {{"points", std::move(points)}};
+    }
+    return {{"setup", setup_json(result)}, {"files", std::move(files)}, {"average", average}};
+}
+
+} // namespace ardenca::exports

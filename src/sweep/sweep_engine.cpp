@@ -1,0 +1,105 @@
+#include "sweep_engine.h"
+
+#include "averaging.h"
+#include "classic_point.h"
+#include "tracking.h"
+
+#include <oneapi/tbb/blocked_range.h>
+#include <oneapi/tbb/info.h>
+#include <oneapi/tbb/parallel_for.h>
+#include <oneapi/tbb/task_arena.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <utility>
+
+namespace ardenca::sweep {
+
+namespace {
+
+PointResult solve_point(const SweepSetup& setup, const SweepPoint& in, SolveMethod method,
+                        PointSolver solver) {
+    PointResult p;
+    p.freq_hz = in.freq_hz;
+    p.z_measured_ohm = in.z_ohm;
+    const calc::ProbeSetup probe = probe_at(setup, in.freq_hz);
+    if (in.infinite) {
+        p.flags = InfiniteReading | NoSolution;
+        p.nu = probe_nu(in.freq_hz, probe.length_m, probe.ur, setup.solve.eps_r_max);
+        return p;
+    }
+    if (method == SolveMethod::Classic) {
+        ClassicPoint c = classic_point(probe, in.freq_hz, in.z_ohm);
+        p.z_probe_ohm = c.z_probe_ohm;
+        p.nu = probe_nu(in.freq_hz, probe.length_m, probe.ur, setup.solve.eps_r_max);
+        if (c.ground) {
+            p.solutions.push_back(*c.ground);
+            p.chosen = 0;
+        }
+    } else {
+        calc::SolveResult r = solver(probe, in.freq_hz, in.z_ohm, setup.solve);
+        p.z_probe_ohm = r.z_probe_ohm;
+        p.nu = r.nu;
+        p.solutions = std::move(r.solutions);
+        if ((r.flags & calc::Incomplete) || !r.complete)
+            p.flags |= IncompleteCount;
+    }
+    if (p.solutions.empty())
+        p.flags |= NoSolution;
+    return p;
+}
+
+} // namespace
+
+SweepResult solve_sweeps(const SweepSetup& setup, const std::vector<Sweep>& sweeps,
+                         const EngineOptions& options, PointSolver solver) {
+    check_setup(setup);
+    SweepResult result;
+    result.setup = setup.probe;
+    result.setup_freq_hz = setup.setup_freq_hz;
+    result.options = setup.solve;
+    result.method = options.method;
+
+    // Every point of every location is one task, each writing its own slot.
+    std::vector<std::pair<std::size_t, std::size_t>> work;
+    for (const Sweep& s : sweeps) {
+        LocationResult loc;
+        loc.path = s.path;
+        loc.warnings = s.warnings;
+        loc.points.resize(s.points.size());
+        for (std::size_t i = 0; i < s.points.size(); ++i)
+            work.emplace_back(result.locations.size(), i);
+        result.locations.push_back(std::move(loc));
+    }
+    auto solve_range = [&](const tbb::blocked_range<std::size_t>& range) {
+        for (std::size_t w = range.begin(); w != range.end(); ++w) {
+            const auto [l, i] = work[w];
+            result.locations[l].points[i] =
+                solve_point(setup, sweeps[l].points[i], options.method, solver);
+        }
+    };
+    // All cores: the calling thread's own arena, whose workers stay with it from one
+    // sweep to the next. Fewer: an arena of that many. More than the machine runs at
+    // once would only wait.
+    const auto range = tbb::blocked_range<std::size_t>(0, work.size());
+    const int cores = tbb::info::default_concurrency();
+    if (options.threads <= 0 || options.threads >= cores) {
+        tbb::parallel_for(range, solve_range);
+    } else {
+        tbb::task_arena arena(options.threads);
+        arena.execute([&] { tbb::parallel_for(range, solve_range); });
+    }
+
+    for (LocationResult& loc : result.locations) {
+        if (options.method == SolveMethod::AllSolutions)
+            track_solutions(loc.points);
+        for (PointResult& p : loc.points)
+            if (p.chosen && (p.solutions[*p.chosen].flags & calc::ElectricallyLong))
+                p.flags |= ElectricallyLong;
+    }
+    if (options.average)
+        result.average = average_locations(result.locations);
+    return result;
+}
+
+} // namespace ardenca::sweep

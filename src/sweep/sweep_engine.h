@@ -1,0 +1,37 @@
+// Solving whole sweeps: every point of every location on all cores, the physical ground
+// tracked through each location, and optionally the average over the locations.
+#pragma once
+
+#include "sweep.h"
+#include "sweep_result.h"
+#include "sweep_setup.h"
+
+#include <complex>
+#include <vector>
+
+namespace ardenca::sweep {
+
+struct EngineOptions {
+    SolveMethod method = SolveMethod::AllSolutions;
+    int threads = 0; // 0: all cores; never more than the machine has
+    bool average = false;
+};
+
+// The all-solutions solver's signature; tests may put another one in its place.
+using PointSolver = calc::SolveResult (*)(const calc::ProbeSetup&, double, std::complex<double>,
+                                          const calc::SolveOptions&);
+
+// Given the set-up and one sweep per location, the result. Each point is solved on its
+// own (the matching section's length scaled to its frequency), the points of all
+// locations in parallel on a oneTBB arena of options.threads threads; every point's
+// result depends on that point alone, so the result is the same for any thread count.
+// The all-solutions method then tracks each location; the classic method reports the
+// one ground its search finds. Throws SetupError for a set-up check_setup refuses.
+SweepResult solve_sweeps(const SweepSetup& setup, const std::vector<Sweep>& sweeps,
+                         const EngineOptions& options, PointSolver solver);
+
+// The same with calc::solve_all.
+SweepResult solve_sweeps(const SweepSetup& setup, const std::vector<Sweep>& sweeps,
+                         const EngineOptions& options);
+
+} // namespace ardenca::sweep

@@ -1,0 +1,281 @@
+// The sweep charts: axis ticks, what is drawn from a result, and the picture files.
+#include "log_ticks.h"
+#include "sweep_chart.h"
+#include "sweep_chart_file.h"
+#include "sweep_chart_view.h"
+#include "sweep_fixture.h"
+#include "sweep_series.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <QAreaSeries>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QSvgRenderer>
+
+#include "../../files/temp_dir.h"
+
+using namespace ardenca;
+using namespace ardenca::charts;
+
+class SweepChartTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void ticks_data();
+    void ticks();
+    void short_numbers();
+    void runs_break_at_unsolved_points();
+    void long_runs_are_thinned_keeping_extremes();
+    void marks_and_alternatives();
+    void ranges_follow_the_tracked_values();
+    void charts_hold_a_series_per_run();
+    void readout_names_nearest_point();
+    void view_zooms_pans_and_resets_in_step();
+    void pictures();
+    void picture_failures();
+};
+
+void SweepChartTest::ticks_data() {
+    QTest::addColumn<double>("lo");
+    QTest::addColumn<double>("hi");
+    QTest::addColumn<int>("max");
+    QTest::addColumn<QStringList>("labels");
+    auto row = [](const char* name, double lo, double hi, int max, QStringList labels) {
+        QTest::newRow(name) << std::log10(lo) << std::log10(hi) << max << labels;
+    };
+    row("HF band, fine", 1.5, 31, 12, {"2", "3", "4", "5", "6", "7", "8", "9", "10", "20", "30"});
+    row("HF band, coarse", 1.5, 31, 6, {"2", "5", "10", "20"});
+    row("decades", 1e-5, 20, 8, {"1e-05", "0.0001", "0.001", "0.01", "0.1", "1", "10"});
+    row("many decades", 1e-12, 1e3, 8,
+        {"1e-12", "1e-10", "1e-08", "1e-06", "0.0001", "0.01", "1", "100"});
+    row("inside one digit", 7.02, 7.48, 10, {"7.1", "7.2", "7.3", "7.4"});
+    row("empty range", 3, 3, 10, {});
+}
+
+void SweepChartTest::ticks() {
+    QFETCH(double, lo);
+    QFETCH(double, hi);
+    QFETCH(int, max);
+    QFETCH(QStringList, labels);
+    QStringList got;
+    double previous = -1e300;
+    for (const Tick& tick : log_ticks(lo, hi, max)) {
+        got << QString::fromStdString(tick.label);
+        QVERIFY(tick.log10_value >= lo - 1e-9 && tick.log10_value <= hi + 1e-9);
+        QVERIFY(tick.log10_value > previous);
+        previous = tick.log10_value;
+        // The label is the value at the tick's place.
+        QVERIFY(std::fabs(std::log10(std::stod(tick.label)) - tick.log10_value) < 1e-9);
+    }
+    QCOMPARE(got, labels);
+}
+
+void SweepChartTest::short_numbers() {
+    const struct {
+        double value;
+        int digits;
+        const char* text;
+    } cases[] = {{0.0123456, 4, "0.01235"}, {12.5, 4, "12.5"},     {1e-5, 4, "1e-05"},
+                 {2e7, 4, "2e+07"},         {-0.0, 4, "0"},        {7.0, 7, "7"},
+                 {0.00012, 2, "0.00012"},   {123456, 4, "123456"}, {1.0 / 0.0, 4, "inf"}};
+    for (const auto& c : cases)
+        QCOMPARE(QString::fromStdString(short_number(c.value, c.digits)), QString(c.text));
+    // The linear εr axis: round steps, at most as many ticks as asked for.
+    const struct {
+        double lo, hi;
+        int max;
+        QStringList labels;
+    } linear[] = {{7.8, 38.4, 7, {"10", "15", "20", "25", "30", "35"}},
+                  {-0.5, 2.1, 4, {"0", "1", "2"}},
+                  {11.02, 11.09, 5, {"11.02", "11.04", "11.06", "11.08"}}};
+    for (const auto& c : linear) {
+        QStringList got;
+        for (const Tick& tick : linear_ticks(c.lo, c.hi, c.max))
+            got << QString::fromStdString(tick.label);
+        QCOMPARE(got, c.labels);
+    }
+}
+
+void SweepChartTest::runs_break_at_unsolved_points() {
+    const auto location = testing::made_location("a.s1p", 30, 1);
+    const auto series = location_series(location, Quantity::Conductivity);
+    // Point 10 has no solution: two runs, 10 and 19 points, every value on its log.
+    QCOMPARE(series.runs.size(), std::size_t(2));
+    QCOMPARE(series.runs[0].line.size(), std::size_t(10));
+    QCOMPARE(series.runs[1].line.size(), std::size_t(19));
+    for (const Run& run : series.runs)
+        for (std::size_t i = 0; i < run.line.size(); ++i) {
+            const double sigma = std::pow(10.0, run.line[i].y);
+            QVERIFY(std::fabs(std::pow(10.0, run.upper[i].y) - 1.04 * sigma) < 1e-12);
+            QVERIFY(std::fabs(std::pow(10.0, run.lower[i].y) - 0.96 * sigma) < 1e-12);
+        }
+    QCOMPARE(series.runs[0].line[0].x, 0.0); // 1 MHz
+}
+
+void SweepChartTest::long_runs_are_thinned_keeping_extremes() {
+    auto location = testing::made_location("a.s1p", 20001, 1);
+    for (auto& p : location.points) // one long run
+        if (!p.chosen) {
+            p.solutions.push_back(location.points[0].solutions[0]);
+            p.chosen = 0;
+        }
+    location.points[12345].solutions[0].eps_r = 500; // a spike
+    const auto series =
+        location_series(location, Quantity::DielectricConstant, {1000, 100, 50, 60});
+    QCOMPARE(series.runs.size(), std::size_t(1));
+    const auto& line = series.runs[0].line;
+    QVERIFY(line.size() <= 1000 && line.size() >= 500);
+    double highest = 0;
+    for (std::size_t i = 1; i < line.size(); ++i) {
+        QVERIFY(line[i].x >= line[i - 1].x);
+        highest = std::max(highest, line[i].y);
+    }
+    QCOMPARE(highest, 500.0);
+    QCOMPARE(series.alternatives.size(), std::size_t(100));
+}
+
+void SweepChartTest::marks_and_alternatives() {
+    const auto location = testing::made_location("a.s1p", 30, 1);
+    const auto series = location_series(location, Quantity::DielectricConstant);
+    const auto& no_solution = series.marks[int(Mark::NoSolution)];
+    QCOMPARE(no_solution.size(), std::size_t(1));
+    QCOMPARE(no_solution[0].index, std::size_t(10));
+    QVERIFY(no_solution[0].at_bottom);
+    const auto& ambiguous = series.marks[int(Mark::Ambiguous)];
+    QCOMPARE(ambiguous.size(), std::size_t(1));
+    QCOMPARE(ambiguous[0].at.y, location.points[15].solutions[0].eps_r);
+    // Points past 70 % of the sweep have one other solution each and are long.
+    QCOMPARE(series.alternatives.size(), series.marks[int(Mark::ElectricallyLong)].size());
+    QCOMPARE(series.alternatives.size(), std::size_t(9));
+}
+
+void SweepChartTest::ranges_follow_the_tracked_values() {
+    auto result = testing::made_result(1, 40);
+    // An alternative far away does not stretch the axis.
+    result.locations[0].points[35].solutions[1].eps_r = 190;
+    const auto eps = value_range(result, Quantity::DielectricConstant);
+    QVERIFY(eps);
+    QVERIFY(eps->lo < testing::eps_r_at(30e6, 1) * 0.96);
+    QVERIFY(eps->hi > testing::eps_r_at(1e6, 1) * 1.04);
+    QVERIFY(eps->hi < 60);
+    const auto sigma = value_range(result, Quantity::Conductivity);
+    QVERIFY(sigma && sigma->lo < std::log10(0.0096) && sigma->hi > std::log10(0.0234 * 1.04));
+    QVERIFY(!value_range(sweep::SweepResult{}, Quantity::Conductivity));
+    const auto x = freq_range(result);
+    QVERIFY(x && x->lo < 0 && x->hi > std::log10(30.0));
+}
+
+void SweepChartTest::charts_hold_a_series_per_run() {
+    SweepCharts charts;
+    std::unique_ptr<QChart> sigma(charts.chart(Quantity::Conductivity));
+    std::unique_ptr<QChart> eps(charts.chart(Quantity::DielectricConstant));
+    charts.set_result(testing::made_result(1, 30));
+    auto count = [&](auto type) {
+        int n = 0;
+        for (auto* s : sigma->series())
+            n += s->type() == type;
+        return n;
+    };
+    QCOMPARE(count(QAbstractSeries::SeriesTypeLine), 2);    // two runs
+    QCOMPARE(count(QAbstractSeries::SeriesTypeArea), 2);    // their bands
+    QCOMPARE(count(QAbstractSeries::SeriesTypeScatter), 4); // others + three kinds of flag
+    // Several locations: no per-location band, the average with its spread instead.
+    charts.set_result(testing::made_result(3, 30));
+    QCOMPARE(count(QAbstractSeries::SeriesTypeLine), 7);
+    QCOMPARE(count(QAbstractSeries::SeriesTypeArea), 1);
+    // The frequency axis is labelled in MHz.
+    QVERIFY(charts.freq_axis(Quantity::Conductivity)->categoriesLabels().contains("10"));
+}
+
+void SweepChartTest::readout_names_nearest_point() {
+    SweepCharts charts;
+    std::unique_ptr<QChart> sigma(charts.chart(Quantity::Conductivity));
+    std::unique_ptr<QChart> eps(charts.chart(Quantity::DielectricConstant));
+    auto result = testing::made_result(1, 30);
+    charts.set_result(result);
+    const auto& p = result.locations[0].points[15];
+    const QString text = charts.readout(plotted_freq(p.freq_hz) + 1e-4);
+    QVERIFY2(text.contains(QString::fromStdString(short_number(p.freq_hz / 1e6, 7)) + " MHz"),
+             qPrintable(text));
+    QVERIFY2(
+        text.contains(QString::fromStdString(short_number(p.solutions[0].sigma_s_per_m)) + " ± "),
+        qPrintable(text));
+    QVERIFY(text.contains("ambiguous"));
+    QVERIFY(charts.readout(plotted_freq(result.locations[0].points[10].freq_hz))
+                .contains("no tracked solution"));
+    QVERIFY(
+        charts.mark_tooltip(Mark::Ambiguous, plotted_freq(p.freq_hz)).startsWith("Ambiguous: "));
+}
+
+void SweepChartTest::view_zooms_pans_and_resets_in_step() {
+    SweepChartView view;
+    view.resize(900, 700);
+    view.show();
+    view.set_result(testing::made_result(1, 50));
+    auto* sigma_x = view.charts().freq_axis(Quantity::Conductivity);
+    auto* eps_x = view.charts().freq_axis(Quantity::DielectricConstant);
+    const double lo = sigma_x->min(), hi = sigma_x->max();
+    ChartPane* pane = view.pane(Quantity::DielectricConstant);
+
+    // The wheel zooms the frequency around the mouse, in both charts.
+    const QPoint centre = pane->rect().center();
+    QWheelEvent wheel(centre, pane->mapToGlobal(centre), {}, {0, 240}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(pane->viewport(), &wheel);
+    QVERIFY(sigma_x->max() - sigma_x->min() < 0.7 * (hi - lo));
+    QCOMPARE(eps_x->min(), sigma_x->min());
+    QCOMPARE(eps_x->max(), sigma_x->max());
+    QVERIFY(view.user_moved_view());
+    // A new result while zoomed keeps the view; keys pan it.
+    const double zoomed_lo = sigma_x->min();
+    view.set_result(testing::made_result(1, 60));
+    QCOMPARE(sigma_x->min(), zoomed_lo);
+    QTest::keyClick(pane, Qt::Key_Right);
+    QVERIFY(sigma_x->min() > zoomed_lo && eps_x->min() == sigma_x->min());
+    // Hovering reads out the nearest point.
+    QTest::mouseMove(pane->viewport(), centre);
+    QVERIFY(view.readout_label()->text().contains("MHz"));
+    // 0 fits the data again.
+    QTest::keyClick(pane, Qt::Key_0);
+    QCOMPARE(sigma_x->min(), lo);
+    QCOMPARE(eps_x->max(), hi);
+    QVERIFY(!view.user_moved_view());
+}
+
+void SweepChartTest::pictures() {
+    testing::TempDir dir;
+    for (const char* name : {"chart.png", "chart.SVG"}) {
+        const std::string path = dir / name;
+        std::string error;
+        QVERIFY2(render_sweep_chart(testing::made_result(2, 60), path, error), error.c_str());
+        if (QString(name).endsWith("png")) {
+            QImage image(QString::fromStdString(path));
+            QCOMPARE(image.size(), QSize(2000, 1720));
+            // Not blank: the tracked lines are drawn in their colour.
+            int coloured = 0;
+            for (int y = 0; y < image.height(); y += 4)
+                for (int x = 0; x < image.width(); x += 4)
+                    coloured += image.pixelColor(x, y).saturation() > 120;
+            QVERIFY(coloured > 200);
+        } else {
+            QSvgRenderer svg(QString::fromStdString(path));
+            QVERIFY(svg.isValid());
+        }
+    }
+}
+
+void SweepChartTest::picture_failures() {
+    testing::TempDir dir;
+    std::string error;
+    QVERIFY(!render_sweep_chart(testing::made_result(1, 5), dir / "chart.jpg", error));
+    QVERIFY(error.find("must end in .png or .svg") != std::string::npos);
+    const std::string missing = dir / "no/such/folder/chart.png";
+    QVERIFY(!render_sweep_chart(testing::made_result(1, 5), missing, error));
+    QVERIFY2(error.find("The file was not saved: " + missing) == 0, error.c_str());
+}
+
+QTEST_MAIN(SweepChartTest)
+#include "sweep_chart_test.moc"

@@ -1,0 +1,343 @@
+// The sweep window as a user meets it: files opened, dropped or refused, the table
+// against the sweep engine's own result, sorting and copying, exports read back, a long
+// solve cancelled, and solving again when the main window's set-up changes.
+#include "about_ardenca.h"
+#include "app/sweep/sweep_table.h"
+#include "ardenca_window.h"
+#include "export/csv_export.h"
+#include "sweep/sweep_engine.h"
+#include "sweep/sweep_file.h"
+#include "sweep_table_model.h"
+#include "sweep_window.h"
+#include "synthetic_sweep.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include "../../files/temp_dir.h"
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+using namespace ardenca;
+using ardenca::qt::SweepWindow;
+
+namespace {
+
+bool wait_for_run(SweepWindow& window, int timeout_ms = 60000) {
+    if (!window.running())
+        return true;
+    QSignalSpy ended(&window, &SweepWindow::run_ended);
+    return ended.wait(timeout_ms);
+}
+
+std::string read_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// What the engine gives for these files in one call, as the command-line program runs it.
+sweep::SweepResult engine_result(const SweepSetup& setup, const std::vector<std::string>& paths) {
+    std::vector<sweep::Sweep> sweeps;
+    for (const auto& path : paths) {
+        sweeps.push_back(sweep::read_sweep_file(path, {}));
+        sweeps.back().path = path;
+    }
+    sweep::EngineOptions options;
+    options.method = setup.method;
+    options.average = setup.average && paths.size() > 1;
+    return sweep::solve_sweeps(setup.engine, sweeps, options);
+}
+
+QMimeData* file_drag(const QStringList& paths) {
+    auto* mime = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    mime->setUrls(urls);
+    return mime;
+}
+
+// Drags the files onto target and drops them; true when the target took them.
+bool drop_on(QWidget* target, const QStringList& paths) {
+    std::unique_ptr<QMimeData> mime(file_drag(paths));
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, mime.get(), Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+} // namespace
+
+class SweepWindowTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase();
+    void table_and_average_match_the_engine();
+    void table_sorts_and_copies_rows();
+    void exports_read_back_and_failures_warn();
+    void refused_file_is_told_in_the_panel();
+    void long_solve_shows_progress_and_cancels_at_once();
+    void dropped_files_open_the_sweep_window();
+    void setup_changes_solve_again_once();
+
+  private:
+    testing::TempDir dir_;
+    std::string small_a_, small_b_;
+};
+
+void SweepWindowTest::initTestCase() {
+    // 600 points span three chunks; above 25 MHz the probe is electrically long and the
+    // readings fit several grounds, so a chunk tracked on its own can go astray.
+    small_a_ = dir_ / "site-a.s1p";
+    small_b_ = dir_ / "site-b.s1p";
+    testing::write_synthetic(small_a_, 600, 1, 0.002, 100e6);
+    testing::write_synthetic(small_b_, 333, 1.2, 0.004);
+}
+
+void SweepWindowTest::table_and_average_match_the_engine() {
+    SweepWindow window;
+    window.open_files({QString::fromStdString(small_a_), QString::fromStdString(small_b_)});
+    QVERIFY(wait_for_run(window));
+    const SweepModel& model = window.model();
+    QCOMPARE(model.state(), SweepModel::State::Finished);
+
+    const sweep::SweepResult expected = engine_result(model.setup(), {small_a_, small_b_});
+    const sweep::SweepResult& got = model.result();
+    QCOMPARE(got.locations.size(), std::size_t(2));
+    // Chunked, tracked again as a whole: the same numbers, bit for bit, as one call.
+    for (std::size_t l = 0; l < 2; ++l) {
+        const auto& a = got.locations[l].points;
+        const auto& b = expected.locations[l].points;
+        QCOMPARE(a.size(), b.size());
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            QCOMPARE(a[i].chosen, b[i].chosen);
+            QCOMPARE(a[i].flags, b[i].flags);
+            QCOMPARE(a[i].solutions.size(), b[i].solutions.size());
+            for (std::size_t k = 0; k < a[i].solutions.size(); ++k) {
+                QCOMPARE(a[i].solutions[k].sigma_s_per_m, b[i].solutions[k].sigma_s_per_m);
+                QCOMPARE(a[i].solutions[k].u_eps_r, b[i].solutions[k].u_eps_r);
+            }
+        }
+    }
+    QVERIFY(got.average && expected.average);
+    QCOMPARE(got.average->size(), expected.average->size());
+    for (std::size_t i = 0; i < got.average->size(); ++i)
+        QCOMPARE((*got.average)[i].eps_r_mean, (*expected.average)[i].eps_r_mean);
+
+    // Every row of the table shows the engine's numbers, in file order.
+    QAbstractItemModel* table = window.table()->model();
+    QCOMPARE(table->rowCount(), 933);
+    const std::vector<std::pair<int, SweepRow>> rows{
+        {0, {0, 0}}, {599, {0, 599}}, {600, {1, 0}}, {932, {1, 332}}};
+    for (const auto& [row, where] : rows)
+        for (int c = 0; c < sweep_column_count; ++c)
+            QCOMPARE(table->index(row, c).data().toString().toStdString(),
+                     cell_text(expected, where, static_cast<SweepColumn>(c)));
+}
+
+void SweepWindowTest::table_sorts_and_copies_rows() {
+    SweepWindow window;
+    window.open_files({QString::fromStdString(small_b_)});
+    QVERIFY(wait_for_run(window));
+    QTableView* table = window.table();
+    // Sorted by σ, largest first: by the number, not by its text.
+    table->sortByColumn(static_cast<int>(SweepColumn::Sigma), Qt::DescendingOrder);
+    double previous = 1e300;
+    for (int r = 0; r < table->model()->rowCount(); ++r) {
+        const QString text =
+            table->model()->index(r, static_cast<int>(SweepColumn::Sigma)).data().toString();
+        if (text.isEmpty())
+            continue; // unsolved points sort last
+        const double sigma = text.toDouble();
+        QVERIFY2(sigma <= previous, qPrintable(text));
+        previous = sigma;
+    }
+
+    table->selectRow(0);
+    table->selectionModel()->select(table->model()->index(1, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    table->setFocus();
+    QAction* copy = table->findChild<QAction*>("copy_rows");
+    QVERIFY(copy && copy->shortcut() == QKeySequence(QKeySequence::Copy));
+    copy->trigger();
+    const QStringList lines = QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    QVERIFY(lines[0].startsWith("Location\tf (MHz)\t"));
+    const QStringList first = lines[1].split('\t');
+    QCOMPARE(first.size(), sweep_column_count);
+    QCOMPARE(first[0], QString("site-b.s1p"));
+    QCOMPARE(first[int(SweepColumn::Sigma)],
+             table->model()->index(0, int(SweepColumn::Sigma)).data().toString());
+}
+
+void SweepWindowTest::exports_read_back_and_failures_warn() {
+    SweepWindow window;
+    window.open_files({QString::fromStdString(small_a_)});
+    QVERIFY(wait_for_run(window));
+    const std::string csv = dir_ / "out.csv";
+    QVERIFY(window.export_to(SweepWindow::Export::Csv, QString::fromStdString(csv)));
+    const std::string text = read_text(csv);
+    QCOMPARE(text, exports::sweep_csv(window.model().result()));
+    // Read back: a header, then one row per point whose σ is the tracked one exactly.
+    std::istringstream lines(text);
+    std::string line;
+    std::getline(lines, line);
+    QVERIFY(line.rfind("location,f_hz,sigma_s_per_m,", 0) == 0);
+    std::size_t rows = 0;
+    const auto& points = window.model().result().locations[0].points;
+    while (std::getline(lines, line)) {
+        const auto p = points.at(rows++);
+        const auto third = line.find(',', line.find(',') + 1);
+        const std::string sigma = line.substr(third + 1, line.find(',', third + 1) - third - 1);
+        if (!p.chosen)
+            continue;
+        double value = 0;
+        std::from_chars(sigma.data(), sigma.data() + sigma.size(), value);
+        QCOMPARE(value, p.solutions[*p.chosen].sigma_s_per_m);
+    }
+    QCOMPARE(rows, points.size());
+
+    for (auto kind : {SweepWindow::Export::Json, SweepWindow::Export::Chart}) {
+        const std::string path =
+            dir_ / (kind == SweepWindow::Export::Json ? "out.json" : "out.svg");
+        QVERIFY(window.export_to(kind, QString::fromStdString(path)));
+        QVERIFY(read_text(path).size() > 1000);
+    }
+    QVERIFY(window.export_to(SweepWindow::Export::Nec, QString::fromStdString(dir_ / "g.nec"), 7));
+    QVERIFY(read_text(dir_ / "g.nec").find("GN 2 0 0 0 ") != std::string::npos);
+
+    // Failures warn without blocking, as File, Save does, and leave nothing behind.
+    const struct {
+        SweepWindow::Export kind;
+        std::string path;
+        double mhz;
+        QString starts;
+    } failures[] = {
+        {SweepWindow::Export::Csv, dir_ / "no/such/out.csv", 0, "The file was not saved: "},
+        {SweepWindow::Export::Chart, dir_ / "chart.gif", 0, "The chart was not saved: "},
+        {SweepWindow::Export::Nec, dir_ / "far.nec", 500, ""},
+    };
+    for (const auto& f : failures) {
+        QVERIFY(!window.export_to(f.kind, QString::fromStdString(f.path), f.mhz));
+        QMessageBox* box = window.export_box();
+        QVERIFY(box && box->isVisible() && box->text().startsWith(f.starts));
+        QVERIFY(!box->text().isEmpty());
+        QVERIFY(!std::filesystem::exists(f.path));
+        box->close();
+    }
+}
+
+void SweepWindowTest::refused_file_is_told_in_the_panel() {
+    const std::string bad = dir_ / "bad.s1p";
+    std::ofstream(bad) << "# MHz Z RI R 50\n1 50 0\n2 5O 0\n";
+    SweepWindow window;
+    window.open_files({QString::fromStdString(bad), QString::fromStdString(small_b_)});
+    QVERIFY(wait_for_run(window));
+    QCOMPARE(window.model().state(), SweepModel::State::Finished);
+    QCOMPARE(window.model().refused_count(), 1);
+    QCOMPARE(window.model().result().locations.size(), std::size_t(1));
+    QListWidget* panel = window.message_list();
+    QVERIFY(panel->count() >= 1);
+    QVERIFY2(panel->item(0)->text().startsWith(QString::fromStdString(bad) + ":3: "),
+             qPrintable(panel->item(0)->text()));
+}
+
+void SweepWindowTest::long_solve_shows_progress_and_cancels_at_once() {
+    const std::string big = dir_ / "big.s1p";
+    testing::write_synthetic(big, 100000, 1, 0.003);
+    SweepWindow window;
+    window.show();
+    window.open_files({QString::fromStdString(big)});
+    QVERIFY(window.running() && window.cancel_button()->isVisible());
+    // The window keeps its event loop: progress moves while the worker solves.
+    QTRY_VERIFY_WITH_TIMEOUT(window.progress_bar()->value() > 0, 60000);
+    const int first = window.progress_bar()->value();
+    QTRY_VERIFY_WITH_TIMEOUT(window.progress_bar()->value() > first, 60000);
+    QVERIFY(window.model().points_done() < 100000);
+    QVERIFY(window.table()->model()->rowCount() > 0);
+
+    QPointer<QThread> worker = window.findChild<QThread*>("sweep_worker");
+    QVERIFY(worker);
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(window.cancel_button(), Qt::LeftButton);
+    QCOMPARE(window.model().state(), SweepModel::State::Cancelled);
+    QVERIFY(!window.progress_bar()->isVisible());
+    const std::size_t kept = window.model().points_done();
+    // The worker stops after the chunk it is in.
+    QTRY_VERIFY_WITH_TIMEOUT(worker.isNull(), 500);
+    QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+    QTest::qWait(50);
+    QCOMPARE(window.model().points_done(), kept);
+}
+
+void SweepWindowTest::dropped_files_open_the_sweep_window() {
+    const QString a = QString::fromStdString(small_b_);
+    SweepWindow window;
+    QVERIFY(!drop_on(&window, {QString::fromStdString(dir_ / "notes.txt")}));
+    QVERIFY(drop_on(&window, {a}));
+    QVERIFY(wait_for_run(window));
+    QCOMPARE(window.model().result().locations.size(), std::size_t(1));
+
+    // On the main window: File, Open Sweep… is there, and a drop opens the sweep window.
+    qt::ArdencaWindow main;
+    main.Timer1_Timer();
+    const auto open = qt::install_sweep_window(main);
+    QAction* action = main.menu_action("open_sweep");
+    QVERIFY(action && action->shortcut() == QKeySequence("Ctrl+Shift+O"));
+    QVERIFY(drop_on(&main, {a}));
+    SweepWindow* opened = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* s = qobject_cast<SweepWindow*>(w); s && s != &window)
+            opened = s;
+    QVERIFY(opened && opened->isVisible());
+    QVERIFY(wait_for_run(*opened));
+    QCOMPARE(opened->model().paths(), std::vector<std::string>{small_b_});
+}
+
+void SweepWindowTest::setup_changes_solve_again_once() {
+    qt::ArdencaWindow main;
+    main.Timer1_Timer();
+    SweepWindow window(&main);
+    window.open_files({QString::fromStdString(small_b_)});
+    QVERIFY(wait_for_run(window));
+    const int run = window.model().run();
+    QCOMPARE(window.model().setup().engine.probe.length_m, 0.55);
+
+    // Typing in the main window: one new run once the typing pauses.
+    QLineEdit* length = main.field_edit(Field::Text3);
+    QTest::keyClick(length, Qt::Key_End);
+    QTest::keyClick(length, Qt::Key_1); // ".551"
+    QTest::keyClick(length, Qt::Key_2); // ".5512"
+    QCOMPARE(window.model().run(), run);
+    QTRY_COMPARE_WITH_TIMEOUT(window.model().run(), run + 1, 5 * SweepWindow::resolve_delay_ms);
+    QVERIFY(wait_for_run(window));
+    QCOMPARE(window.model().setup().engine.probe.length_m, 0.5512);
+    QTest::qWait(2 * SweepWindow::resolve_delay_ms);
+    QCOMPARE(window.model().run(), run + 1);
+
+    // A fixture option of the window itself, then a ground data file as the set-up.
+    window.lead_nh_box()->setValue(12);
+    QTRY_COMPARE_WITH_TIMEOUT(window.model().run(), run + 2, 5 * SweepWindow::resolve_delay_ms);
+    QVERIFY(wait_for_run(window));
+    QCOMPARE(window.model().setup().engine.probe.lead_nh, 12.0);
+    window.use_setup_file(ARDENCA_EXAMPLES_DIR "/matching-section.gnd");
+    QVERIFY(wait_for_run(window));
+    QVERIFY(window.model().setup().engine.probe.matching);
+    QCOMPARE(window.model().setup().engine.probe.lead_nh, 12.0);
+    // Typing in the main window no longer changes it.
+    QTest::keyClick(length, Qt::Key_3);
+    QTest::qWait(2 * SweepWindow::resolve_delay_ms);
+    QCOMPARE(window.model().run(), run + 3);
+}
+
+QTEST_MAIN(SweepWindowTest)
+#include "sweep_window_test.moc"

@@ -1,0 +1,212 @@
+// The sweep window's model without a window: the set-up from the main window's fields
+// or a ground data file, steps taken in and refused, the table's text.
+#include "app/ardenca.h"
+#include "app/sweep/number_format.h"
+#include "app/sweep/sweep_model.h"
+#include "app/sweep/sweep_setup.h"
+#include "app/sweep/sweep_table.h"
+#include "calc/arithmetic_fault.h"
+
+#include "../qt/sweep_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace ardenca;
+
+namespace {
+
+SweepStep read_step(std::size_t file, std::size_t points, std::vector<std::string> warnings = {}) {
+    SweepStep step;
+    step.kind = SweepStep::Kind::Read;
+    step.file = file;
+    step.point_count = points;
+    step.warnings = std::move(warnings);
+    return step;
+}
+
+SweepStep points_step(std::size_t file, std::vector<sweep::PointResult> points,
+                      SweepStep::Kind kind = SweepStep::Kind::Points) {
+    SweepStep step;
+    step.kind = kind;
+    step.file = file;
+    step.points = std::move(points);
+    return step;
+}
+
+} // namespace
+
+TEST(SweepSetup, FromTheMainWindowFields) {
+    Ardenca model;
+    FixtureOptions fixture;
+    fixture.lead_nh = 30;
+    fixture.air_m = 0.05;
+    fixture.method = sweep::SolveMethod::Classic;
+    SweepSetup setup = setup_from_window(model, fixture);
+    const auto& p = setup.engine.probe;
+    EXPECT_EQ(p.spacing_m, 0.1);
+    EXPECT_EQ(p.radius_m, 0.007);
+    EXPECT_EQ(p.length_m, 0.55);
+    EXPECT_EQ(p.ur, 1);
+    EXPECT_FALSE(p.matching);
+    EXPECT_EQ(setup.engine.setup_freq_hz, 7e6);
+    EXPECT_EQ(p.lead_nh, 30);
+    EXPECT_EQ(p.air_m, 0.05);
+    EXPECT_EQ(setup.method, sweep::SolveMethod::Classic);
+    EXPECT_TRUE(setup.source.empty());
+
+    model.select_option(MatchingOption::UseMatchingSection);
+    model.set_text(Field::Text26, " 12.5 deg");
+    setup = setup_from_window(model, fixture);
+    EXPECT_TRUE(setup.engine.probe.matching);
+    EXPECT_EQ(setup.engine.probe.match_zo_ohm, 75);
+    EXPECT_EQ(setup.engine.probe.match_deg, 12.5); // read as the window reads its fields
+    EXPECT_NE(describe(setup).find("matching section 75 Ω 12.5° at 7 MHz"), std::string::npos);
+
+    model.set_text(Field::Text3, "1e999");
+    EXPECT_THROW(setup_from_window(model, fixture), ArithmeticFault);
+}
+
+TEST(SweepSetup, FromAGroundDataFile) {
+    FixtureOptions fixture;
+    fixture.top_pf = 4.7;
+    const std::string path = ARDENCA_EXAMPLES_DIR "/matching-section.gnd";
+    const SweepSetup setup = setup_from_ground_file(path, fixture);
+    EXPECT_TRUE(setup.engine.probe.matching);
+    EXPECT_EQ(setup.engine.probe.match_deg, 9.77);
+    EXPECT_EQ(setup.engine.probe.top_pf, 4.7);
+    EXPECT_EQ(setup.source, path);
+    EXPECT_THROW(setup_from_ground_file(ARDENCA_EXAMPLES_DIR "/none.gnd", fixture),
+                 sweep::SetupError);
+}
+
+TEST(SweepSetup, EveryInputCountsAsAChange) {
+    const SweepSetup base = setup_from_window(Ardenca(), FixtureOptions{});
+    const std::vector<std::function<void(SweepSetup&)>> changes{
+        [](SweepSetup& s) { s.engine.probe.spacing_m = 0.2; },
+        [](SweepSetup& s) { s.engine.probe.match_deg = 1; },
+        [](SweepSetup& s) { s.engine.probe.lead_nh = 1; },
+        [](SweepSetup& s) { s.engine.setup_freq_hz = 3.5e6; },
+        [](SweepSetup& s) { s.engine.solve.meter_pct = 2; },
+        [](SweepSetup& s) { s.engine.solve.eps_r_max = 100; },
+        [](SweepSetup& s) { s.method = sweep::SolveMethod::Classic; },
+        [](SweepSetup& s) { s.average = false; },
+        [](SweepSetup& s) { s.source = "a.gnd"; },
+    };
+    EXPECT_TRUE(same_setup(base, base));
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        SweepSetup changed = base;
+        changes[i](changed);
+        EXPECT_FALSE(same_setup(base, changed)) << "change " << i;
+    }
+}
+
+TEST(SweepModel, TakesTheStepsOfItsOwnRunOnly) {
+    const auto made = ardenca::testing::made_result(1, 20);
+    SweepModel model;
+    const int old_run = model.start({"a.s1p", "b.s1p"}, SweepSetup{});
+    const int run = model.start({"a.s1p", "b.s1p"}, SweepSetup{});
+    EXPECT_EQ(model.state(), SweepModel::State::Running);
+    EXPECT_FALSE(model.apply(old_run, read_step(0, 20)));
+
+    SweepStep refused;
+    refused.kind = SweepStep::Kind::Refused;
+    refused.file = 0;
+    refused.error = "a.s1p:3: not a number";
+    EXPECT_TRUE(model.apply(run, refused));
+    EXPECT_TRUE(model.apply(run, read_step(1, 20, {"|S11| > 1 at 3 points"})));
+    EXPECT_FALSE(model.apply(run, points_step(0, {made.locations[0].points[0]}))); // refused file
+    const auto& points = made.locations[0].points;
+    EXPECT_TRUE(model.apply(
+        run, points_step(1, std::vector<sweep::PointResult>(points.begin(), points.begin() + 12))));
+    EXPECT_TRUE(model.apply(
+        run, points_step(1, std::vector<sweep::PointResult>(points.begin() + 12, points.end()))));
+    EXPECT_EQ(model.points_done(), 20u);
+    EXPECT_EQ(model.points_total(), 20u);
+    EXPECT_EQ(model.rows().size(), 20u);
+    // A whole location tracked again replaces its points, and only one of the same size.
+    EXPECT_FALSE(model.apply(run, points_step(1, {points[0]}, SweepStep::Kind::Tracked)));
+    EXPECT_TRUE(model.apply(run, points_step(1, points, SweepStep::Kind::Tracked)));
+    EXPECT_EQ(model.replacements(), 1u);
+    SweepStep finished;
+    finished.kind = SweepStep::Kind::Finished;
+    finished.file = 0;
+    EXPECT_TRUE(model.apply(run, finished));
+    EXPECT_EQ(model.state(), SweepModel::State::Finished);
+    EXPECT_EQ(model.refused_count(), 1);
+    EXPECT_EQ(model.result().locations.size(), 1u);
+    EXPECT_EQ(model.result().locations[0].path, "b.s1p");
+
+    std::vector<std::pair<SweepMessage::Kind, std::string>> seen;
+    for (const auto& m : model.messages())
+        seen.emplace_back(m.kind, m.text);
+    const std::vector<std::pair<SweepMessage::Kind, std::string>> expected{
+        {SweepMessage::Kind::Error, "a.s1p:3: not a number"},
+        {SweepMessage::Kind::Warning, "b.s1p: |S11| > 1 at 3 points"},
+        {SweepMessage::Kind::Warning, "1 point has no solution in the search box."},
+        {SweepMessage::Kind::Warning,
+         "1 point is ambiguous: another solution lies within the tracking tolerance."}};
+    EXPECT_EQ(seen, expected);
+}
+
+TEST(SweepModel, CancelledOrFailedRunsTakeNothingMore) {
+    SweepModel model;
+    int run = model.start({"a.s1p"}, SweepSetup{});
+    model.cancel();
+    EXPECT_EQ(model.state(), SweepModel::State::Cancelled);
+    EXPECT_FALSE(model.apply(run, read_step(0, 5)));
+    EXPECT_EQ(model.messages().back().text, "Cancelled after 0 of 0 points.");
+
+    run = model.start({"a.s1p"}, SweepSetup{});
+    EXPECT_TRUE(model.messages().empty());
+    SweepStep failed;
+    failed.kind = SweepStep::Kind::Failed;
+    failed.error = "The radius must be below half the spacing.";
+    EXPECT_TRUE(model.apply(run, failed));
+    EXPECT_EQ(model.state(), SweepModel::State::Failed);
+    EXPECT_FALSE(model.apply(run, read_step(0, 5)));
+    EXPECT_EQ(model.start({}, SweepSetup{}), run + 1);
+    EXPECT_EQ(model.state(), SweepModel::State::Empty);
+}
+
+TEST(SweepTable, CellsKeysAndCopiedText) {
+    auto result = ardenca::testing::made_result(1, 30);
+    auto& open = result.locations[0].points[5];
+    open.flags |= sweep::InfiniteReading;
+    const SweepRow solved{0, 0}, unsolved{0, 10}, open_row{0, 5};
+    const auto& p = result.locations[0].points[0];
+    EXPECT_EQ(cell_text(result, solved, SweepColumn::Location), "site1.s1p");
+    EXPECT_EQ(cell_text(result, solved, SweepColumn::FreqMhz), "1");
+    EXPECT_EQ(cell_text(result, solved, SweepColumn::Sigma),
+              plain_number(p.solutions[0].sigma_s_per_m));
+    EXPECT_EQ(cell_key(result, solved, SweepColumn::UEpsR), p.solutions[0].u_eps_r);
+    EXPECT_EQ(cell_text(result, unsolved, SweepColumn::Sigma), "");
+    EXPECT_TRUE(std::isnan(cell_key(result, unsolved, SweepColumn::SkinDepth)));
+    EXPECT_EQ(cell_text(result, unsolved, SweepColumn::Solutions), "0");
+    EXPECT_EQ(cell_text(result, unsolved, SweepColumn::Flags), "no solution");
+    EXPECT_EQ(cell_text(result, open_row, SweepColumn::RMeasured), "");
+    EXPECT_EQ(point_flag_text(sweep::Ambiguous | sweep::ElectricallyLong | sweep::IncompleteCount),
+              "ambiguous, electrically long, count not proved");
+
+    const std::string text = tab_separated(result, {solved, unsolved});
+    const auto first_line = text.substr(0, text.find('\n'));
+    EXPECT_EQ(first_line, "Location\tf (MHz)\tR meas (Ω)\tX meas (Ω)\tR probe (Ω)\tX probe (Ω)\t"
+                          "σ (S/m)\tu σ (S/m)\tεr\tu εr\tSkin depth (m)\tSolutions\tFlags");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\t'), 3 * (sweep_column_count - 1));
+}
+
+TEST(SweepTable, NumbersAndCounts) {
+    const std::vector<std::pair<double, std::string>> numbers{{0.00601234567, "0.00601235"},
+                                                              {12.5, "12.5"},
+                                                              {1.5e-7, "1.5e-07"},
+                                                              {0, "0"},
+                                                              {-3, "-3"},
+                                                              {1.0 / 0.0, "inf"}};
+    for (const auto& [value, text] : numbers)
+        EXPECT_EQ(plain_number(value), text);
+    EXPECT_EQ(plain_number(7.040207123, 7), "7.040207");
+    EXPECT_EQ(counted(1, "point", "points"), "1 point");
+    EXPECT_EQ(counted(0, "point", "points"), "0 points");
+}

@@ -1,0 +1,179 @@
+// ardenca-cli sweep, run in-process on files made forward from a soil.
+#include "cli/cli_app.h"
+#include "export/export_number.h"
+#include "files/temp_dir.h"
+#include "forward_model.h"
+#include "sweep/touchstone_writer.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sstream>
+
+namespace ardenca::sweep {
+namespace {
+
+using ardenca::testing::read_bytes;
+using ardenca::testing::TempDir;
+using ardenca::testing::write_bytes;
+
+struct CliRun {
+    int status;
+    std::string out, err;
+};
+
+CliRun sweep_cli(std::vector<std::string> args) {
+    args.insert(args.begin(), {"ardenca-cli", "sweep"});
+    std::vector<const char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(a.c_str());
+    std::ostringstream out, err;
+    const int status = cli::run(static_cast<int>(argv.size()), argv.data(), out, err);
+    return {status, out.str(), err.str()};
+}
+
+const Soil soil{"average", 0.01, 0.2, 13, 20, 0.35};
+
+// Two locations measured through a 9.77 degree section at 7 MHz, and a refused file.
+struct Files {
+    TempDir dir;
+    std::string a = dir / "a.s1p", b = dir / "b.s1p", bad = dir / "bad.s1p";
+    Files() {
+        SweepSetup setup;
+        setup.probe.length_m = 1.2;
+        setup.probe.matching = true;
+        setup.probe.match_deg = 9.77;
+        write_bytes(a, write_touchstone(synthetic(setup, soil, 27, 1e6, 27e6)));
+        Soil other = soil;
+        other.sigma0 = 0.012;
+        write_bytes(b, write_touchstone(synthetic(setup, other, 12, 2.5e6, 24.5e6)));
+        write_bytes(bad, "# MHz Z RI R 50\n1 2 3\n1,5 2 3\n");
+    }
+};
+
+const std::vector<std::string> probe = {"--length",    "1.2",  "--option",    "matching",
+                                        "--match-deg", "9.77", "--setup-mhz", "7"};
+
+std::vector<std::string> with_probe(std::vector<std::string> args) {
+    args.insert(args.begin(), probe.begin(), probe.end());
+    return args;
+}
+
+TEST(CliSweep, JsonCsvNecAndARefusedFile) {
+    Files f;
+    const CliRun run = sweep_cli(
+        with_probe({f.a, f.bad, f.b, "--average", "--json", "--nec-at", "7", f.dir / "g.nec", "-o",
+                    f.dir / "out.csv", "--csv", "--threads", "1"}));
+    ASSERT_EQ(run.status, 2) << "--json with --csv"; // usage first
+    const CliRun ok = sweep_cli(
+        with_probe({f.a, f.bad, f.b, "--average", "--json", "--nec-at", "7", f.dir / "g.nec"}));
+    EXPECT_EQ(ok.status, 4);
+    EXPECT_EQ(ok.err.substr(0, f.bad.size() + 3), f.bad + ":3:");
+    const nlohmann::json j = nlohmann::json::parse(ok.out);
+    ASSERT_EQ(j["files"].size(), 2u);
+    EXPECT_EQ(j["setup"]["match_deg"], 9.77);
+    const auto& points = j["files"][0]["points"];
+    ASSERT_EQ(points.size(), 27u);
+    for (const auto& p : points) {
+        ASSERT_FALSE(p["chosen"].is_null());
+        const auto& g = p["solutions"][p["chosen"].get<int>()];
+        const double fr = p["f_hz"];
+        EXPECT_NEAR(g["sigma_s_per_m"].get<double>(), soil.sigma(fr), 1e-9 * soil.sigma(fr));
+        EXPECT_NEAR(g["eps_r"].get<double>(), soil.eps_r(fr), 1e-9 * soil.eps_r(fr));
+    }
+    EXPECT_FALSE(j["average"].is_null());
+    EXPECT_EQ(j["average"]["points"][0]["f_hz"], 2.5e6); // b's range starts there
+
+    // The NEC card holds the average at 7 MHz, where b's ground is interpolated.
+    const std::string nec = read_bytes(f.dir / "g.nec");
+    nlohmann::json avg7;
+    for (const auto& a : j["average"]["points"])
+        if (a["f_hz"] == 7e6)
+            avg7 = a;
+    ASSERT_EQ(avg7["interpolated_files"], nlohmann::json::array({f.b}));
+    EXPECT_NE(nec.find("GN 2 0 0 0 " + exports::shortest(avg7["eps_r_mean"]) + " " +
+                       exports::shortest(avg7["sigma_mean_s_per_m"]) + "\n"),
+              std::string::npos)
+        << nec;
+
+    // The same run as CSV to a file: the same chosen grounds.
+    const CliRun csv = sweep_cli(with_probe({f.a, "-o", f.dir / "out.csv"}));
+    EXPECT_EQ(csv.status, 0) << csv.err;
+    std::istringstream rows(read_bytes(f.dir / "out.csv"));
+    std::string line;
+    std::getline(rows, line);
+    EXPECT_TRUE(line.starts_with("location,f_hz,sigma_s_per_m,")) << line;
+    for (const auto& p : points) {
+        ASSERT_TRUE(std::getline(rows, line));
+        const auto& g = p["solutions"][p["chosen"].get<int>()];
+        EXPECT_NE(line.find("," + exports::shortest(p["f_hz"]) + "," +
+                            exports::shortest(g["sigma_s_per_m"]) + ","),
+                  std::string::npos)
+            << line;
+    }
+}
+
+TEST(CliSweep, SetupFileEqualsOptionsAndClassicMatchesTheSearch) {
+    Files f;
+    const std::string gnd = f.dir / "probe.gnd";
+    write_bytes(gnd,
+                " 1 \r\n 1 \r\n75\r\n9.77\r\n65.1779\r\n-67.3409\r\n.1\r\n.007\r\n1.2\r\n7\r\n");
+    const CliRun from_file = sweep_cli({"--setup", gnd, f.a, "--json"});
+    const CliRun from_options = sweep_cli(with_probe({f.a, "--json"}));
+    EXPECT_EQ(from_file.status, 0) << from_file.err;
+    EXPECT_EQ(from_file.out, from_options.out);
+
+    const CliRun classic = sweep_cli({"--setup", gnd, f.a, "--json", "--method", "classic"});
+    EXPECT_EQ(classic.status, 0) << classic.err;
+    const nlohmann::json j = nlohmann::json::parse(classic.out);
+    EXPECT_EQ(j["setup"]["method"], "classic");
+    const auto& p = j["files"][0]["points"][6]; // 7 MHz
+    ASSERT_EQ(p["f_hz"], 7e6);
+    ASSERT_EQ(p["solutions"].size(), 1u);
+    EXPECT_TRUE(p["solutions"][0]["u_eps_r"].is_null());
+    EXPECT_NEAR(p["solutions"][0]["eps_r"].get<double>(), soil.eps_r(7e6), 1e-3);
+}
+
+TEST(CliSweep, UsageErrorsAndNoGround) {
+    Files f;
+    const std::vector<std::vector<std::string>> usage = {
+        {f.a, "--meter", "1%"},
+        {f.a, "--sigma-range", "1e-5"},
+        {f.a, "--spacing", "0,1"},
+        {f.a, "--method", "newton"},
+        {f.a, "--method", "classic", "--lead-nh", "20"},
+        {f.a, "--radius", "0.2"}, // touching rods
+        {f.a, "--setup", f.dir / "missing.gnd"},
+        {f.a, "--freq-unit", "furlong"},
+        {f.a, "--threads", "1.5"},
+        {},
+    };
+    for (const auto& args : usage) {
+        const CliRun run = sweep_cli(args);
+        EXPECT_EQ(run.status, 2) << (args.size() > 1 ? args[1] : "");
+        EXPECT_TRUE(run.out.empty());
+    }
+    // A box that holds none of the soil: no point has a ground.
+    const CliRun none = sweep_cli(with_probe({f.a, "--sigma-range", "1:20", "--csv"}));
+    EXPECT_EQ(none.status, 5);
+    EXPECT_NE(none.out.find("no_solution"), std::string::npos);
+    // A file refused and nothing else: 4.
+    EXPECT_EQ(sweep_cli({f.bad}).status, 4);
+}
+
+TEST(CliSweep, PlotFile) {
+    Files f;
+    const CliRun run =
+        sweep_cli(with_probe({f.a, "--plot", f.dir / "p.svg", "-o", f.dir / "t.txt"}));
+#ifdef ARDENCA_CLI_PLOT
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(read_bytes(f.dir / "p.svg").find("<svg"), std::string::npos);
+#else
+    EXPECT_EQ(run.status, 4);
+#endif
+    EXPECT_NE(read_bytes(f.dir / "t.txt").find("f_MHz"), std::string::npos);
+    EXPECT_EQ(sweep_cli(with_probe({f.a, "--plot", f.dir / "p.gif"})).status, 4);
+}
+
+} // namespace
+} // namespace ardenca::sweep

@@ -1,0 +1,225 @@
+#include "export/csv_export.h"
+#include "export/export_number.h"
+#include "export/json_export.h"
+#include "export/nec_export.h"
+#include "files/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+namespace ardenca::exports {
+namespace {
+
+using ardenca::testing::read_bytes;
+using ardenca::testing::TempDir;
+using ardenca::testing::write_bytes;
+
+calc::GroundSolution ground(double sigma, double eps_r) {
+    calc::GroundSolution g;
+    g.sigma_s_per_m = sigma;
+    g.eps_r = eps_r;
+    g.u_sigma_s_per_m = sigma / 30;
+    g.u_eps_r = eps_r / 7;
+    g.skin_depth_m = 1 / (sigma + 0.1);
+    g.gamma_l = {0.3, 1.1};
+    g.flags = calc::NearDoubleRoot;
+    return g;
+}
+
+// Two locations: the first with a point of three grounds, one without any and an open
+// reading; the second on one point. With the average.
+sweep::SweepResult sample() {
+    sweep::SweepResult r;
+    r.setup.matching = true;
+    r.setup_freq_hz = 7e6;
+    sweep::LocationResult a;
+    a.path = "site, \"north\".s1p";
+    sweep::PointResult p1;
+    p1.freq_hz = 1e6;
+    p1.z_measured_ohm = {65.1779, -67.3409};
+    p1.z_probe_ohm = {0.1, 1.0 / 3};
+    p1.solutions = {ground(0.1, 3), ground(0.0123, 17.25), ground(2, 150)};
+    p1.chosen = 1;
+    p1.flags = sweep::Ambiguous;
+    sweep::PointResult p2 = p1;
+    p2.freq_hz = 2e6;
+    p2.solutions.clear();
+    p2.chosen.reset();
+    p2.flags = sweep::NoSolution;
+    sweep::PointResult p3 = p1;
+    p3.freq_hz = 3e6;
+    p3.solutions = {ground(0.02, 15)};
+    p3.chosen.reset(); // never chosen: all of it is an alternative
+    p3.flags = sweep::InfiniteReading;
+    a.points = {p1, p2, p3};
+    sweep::LocationResult b;
+    b.path = "b.s1p";
+    b.points = {p1};
+    r.locations = {a, b};
+    r.average = std::vector<sweep::AveragePoint>{{1e6, 0.0123, 0.001, 17.25, 2, 2, true, {1}}};
+    return r;
+}
+
+std::vector<std::string> split_csv_line(const std::string& line) {
+    std::vector<std::string> cells;
+    std::string cell;
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"')
+            cell += line[++i];
+        else if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && !quoted)
+            cells.push_back(std::exchange(cell, {}));
+        else
+            cell += c;
+    }
+    cells.push_back(cell);
+    return cells;
+}
+
+TEST(Csv, RowsColumnsAndAlternatives) {
+    const std::string csv = sweep_csv(sample());
+    std::istringstream in(csv);
+    std::vector<std::vector<std::string>> rows;
+    for (std::string line; std::getline(in, line);)
+        rows.push_back(split_csv_line(line));
+    ASSERT_EQ(rows.size(), 6u); // header, 3 + 1 points, 1 average
+    const std::size_t columns = 13 + 4 * 2;
+    for (const auto& row : rows)
+        EXPECT_EQ(row.size(), columns);
+    EXPECT_EQ(rows[0][13], "alt1_sigma_s_per_m");
+    EXPECT_EQ(rows[0][20], "alt2_u_eps_r");
+
+    const auto& p1 = rows[1];
+    EXPECT_EQ(p1[0], "site, \"north\".s1p");
+    EXPECT_EQ(p1[1], "1e+06");
+    EXPECT_EQ(p1[2], "0.0123");
+    EXPECT_EQ(p1[4], "17.25");
+    EXPECT_EQ(p1[7], "3");
+    EXPECT_EQ(p1[8], "ambiguous");
+    EXPECT_EQ(p1[11], "0.1");
+    EXPECT_EQ(std::stod(p1[12]), 1.0 / 3); // shortest form reads back exactly
+    EXPECT_EQ(p1[13], "0.1");              // the alternatives, chosen one left out
+    EXPECT_EQ(p1[17], "2");
+
+    EXPECT_EQ(rows[2][2], "");
+    EXPECT_EQ(rows[2][8], "no_solution");
+    EXPECT_EQ(rows[3][9], ""); // an open reading has no impedance
+    EXPECT_EQ(rows[3][13], "0.02");
+    EXPECT_EQ(rows[5][0], "average");
+    EXPECT_EQ(rows[5][8], "average|interpolated");
+}
+
+TEST(Json, ShapeAndAgreementWithCsv) {
+    const sweep::SweepResult r = sample();
+    const nlohmann::json j = nlohmann::json::parse(sweep_json(r).dump());
+    EXPECT_EQ(j["setup"]["matching"], true);
+    EXPECT_EQ(j["setup"]["method"], "all");
+    ASSERT_EQ(j["files"].size(), 2u);
+    const auto& p = j["files"][0]["points"];
+    ASSERT_EQ(p.size(), 3u);
+    EXPECT_EQ(p[0]["chosen"], 1);
+    EXPECT_EQ(p[0]["z_measured_ohm"][1].get<double>(), -67.3409);
+    EXPECT_EQ(p[0]["solutions"][1]["sigma_s_per_m"].get<double>(), 0.0123);
+    EXPECT_EQ(p[0]["solutions"][1]["flags"][0], "near_double_root");
+    EXPECT_EQ(p[0]["flags"], nlohmann::json::array({"ambiguous"}));
+    EXPECT_EQ(p[0]["skin_depth_m"].get<double>(), 1 / (0.0123 + 0.1));
+    EXPECT_TRUE(p[1]["chosen"].is_null());
+    EXPECT_TRUE(p[1]["skin_depth_m"].is_null());
+    EXPECT_TRUE(p[2]["z_measured_ohm"].is_null());
+    EXPECT_EQ(j["average"]["points"][0]["interpolated_files"][0], "b.s1p");
+
+    // Every chosen ground in the CSV is the one in the JSON, digit for digit.
+    std::istringstream in(sweep_csv(r));
+    std::string line;
+    std::getline(in, line);
+    for (const auto& file : j["files"])
+        for (const auto& point : file["points"]) {
+            std::getline(in, line);
+            const auto cells = split_csv_line(line);
+            EXPECT_EQ(cells[1], shortest(point["f_hz"].get<double>()));
+            if (!point["chosen"].is_null()) {
+                EXPECT_EQ(
+                    std::stod(cells[2]),
+                    point["solutions"][point["chosen"].get<int>()]["sigma_s_per_m"].get<double>());
+            }
+        }
+
+    sweep::SweepResult none = r;
+    none.average.reset();
+    none.method = sweep::SolveMethod::Classic;
+    none.locations[0].points[0].solutions[1].u_eps_r = NAN;
+    const auto k = sweep_json(none);
+    EXPECT_TRUE(k["average"].is_null());
+    EXPECT_EQ(k["setup"]["method"], "classic");
+    EXPECT_TRUE(k["files"][0]["points"][0]["solutions"][1]["u_eps_r"].is_null());
+}
+
+TEST(Nec, GroundAtAFrequency) {
+    sweep::SweepResult one = sample();
+    one.locations.resize(1);
+    one.locations[0].points[1].solutions = {ground(0.02, 16)};
+    one.locations[0].points[1].chosen = 0;
+    // Exactly at a point, between two points in ln f, and refused outside or where the
+    // neighbours have no ground.
+    const NecGround at = nec_ground_at(one, 2e6);
+    EXPECT_EQ(at.sigma_s_per_m, 0.02);
+    const NecGround mid = nec_ground_at(one, 1.5e6);
+    const double t = std::log(1.5) / std::log(2.0);
+    EXPECT_NEAR(mid.eps_r, 17.25 + (16 - 17.25) * t, 1e-12);
+    EXPECT_THROW(nec_ground_at(one, 0.5e6), ExportError);
+    EXPECT_THROW(nec_ground_at(one, 2.5e6), ExportError); // 3 MHz has no chosen ground
+    // Several locations: the average.
+    EXPECT_EQ(nec_ground_at(sample(), 1e6).eps_r, 17.25);
+
+    const std::string cards = nec_ground_cards(at);
+    EXPECT_NE(cards.find("\nGN 2 0 0 0 16 0.02\n"), std::string::npos);
+    std::istringstream in(cards);
+    for (std::string line; std::getline(in, line);)
+        EXPECT_TRUE(line.starts_with("CM ") || line.starts_with("GN ")) << line;
+}
+
+// nec2c reads a deck of a half-wave dipole 10 m above the exported ground.
+TEST(Nec, Nec2cRunsADeckWithTheCard) {
+    const std::string nec2c = ARDENCA_NEC2C;
+    if (nec2c.empty())
+        GTEST_SKIP() << "nec2c is not installed";
+    NecGround g;
+    g.freq_hz = 7.1e6;
+    g.sigma_s_per_m = 0.0123;
+    g.eps_r = 17.25;
+    g.u_sigma_s_per_m = 0.001;
+    g.u_eps_r = 1.5;
+    g.source = "test.s1p, at a measured point";
+    std::string comments, gn;
+    std::istringstream in(nec_ground_cards(g));
+    for (std::string line; std::getline(in, line);)
+        (line.starts_with("CM") ? comments : gn) += line + "\n";
+    const std::string deck = comments + "CE\n" +
+                             "GW 1 21 0 -10.5 10 0 10.5 10 0.001\n"
+                             "GE 1\n" +
+                             gn +
+                             "FR 0 1 0 0 7.1 0\n"
+                             "EX 0 1 11 0 1 0\n"
+                             "RP 0 1 1 1000 45 90 0 0\n"
+                             "EN\n";
+    TempDir dir;
+    write_bytes(dir / "dipole.nec", deck);
+    const std::string cmd = nec2c + " -i " + dir / "dipole.nec" + " -o " + dir / "dipole.out" +
+                            " > " + dir / "log" + " 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << read_bytes(dir / "log");
+    const std::string out = read_bytes(dir / "dipole.out");
+    EXPECT_NE(out.find("SOMMERFELD"), std::string::npos) << out.substr(0, 3000);
+    EXPECT_NE(out.find("1.7250E+01"), std::string::npos) << out.substr(0, 3000);
+    EXPECT_NE(out.find("INPUT PARAMETERS"), std::string::npos);
+}
+
+} // namespace
+} // namespace ardenca::exports

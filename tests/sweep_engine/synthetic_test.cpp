@@ -1,0 +1,115 @@
+// Sweeps made forward from soils whose conductivity and dielectric constant change with
+// frequency, solved back with the real solver.
+#include "forward_model.h"
+#include "sweep/sweep_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+namespace ardenca::sweep {
+namespace {
+
+struct Case {
+    Soil soil;
+    double length_m;
+    bool matching;
+};
+
+bool same_ground(const calc::GroundSolution& g, double sigma, double eps_r) {
+    return std::abs(g.sigma_s_per_m / sigma - 1) < 1e-6 && std::abs(g.eps_r / eps_r - 1) < 1e-6;
+}
+
+TEST(Synthetic, TrackedGroundIsTheSoil) {
+    const Soil soils[] = {
+        {"dry sand", 0.002, 0.15, 4, 6, 0.3}, {"average", 0.01, 0.2, 13, 20, 0.35},
+        {"wet clay", 0.1, 0.1, 25, 60, 0.4},  {"sea marsh", 0.6, 0.05, 60, 40, 0.5},
+        {"rock", 0.0002, 0.5, 5, 3, 0.2},     {"steep", 0.001, 0.8, 3, 100, 0.8},
+        {"steeper", 0.003, 1.0, 4, 150, 1.0},
+    };
+    int counted = 0, right = 0;
+    // Short and long rods; direct, through a matching section with a fixture, and with
+    // ur = 2; coarse and fine sweeps.
+    for (const Soil& soil : soils)
+        for (double length : {0.3, 0.55, 1.2, 2.0})
+            for (int variant = 0; variant < 3; ++variant) {
+                const int n = variant == 1 ? 21 : 101;
+                SCOPED_TRACE(std::string(soil.name) + " " + std::to_string(length) + " " +
+                             std::to_string(variant));
+                SweepSetup setup;
+                setup.probe.length_m = length;
+                if (variant == 1) {
+                    setup.probe.matching = true;
+                    setup.probe.match_deg = 30;
+                    setup.probe.lead_nh = 40;
+                    setup.probe.top_pf = 5;
+                    setup.probe.air_m = 0.05;
+                }
+                if (variant == 2)
+                    setup.probe.ur = 2;
+                const Sweep sw = synthetic(setup, soil, n, 1.8e6, 30e6);
+                const SweepResult r = solve_sweeps(setup, {sw}, {});
+                for (const PointResult& p : r.locations[0].points) {
+                    const double s = soil.sigma(p.freq_hz), e = soil.eps_r(p.freq_hz);
+                    bool present = false;
+                    for (const calc::GroundSolution& g : p.solutions)
+                        present = present || same_ground(g, s, e);
+                    if (!present)
+                        continue;
+                    ++counted;
+                    const bool ok = p.chosen && same_ground(p.solutions[*p.chosen], s, e);
+                    right += ok;
+                    // A wrong choice is never silent.
+                    if (!ok) {
+                        EXPECT_TRUE(p.flags & Ambiguous) << p.freq_hz;
+                    }
+                }
+            }
+    EXPECT_GT(counted, 5000);
+    EXPECT_GE(right, 0.99 * counted) << right << " of " << counted;
+}
+
+TEST(Synthetic, ThreadCountsAgreeBitForBitAndTheSetupPointIsASinglePoint) {
+    const Soil soil{"average", 0.01, 0.2, 13, 20, 0.35};
+    SweepSetup setup;
+    setup.probe.length_m = 1.2;
+    setup.probe.matching = true;
+    setup.probe.match_deg = 9.77;
+    setup.setup_freq_hz = 7e6;
+    std::vector<Sweep> sweeps = {synthetic(setup, soil, 261, 1e6, 27e6),
+                                 synthetic(setup, soil, 50, 3e6, 12e6)};
+    const SweepResult one = solve_sweeps(setup, sweeps, {SolveMethod::AllSolutions, 1, true});
+    for (int threads : {2, 5}) {
+        const SweepResult many =
+            solve_sweeps(setup, sweeps, {SolveMethod::AllSolutions, threads, true});
+        for (std::size_t l = 0; l < sweeps.size(); ++l)
+            for (std::size_t i = 0; i < one.locations[l].points.size(); ++i) {
+                const PointResult& a = one.locations[l].points[i];
+                const PointResult& b = many.locations[l].points[i];
+                ASSERT_EQ(a.solutions.size(), b.solutions.size());
+                EXPECT_EQ(a.chosen, b.chosen);
+                EXPECT_EQ(a.flags, b.flags);
+                EXPECT_EQ(a.z_probe_ohm, b.z_probe_ohm);
+                for (std::size_t k = 0; k < a.solutions.size(); ++k) {
+                    EXPECT_EQ(a.solutions[k].sigma_s_per_m, b.solutions[k].sigma_s_per_m);
+                    EXPECT_EQ(a.solutions[k].eps_r, b.solutions[k].eps_r);
+                    EXPECT_EQ(a.solutions[k].u_sigma_s_per_m, b.solutions[k].u_sigma_s_per_m);
+                    EXPECT_EQ(a.solutions[k].u_eps_r, b.solutions[k].u_eps_r);
+                }
+            }
+    }
+    // 7 MHz is the 61st point of the first sweep.
+    const PointResult& at = one.locations[0].points[60];
+    ASSERT_EQ(at.freq_hz, 7e6);
+    const calc::SolveResult single =
+        calc::solve_all(setup.probe, 7e6, sweeps[0].points[60].z_ohm, setup.solve);
+    ASSERT_EQ(single.solutions.size(), at.solutions.size());
+    for (std::size_t k = 0; k < at.solutions.size(); ++k) {
+        EXPECT_EQ(single.solutions[k].sigma_s_per_m, at.solutions[k].sigma_s_per_m);
+        EXPECT_EQ(single.solutions[k].eps_r, at.solutions[k].eps_r);
+    }
+}
+
+} // namespace
+} // namespace ardenca::sweep
