@@ -238,7 +238,22 @@ void SweepChartTest::view_zooms_pans_and_resets_in_step() {
     // Hovering reads out the nearest point.
     QTest::mouseMove(pane->viewport(), centre);
     QVERIFY(view.readout_label()->text().contains("MHz"));
+    // Pointing at a flagged point explains the flag.
+    QTest::keyClick(pane, Qt::Key_0);
+    QChart* chart = pane->chart();
+    QScatterSeries* ambiguous = nullptr;
+    for (auto* series : chart->series())
+        if (series->name() == mark_name(Mark::Ambiguous))
+            ambiguous = qobject_cast<QScatterSeries*>(series);
+    QVERIFY(ambiguous && ambiguous->count() == 1);
+    const QPointF at = chart->mapToPosition(ambiguous->at(0), ambiguous);
+    const QPoint pixel = pane->mapFromScene(chart->mapToScene(at));
+    QTest::mouseMove(pane->viewport(), pixel + QPoint(5, 5));
+    QTest::mouseMove(pane->viewport(), pixel);
+    QTRY_VERIFY(QToolTip::text().startsWith("Ambiguous: "));
+    QVERIFY(QToolTip::text().contains(" MHz"));
     // 0 fits the data again.
+    pane->pan_by(0.2, 0);
     QTest::keyClick(pane, Qt::Key_0);
     QCOMPARE(sigma_x->min(), lo);
     QCOMPARE(eps_x->max(), hi);
