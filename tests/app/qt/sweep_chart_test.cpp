@@ -113,6 +113,15 @@ void SweepChartTest::runs_break_at_unsolved_points() {
             QVERIFY(std::fabs(std::pow(10.0, run.lower[i].y) - 0.96 * sigma) < 1e-12);
         }
     QCOMPARE(series.runs[0].line[0].x, 0.0); // 1 MHz
+
+    // The classic search gives no uncertainty: no band, not an endless one.
+    auto classic = location;
+    for (auto& p : classic.points)
+        for (auto& s : p.solutions)
+            s.u_sigma_s_per_m = std::nan("");
+    const auto plain = location_series(classic, Quantity::Conductivity);
+    QCOMPARE(plain.runs[0].upper[3].y, plain.runs[0].line[3].y);
+    QCOMPARE(plain.runs[0].lower[3].y, plain.runs[0].line[3].y);
 }
 
 void SweepChartTest::long_runs_are_thinned_keeping_extremes() {
