@@ -78,11 +78,17 @@ SweepResult solve_sweeps(const SweepSetup& setup, const std::vector<Sweep>& swee
                 solve_point(setup, sweeps[l].points[i], options.method, solver);
         }
     };
-    // More threads than the machine runs at once would only wait: at most that many.
+    // All cores: the calling thread's own arena, whose workers stay with it from one
+    // sweep to the next. Fewer: an arena of that many. More than the machine runs at
+    // once would only wait.
+    const auto range = tbb::blocked_range<std::size_t>(0, work.size());
     const int cores = tbb::info::default_concurrency();
-    tbb::task_arena arena(options.threads > 0 ? std::min(options.threads, cores) : cores);
-    arena.execute(
-        [&] { tbb::parallel_for(tbb::blocked_range<std::size_t>(0, work.size()), solve_range); });
+    if (options.threads <= 0 || options.threads >= cores) {
+        tbb::parallel_for(range, solve_range);
+    } else {
+        tbb::task_arena arena(options.threads);
+        arena.execute([&] { tbb::parallel_for(range, solve_range); });
+    }
 
     for (LocationResult& loc : result.locations) {
         if (options.method == SolveMethod::AllSolutions)
