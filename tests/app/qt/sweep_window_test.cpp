@@ -353,6 +353,21 @@ void SweepWindowTest::setup_changes_solve_again_once() {
     QTest::keyClick(length, Qt::Key_3);
     QTest::qWait(2 * SweepWindow::resolve_delay_ms);
     QCOMPARE(window.model().run(), run + 4); // the method and the file: one run
+
+    // A set-up file that has gone away: said in the panel, the window goes on.
+    const std::string gone = dir_ / "gone.gnd";
+    std::filesystem::copy_file(ARDENCA_EXAMPLES_DIR "/matching-section.gnd", gone);
+    window.use_setup_file(QString::fromStdString(gone));
+    QVERIFY(wait_for_run(window));
+    std::filesystem::remove(gone);
+    window.lead_nh_box()->setValue(13);
+    QTRY_COMPARE_WITH_TIMEOUT(window.model().state(), SweepModel::State::Failed,
+                              5 * SweepWindow::resolve_delay_ms);
+    QVERIFY(window.message_list()->count() == 1);
+    QVERIFY(window.message_list()->item(0)->text().contains("gone.gnd"));
+    window.use_setup_file(QString());
+    QVERIFY(wait_for_run(window));
+    QCOMPARE(window.model().state(), SweepModel::State::Finished);
 }
 
 QTEST_MAIN(SweepWindowTest)
