@@ -295,7 +295,7 @@ FixtureOptions SweepWindow::fixture() const {
     return fixture;
 }
 
-bool SweepWindow::current_setup(SweepSetup& setup) {
+bool SweepWindow::current_setup(SweepSetup& setup, std::string& error) const {
     try {
         if (!setup_file_.isEmpty()) {
             setup = setup_from_ground_file(local_path(setup_file_), fixture());
@@ -306,27 +306,27 @@ bool SweepWindow::current_setup(SweepSetup& setup) {
             setup = setup_from_window(defaults, fixture());
         }
         return true;
-    } catch (const files::FileError& error) {
-        model_.fail(error.what());
     } catch (const ArithmeticFault& fault) {
-        model_.fail("The set-up cannot be read: " + std::string(fault.what()) + ".");
+        error = "The set-up cannot be read: " + std::string(fault.what()) + ".";
+    } catch (const std::exception& failure) {
+        error = failure.what(); // a ground data file that cannot be read
     }
     return false;
 }
 
 void SweepWindow::show_setup() {
     SweepSetup setup;
-    QString text;
-    if (model_.state() != SweepModel::State::Empty)
+    std::string error;
+    if (model_.state() != SweepModel::State::Empty) {
         setup = model_.setup();
-    else if (!current_setup(setup)) {
-        show_messages();
+    } else if (!current_setup(setup, error)) {
+        setup_label_->setText(QString::fromStdString(error));
         return;
     }
-    text = setup.source.empty()
-               ? tr("Main window: ")
-               : QFileInfo(shown_path(setup.source)).fileName() + QStringLiteral(": ");
-    setup_label_->setText(text + QString::fromStdString(describe(setup)));
+    const QString source = setup.source.empty() ? tr("Main window: ")
+                                                : QFileInfo(shown_path(setup.source)).fileName() +
+                                                      QStringLiteral(": ");
+    setup_label_->setText(source + QString::fromStdString(describe(setup)));
     use_window_->setEnabled(!setup_file_.isEmpty());
 }
 
@@ -341,10 +341,12 @@ void SweepWindow::open_files(const QStringList& paths) {
     for (const QString& path : paths)
         files.push_back(local_path(QFileInfo(path).absoluteFilePath()));
     SweepSetup setup;
-    if (!current_setup(setup)) {
+    std::string error;
+    if (!current_setup(setup, error)) {
+        stop_worker();
+        table_model_->clear();
         model_.start(files, SweepSetup{});
-        model_.fail(model_.messages().empty() ? "The set-up cannot be read."
-                                              : model_.messages().back().text);
+        model_.fail(error);
         end_run();
         return;
     }
@@ -380,8 +382,13 @@ void SweepWindow::resolve_if_changed() {
     if (model_.paths().empty())
         return;
     SweepSetup setup;
-    if (!current_setup(setup)) {
+    std::string error;
+    if (!current_setup(setup, error)) {
+        // The files stay; the set-up has to be put right first.
         stop_worker();
+        table_model_->clear();
+        model_.start(model_.paths(), model_.setup());
+        model_.fail(error);
         end_run();
         return;
     }

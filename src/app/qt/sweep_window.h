@@ -117,7 +117,9 @@ class SweepWindow : public QMainWindow {
     void setup_changed();
     void resolve_if_changed();
     FixtureOptions fixture() const;
-    bool current_setup(SweepSetup& setup);
+    // The set-up the window would solve with now; false with a sentence in error when
+    // it cannot be read.
+    bool current_setup(SweepSetup& setup, std::string& error) const;
     void launch(std::vector<std::string> paths, SweepSetup setup);
     void stop_worker();
     void take_step(int run, SweepStep step);

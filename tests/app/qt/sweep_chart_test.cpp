@@ -113,6 +113,15 @@ void SweepChartTest::runs_break_at_unsolved_points() {
             QVERIFY(std::fabs(std::pow(10.0, run.lower[i].y) - 0.96 * sigma) < 1e-12);
         }
     QCOMPARE(series.runs[0].line[0].x, 0.0); // 1 MHz
+
+    // The classic search gives no uncertainty: no band, not an endless one.
+    auto classic = location;
+    for (auto& p : classic.points)
+        for (auto& s : p.solutions)
+            s.u_sigma_s_per_m = std::nan("");
+    const auto plain = location_series(classic, Quantity::Conductivity);
+    QCOMPARE(plain.runs[0].upper[3].y, plain.runs[0].line[3].y);
+    QCOMPARE(plain.runs[0].lower[3].y, plain.runs[0].line[3].y);
 }
 
 void SweepChartTest::long_runs_are_thinned_keeping_extremes() {
@@ -238,7 +247,22 @@ void SweepChartTest::view_zooms_pans_and_resets_in_step() {
     // Hovering reads out the nearest point.
     QTest::mouseMove(pane->viewport(), centre);
     QVERIFY(view.readout_label()->text().contains("MHz"));
+    // Pointing at a flagged point explains the flag.
+    QTest::keyClick(pane, Qt::Key_0);
+    QChart* chart = pane->chart();
+    QScatterSeries* ambiguous = nullptr;
+    for (auto* series : chart->series())
+        if (series->name() == mark_name(Mark::Ambiguous))
+            ambiguous = qobject_cast<QScatterSeries*>(series);
+    QVERIFY(ambiguous && ambiguous->count() == 1);
+    const QPointF at = chart->mapToPosition(ambiguous->at(0), ambiguous);
+    const QPoint pixel = pane->mapFromScene(chart->mapToScene(at));
+    QTest::mouseMove(pane->viewport(), pixel + QPoint(5, 5));
+    QTest::mouseMove(pane->viewport(), pixel);
+    QTRY_VERIFY(QToolTip::text().startsWith("Ambiguous: "));
+    QVERIFY(QToolTip::text().contains(" MHz"));
     // 0 fits the data again.
+    pane->pan_by(0.2, 0);
     QTest::keyClick(pane, Qt::Key_0);
     QCOMPARE(sigma_x->min(), lo);
     QCOMPARE(eps_x->max(), hi);

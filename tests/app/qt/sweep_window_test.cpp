@@ -329,6 +329,22 @@ void SweepWindowTest::setup_changes_solve_again_once() {
     QTRY_COMPARE_WITH_TIMEOUT(window.model().run(), run + 2, 5 * SweepWindow::resolve_delay_ms);
     QVERIFY(wait_for_run(window));
     QCOMPARE(window.model().setup().engine.probe.lead_nh, 12.0);
+    // The classic search at every point, chunk by chunk, as the engine gives it at once.
+    window.findChild<QComboBox*>("method")->setCurrentIndex(1);
+    QTRY_COMPARE_WITH_TIMEOUT(window.model().run(), run + 3, 5 * SweepWindow::resolve_delay_ms);
+    QVERIFY(wait_for_run(window));
+    QCOMPARE(window.model().setup().method, sweep::SolveMethod::Classic);
+    const auto classic = engine_result(window.model().setup(), {small_b_});
+    const auto& shown = window.model().result().locations.at(0).points;
+    QCOMPARE(shown.size(), classic.locations[0].points.size());
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const auto& expected = classic.locations[0].points[i];
+        QCOMPARE(shown[i].chosen, expected.chosen);
+        if (expected.chosen)
+            QCOMPARE(shown[i].solutions[0].eps_r, expected.solutions[0].eps_r);
+    }
+    window.findChild<QComboBox*>("method")->setCurrentIndex(0);
+
     window.use_setup_file(ARDENCA_EXAMPLES_DIR "/matching-section.gnd");
     QVERIFY(wait_for_run(window));
     QVERIFY(window.model().setup().engine.probe.matching);
@@ -336,7 +352,22 @@ void SweepWindowTest::setup_changes_solve_again_once() {
     // Typing in the main window no longer changes it.
     QTest::keyClick(length, Qt::Key_3);
     QTest::qWait(2 * SweepWindow::resolve_delay_ms);
-    QCOMPARE(window.model().run(), run + 3);
+    QCOMPARE(window.model().run(), run + 4); // the method and the file: one run
+
+    // A set-up file that has gone away: said in the panel, the window goes on.
+    const std::string gone = dir_ / "gone.gnd";
+    std::filesystem::copy_file(ARDENCA_EXAMPLES_DIR "/matching-section.gnd", gone);
+    window.use_setup_file(QString::fromStdString(gone));
+    QVERIFY(wait_for_run(window));
+    std::filesystem::remove(gone);
+    window.lead_nh_box()->setValue(13);
+    QTRY_COMPARE_WITH_TIMEOUT(window.model().state(), SweepModel::State::Failed,
+                              5 * SweepWindow::resolve_delay_ms);
+    QVERIFY(window.message_list()->count() == 1);
+    QVERIFY(window.message_list()->item(0)->text().contains("gone.gnd"));
+    window.use_setup_file(QString());
+    QVERIFY(wait_for_run(window));
+    QCOMPARE(window.model().state(), SweepModel::State::Finished);
 }
 
 QTEST_MAIN(SweepWindowTest)

@@ -327,10 +327,13 @@ void SweepCharts::rebuild(Quantity quantity) {
         alternatives_named = true;
     }
 
+    // The classic search gives one ground per point and no uncertainty.
+    const bool classic = result_.method == sweep::SolveMethod::Classic;
+    const QString line_name = classic ? tr("Classic search") : tr("Tracked solution");
     for (std::size_t i = 0; i < series.size(); ++i)
-        add_runs(chart, series[i].runs, location_colour(i), several ? 1.6 : 2.2, !several, 55,
-                 several ? base_name(locations[i].path) : tr("Tracked solution"),
-                 several ? QString() : tr("Uncertainty (1 s.d.)"), x_axis, y_axis);
+        add_runs(chart, series[i].runs, location_colour(i), several ? 1.6 : 2.2,
+                 !several && !classic, 55, several ? base_name(locations[i].path) : line_name,
+                 tr("Uncertainty (1 s.d.)"), x_axis, y_axis);
 
     if (result_.average && !result_.average->empty())
         add_runs(chart, average_runs(*result_.average, quantity), Qt::black, 2.6, true, 45,
@@ -385,8 +388,9 @@ QString with_u(double value, double u, const char* unit) {
     QString text = qstr(short_number(value));
     if (std::isfinite(u))
         text += QStringLiteral(" ± ") + qstr(short_number(u, 2));
-    else
-        text += QStringLiteral(" ± ∞");
+    else if (std::isinf(u))
+        text += QStringLiteral(" ± ∞"); // near a double root
+    // NaN: not known (the classic search, the spread of one location)
     if (*unit)
         text += QLatin1Char(' ') + QString::fromUtf8(unit);
     return text;

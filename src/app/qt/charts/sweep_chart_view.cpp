@@ -221,9 +221,21 @@ void SweepChartView::reset_view() {
 }
 
 void SweepChartView::show_readout_at(double x) {
-    const QString text = charts_->readout(x);
-    if (!text.isEmpty())
-        readout_->setText(text);
+    QStringList lines = charts_->readout(x).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (lines.isEmpty())
+        return;
+    // Many locations: the first few and the average, so that the charts keep their room.
+    constexpr qsizetype shown = 4;
+    const bool average = charts_->result().average && !charts_->result().average->empty();
+    if (lines.size() > shown + 1) {
+        const QString last = lines.last();
+        const qsizetype hidden = lines.size() - shown - (average ? 1 : 0);
+        lines = lines.mid(0, shown);
+        lines << tr("… and %1 more locations").arg(hidden);
+        if (average)
+            lines << last;
+    }
+    readout_->setText(lines.join(QLatin1Char('\n')));
 }
 
 void SweepChartView::sync_freq_axes(Quantity from) {

@@ -43,8 +43,11 @@ double uncertainty_of(const calc::GroundSolution& s, Quantity quantity) {
 namespace {
 
 // The band of value +- u on the plotted axis. An infinite or huge uncertainty is cut at
-// a factor of 100 on the log axis and at ten times the value on the linear one.
+// a factor of 100 on the log axis and at ten times the value on the linear one; an
+// unknown one (NaN: the classic search gives none) makes no band.
 std::pair<double, double> band(Quantity quantity, double value, double u) {
+    if (std::isnan(u))
+        u = 0;
     if (!std::isfinite(u) || u < 0)
         u = std::numeric_limits<double>::max();
     if (quantity == Quantity::Conductivity) {
