@@ -1,6 +1,5 @@
-// What the window model reports after each command: how its search ended, which
-// result fields it left stale, which inputs it read only in part, and where a fault
-// that ended it arose.
+// What the window model reports after each command besides the searches' outcomes
+// (search_test): stale results, inputs read only in part, and where a fault arose.
 #include "../files/temp_dir.h"
 #include "app/commands.h"
 #include "app/outcome_text.h"
@@ -13,117 +12,6 @@ namespace {
 
 using namespace ardenca::testing;
 using enum Field;
-using calc::SearchStage;
-using G = GroundOutcome;
-
-// The results a search writes only when it completes.
-const std::vector<Field> ground_fields = {Text9,  Text10, Text11, Text12, Text13, Text14,
-                                          Text15, Text16, Text17, Text18, Text27, Text28};
-
-// The probe whose second stage cycles until the evaluation bound.
-const std::vector<std::pair<Field, const char*>> endless_second_stage = {
-    {Text1, ".271"}, {Text2, ".011"},  {Text3, ".704"},     {Text8, "18.63"},
-    {Text25, "384"}, {Text26, "21.6"}, {Text23, "38.0199"}, {Text24, "180.4741"}};
-
-std::vector<Field> stale_fields(const Ardenca& m) {
-    std::vector<Field> out;
-    for (int i = 0; i < field_count; ++i)
-        if (m.stale(field_at(i)))
-            out.push_back(field_at(i));
-    return out;
-}
-
-TEST(SearchOutcome, EachWayASearchCommandCanEnd) {
-    const struct {
-        const char* name;
-        std::vector<std::pair<Field, const char*>> fields;
-        bool matching;
-        Command command;
-        G kind;
-        std::optional<SearchStage> stage;
-        std::optional<SearchStop> reason;
-    } cases[] = {
-        {"defaults", {}, false, Command::Calculate, G::FoundByFirstStage, SearchStage::First, {}},
-        {"1 S/m, 80: diel above 250 after the first stage",
-         {{Text23, "4.533605"}, {Text24, "4.418232"}},
-         false,
-         Command::Calculate,
-         G::FoundBySecondStage,
-         SearchStage::Second,
-         {}},
-        {"0.1 S/m, 10: the first stage overflows",
-         {{Text23, "16.309623"}, {Text24, "7.865200"}},
-         false,
-         Command::Calculate,
-         G::FoundBySecondStage,
-         SearchStage::Second,
-         {}},
-        {"0.005 S/m, 400: the second stage gives up",
-         {{Text23, "0.402382"}, {Text24, "0.695330"}},
-         false,
-         Command::Calculate,
-         G::KeptFromFirstStage,
-         SearchStage::First,
-         SearchStop::Fault},
-        {"R in 65, X_in +67",
-         {{Text23, "65"}, {Text24, "67"}},
-         false,
-         Command::Calculate,
-         G::NotFound,
-         {},
-         SearchStop::Fault},
-        {"positive reactance",
-         {{Text24, "50"}},
-         false,
-         Command::Calculate,
-         G::NotFound,
-         {},
-         SearchStop::Fault},
-        {"Calculate a alone",
-         {{Text23, "65"}, {Text24, "67"}},
-         false,
-         Command::CalculateA,
-         G::NotFound,
-         {},
-         SearchStop::Fault},
-        {"Calculate b alone",
-         {},
-         false,
-         Command::CalculateB,
-         G::FoundBySecondStage,
-         SearchStage::Second,
-         {}},
-        {"second stage at its bound",
-         endless_second_stage,
-         true,
-         Command::Calculate,
-         G::NotFound,
-         {},
-         SearchStop::Bound},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Ardenca m;
-        set_fields(m, c.fields);
-        if (c.matching)
-            m.select_option(MatchingOption::UseMatchingSection);
-        const FieldTexts before = texts_of(m);
-        run_command(m, c.command);
-        ASSERT_TRUE(m.search_outcome());
-        EXPECT_EQ(m.search_outcome()->kind, c.kind);
-        EXPECT_EQ(m.search_outcome()->stage, c.stage);
-        EXPECT_EQ(m.search_outcome()->reason, c.reason);
-
-        // Not found: exactly the ground results are stale, and keep their texts.
-        const bool found = c.kind != G::NotFound;
-        EXPECT_EQ(stale_fields(m), found ? std::vector<Field>{} : ground_fields);
-        for (Field f : ground_fields) {
-            EXPECT_EQ(m.wrote(f), found) << field_name(f);
-            EXPECT_TRUE(found || m.text(f) == before[field_index(f)]) << field_name(f);
-        }
-        EXPECT_EQ(no_ground_message(m).empty(), found);
-    }
-}
 
 TEST(SearchOutcome, StaleUntilWrittenAgainAndNoOutcomeWithoutASearch) {
     Ardenca m;
@@ -186,54 +74,35 @@ TEST(PartlyRead, InputsNotWhollyANumberAreListedWithWhatTheyReadAs) {
     EXPECT_TRUE(m.partly_read().empty());
 }
 
+// "Calc Line stopped: division by zero \u2014 check Frequency Mhz (0)" is cli_test's.
 TEST(FaultPlace, MessagesNameTheStepAndTheInputsItRead) {
-    const struct {
-        std::vector<std::pair<Field, const char*>> fields;
-        bool matching;
-        Command command;
-        std::string message;
-    } cases[] = {
-        {{{Text3, "0"}},
-         false,
-         Command::CalcLine,
-         "Calc Line stopped: division by zero \u2014 check Length m (0)"},
-        {{{Text3, "0abc"}},
-         false,
-         Command::Calculate,
+    using enum Command;
+    const std::tuple<Command, Field, const char*, std::string> cases[] = {
+        {Calculate, Text3, "0abc",
          "Calculate from Known  Z in stopped in Calc Line: division by zero \u2014 check Length "
          "m (0)"},
-        {{{Text8, "0"}},
-         false,
-         Command::CalcMedium,
+        {CalcMedium, Text8, "0",
          "Calc From Medium stopped in Calc Line: division by zero \u2014 check Frequency Mhz (0)"},
-        {{{Text1, ".007"}},
-         false,
-         Command::CalcLine,
+        {CalcLine, Text1, ".007",
          "Calc Line stopped: division by zero \u2014 check Spacing m (0.007), Radius m (0.007)"},
-        {{{Text25, "0"}},
-         true,
-         Command::CalculateB,
+        // With the matching section used.
+        {CalculateB, Text25, "0",
          "Calculate b stopped in the matching section: division by zero \u2014 check Zo (0), L "
          "Degrees (9.77), R in (65.1779), X_in (-67.3409)"},
-        {{{Text31, "1e999"}},
-         false,
-         Command::CalcLine,
-         "Calc Line stopped: overflow \u2014 check ur (\"1e999\")"},
-        {{{Text10, "1e300"}},
-         false,
-         Command::CalcMedium,
+        {CalcLine, Text31, "1e999", "Calc Line stopped: overflow \u2014 check ur (\"1e999\")"},
+        {CalcMedium, Text10, "1e300",
          "Calc From Medium stopped: overflow \u2014 check Cond (0.01), Diel C (1e+300)"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [command, field, text, message] : cases) {
         Ardenca m;
-        set_fields(m, c.fields);
-        if (c.matching)
+        m.set_text(field, text);
+        if (command == CalculateB)
             m.select_option(MatchingOption::UseMatchingSection);
         try {
-            run_command(m, c.command);
-            ADD_FAILURE() << "no fault: " << c.message;
+            run_command(m, command);
+            ADD_FAILURE() << "no fault: " << message;
         } catch (const ArithmeticFault& fault) {
-            EXPECT_EQ(fault_message(c.command, fault, m.fault_place()), c.message);
+            EXPECT_EQ(fault_message(command, fault, m.fault_place()), message);
         }
     }
     Ardenca m;

@@ -74,7 +74,6 @@ TEST_F(FileCommands, OpenReadsTenLinesAndTellsWhatWasWrong) {
         {file_with(" 1 ", " 1 ", "50") + "more\r\n\x01", true, true, ""},
         {file_with(" 2 ", " 1 ", "50"), true, false, ""},      // neither 0 nor 1: the option stays
         {file_with(" 1 ", " 1 ", "50", "\n"), true, true, ""}, // no CR at all: LF ends lines
-        {file_with(" 1 ", " 1 ", "50", "\n") + "\r", false, false, "ends after line 1, but"},
         {file_with(" 1 ", " 1 ", "50").substr(0, 54), false, false, "ends after line 9, but"},
         // A failed Open changes nothing, whichever line is wrong.
         {file_with("yes", " 1 ", "50"), false, false,

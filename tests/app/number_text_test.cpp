@@ -44,26 +44,22 @@ void expect_shown(std::string_view pat, std::initializer_list<Shown> cases) {
         EXPECT_EQ(format_number(c.value, pat), c.text) << pat << " with " << c.value;
 }
 
+// Values the windows' fields show on the defaults (318.8904, 0.01181, ...) are the model
+// tests'; these are the patterns' other cases.
 TEST(DisplayPatterns, FixedPatterns) {
     expect_shown(pattern::permeability,
                  {{1, "1.00"}, {0.5, ".50"}, {1.23456, "1.2346"}, {0, ".00"}, {2.5, "2.50"}});
-    expect_shown(
-        pattern::conductance,
-        {{0.012345678, "0.01235"}, {3, "3.00"}, {0.0001, "0.0001"}, {0.011813785, "0.01181"}});
+    expect_shown(pattern::conductance, {{0.012345678, "0.01235"}, {3, "3.00"}, {0.0001, "0.0001"}});
     expect_shown(pattern::impedance,
                  {{1234.5, "1234.5000"}, {-3.14159, "-3.1416"}, {0.00004, "0.0000"}});
     expect_shown(pattern::two_digits, {{0.5, "00.5000"},
                                        {5, "05.0000"},
                                        {123.456, "123.4560"},
                                        {-5, "-05.0000"},
-                                       {12345.6, "12345.6000"},
-                                       {-3943.46171, "-3943.4617"}});
-    expect_shown(pattern::zo_air, {{75, "75.0000"}, {3.1, "03.1000"}, {318.89044, "318.8904"}});
-    expect_shown(pattern::ground, {{0.01, "00.01"},
-                                   {30, "30.00"},
-                                   {0.0123456789, "00.012346"},
-                                   {29.9999876, "29.999988"},
-                                   {0.005, "00.005"}});
+                                       {12345.6, "12345.6000"}});
+    expect_shown(pattern::zo_air, {{75, "75.0000"}, {3.1, "03.1000"}});
+    expect_shown(pattern::ground,
+                 {{0.01, "00.01"}, {30, "30.00"}, {0.0123456789, "00.012346"}, {0.005, "00.005"}});
 }
 
 TEST(DisplayPatterns, RoundingIsHalfAwayFromZeroOnFifteenDigits) {
@@ -82,9 +78,7 @@ TEST(DisplayPatterns, RoundingIsHalfAwayFromZeroOnFifteenDigits) {
 }
 
 TEST(DisplayPatterns, ScientificPattern) {
-    expect_shown(pattern::scientific, {{1.0460147e-11, "1.046e-11"},
-                                       {5.8503721e-7, "5.85e-7"},
-                                       {2e-10, "2.e-10"},
+    expect_shown(pattern::scientific, {{2e-10, "2.e-10"},
                                        {123456, "1.235e+5"},
                                        {9.9996e-10, "1.e-9"},
                                        {-3.1380442e-10, "-3.138e-10"},

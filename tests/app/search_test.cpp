@@ -1,3 +1,6 @@
+// The two searches of the window model: the grounds they find, their evaluation counts,
+// how each ended, and which results they leave stale.
+#include "app/outcome_text.h"
 #include "calc/arithmetic_fault.h"
 #include "calc/ground_search.h"
 #include "model_fixture.h"
@@ -10,19 +13,26 @@ namespace {
 using namespace ardenca::testing;
 using enum Field;
 
-// The fields a completed search writes besides the feed-line fields.
-const std::vector<Field> result_fields = {Text9,  Text10, Text11, Text12, Text13, Text14,
-                                          Text15, Text16, Text17, Text18, Text27, Text28};
-
 void measure(Ardenca& m, const char* r_in, const char* x_in) {
     set_fields(m, {{Text23, r_in}, {Text24, x_in}});
 }
 
 bool results_unchanged(const FieldTexts& before, const Ardenca& m) {
-    for (Field f : result_fields)
+    for (Field f : ground_fields)
         if (before[field_index(f)] != m.text(f))
             return false;
     return true;
+}
+
+// The search's outcome in short: its kind, the stage whose ground the fields show, and
+// why a stage ended without a ground.
+std::string outcome_of(const Ardenca& m) {
+    const SearchOutcome& o = *m.search_outcome();
+    std::string s = std::array{"first", "second", "kept", "none"}[static_cast<int>(o.kind)];
+    s += !o.stage ? " -" : o.stage == calc::SearchStage::First ? " 1" : " 2";
+    if (o.reason)
+        s += o.reason == SearchStop::Fault ? " fault" : " bound";
+    return s;
 }
 
 TEST(FirstStage, DefaultMeasurementGivesTheDefaultGround) {
@@ -30,26 +40,17 @@ TEST(FirstStage, DefaultMeasurementGivesTheDefaultGround) {
     m.Calc_a_Click();
     EXPECT_NEAR(m.state.cond, 0.0100000, 5e-8);
     EXPECT_NEAR(m.state.diel, 29.99999, 5e-6);
-    expect_texts(m, {{Text9, "00.01"},
-                     {Text10, "29.999988"},
-                     {Text11, "3.138e-10"},
-                     {Text12, "0.01181"},
-                     {Text13, "47.6000"},
-                     {Text14, "17.5899"},
-                     {Text15, "00.3196"},
-                     {Text16, "00.8648"},
+    // The ground's own results are those of Calc From Medium on 0.01 S/m, 30.
+    expect_texts(m, {{Text13, "47.6000"},
                      {Text17, "65.1779"},
                      {Text18, "-67.3409"},
-                     {Text27, "65.1779"},
-                     {Text28, "-67.3409"},
                      {Text32, "49.5094"},
                      {Text33, "-53.5552"},
-                     {Text29, ""},
-                     {Text30, ""}});
+                     {Text29, ""}});
 }
 
 // The grounds each command finds, or, with no conductivity given, that the results
-// stay as they were.
+// stay as they were, stale.
 TEST(Searches, GroundsFoundByEachCommand) {
     enum Run { A, B, Both };
     struct Case {
@@ -61,20 +62,24 @@ TEST(Searches, GroundsFoundByEachCommand) {
         const char* diel;
         int error_ct;
         std::uint64_t evaluations; // 0: not checked
+        const char* outcome;
     };
     const Case cases[] = {
-        {"65.1779", "-67.3409", false, A, "00.01", "29.999988", 0, 3933},
-        {"65.1779", "-67.3409", false, B, "00.01", "29.999988", 0, 3961},
-        {"65.1779", "-67.3409", true, A, "00.00879", "21.706903", 0, 0},
-        {"65.1779", "-67.3409", true, B, "00.00879", "21.706903", 0, 0},
-        {"4.533605", "4.418232", false, A, "00.085204", "506.481693", 0, 4135},
-        {"4.533605", "4.418232", false, Both, "01.00", "80.000385", 0, 11477},
-        {"16.309623", "7.865200", false, A, nullptr, nullptr, 1, 0},
-        {"16.309623", "7.865200", false, Both, "00.10", "10.000001", 1, 0},
-        {"7.483915", "7.412295", false, B, "00.30", "15.000068", 0, 0},
+        {"65.1779", "-67.3409", false, A, "00.01", "29.999988", 0, 3933, "first 1"},
+        {"65.1779", "-67.3409", false, B, "00.01", "29.999988", 0, 3961, "second 2"},
+        {"65.1779", "-67.3409", false, Both, "00.01", "29.999988", 0, 0, "first 1"},
+        {"65.1779", "-67.3409", true, A, "00.00879", "21.706903", 0, 0, "first 1"},
+        {"65.1779", "-67.3409", true, B, "00.00879", "21.706903", 0, 0, "second 2"},
+        {"4.533605", "4.418232", false, A, "00.085204", "506.481693", 0, 4135, "first 1"},
+        // A dielectric constant above 250 after the first stage runs the second.
+        {"4.533605", "4.418232", false, Both, "01.00", "80.000385", 0, 11477, "second 2"},
+        {"16.309623", "7.865200", false, A, nullptr, nullptr, 1, 0, "none - fault"},
+        // The first stage overflows, the second finds the ground.
+        {"16.309623", "7.865200", false, Both, "00.10", "10.000001", 1, 0, "second 2"},
+        {"7.483915", "7.412295", false, B, "00.30", "15.000068", 0, 0, "second 2"},
         // The second stage gives up; the first stage's results stay on display.
-        {"0.402382", "0.695330", false, Both, "00.005", "399.999995", 1, 0},
-        {"65.1779", "50", false, Both, nullptr, nullptr, 2, 0},
+        {"0.402382", "0.695330", false, Both, "00.005", "399.999995", 1, 0, "kept 1 fault"},
+        {"65.1779", "50", false, Both, nullptr, nullptr, 2, 0, "none - fault"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.r_in) + " " + c.x_in + (c.matching ? " matching" : "") +
@@ -95,6 +100,14 @@ TEST(Searches, GroundsFoundByEachCommand) {
         if (c.evaluations) {
             EXPECT_EQ(m.evaluations(), c.evaluations);
         }
+        ASSERT_TRUE(m.search_outcome());
+        EXPECT_EQ(outcome_of(m), c.outcome);
+        // Not found: exactly the ground results are stale.
+        const bool found = c.cond != nullptr;
+        EXPECT_EQ(stale_fields(m), found ? std::vector<Field>{} : ground_fields);
+        for (Field f : ground_fields)
+            EXPECT_EQ(m.wrote(f), found) << field_name(f);
+        EXPECT_EQ(no_ground_message(m).empty(), found);
         if (c.matching) {
             EXPECT_NEAR(m.state.rst, 91.0487, 5e-5);
             EXPECT_NEAR(m.state.xst, -78.8161, 5e-5);
@@ -104,7 +117,7 @@ TEST(Searches, GroundsFoundByEachCommand) {
         if (c.run == Both) {
             const calc::ClassicSolution sol = calc::solve_classic(
                 calc::air_line({7, .1, .007, .55, 1}), m.state.rst, m.state.xst);
-            EXPECT_EQ(sol.found, c.cond != nullptr);
+            EXPECT_EQ(sol.found, found);
             EXPECT_EQ(sol.failed_runs, m.state.error_ct);
             EXPECT_EQ(sol.evaluations, m.evaluations());
             EXPECT_EQ(sol.ground.sigma_s_per_m, m.state.cond);
@@ -182,14 +195,7 @@ TEST(Calculate, ZeroResistanceAndRoundTargetsEnd) {
 
 TEST(Calculate, EndlessSecondStageStopsAtTheEvaluationBound) {
     Ardenca m;
-    set_fields(m, {{Text1, ".271"},
-                   {Text2, ".011"},
-                   {Text3, ".704"},
-                   {Text8, "18.63"},
-                   {Text25, "384"},
-                   {Text26, "21.6"},
-                   {Text23, "38.0199"},
-                   {Text24, "180.4741"}});
+    set_fields(m, endless_second_stage);
     m.select_option(MatchingOption::UseMatchingSection);
     m.Calc_a_Click();
     ASSERT_EQ(m.state.error_ct, 1);
@@ -200,6 +206,7 @@ TEST(Calculate, EndlessSecondStageStopsAtTheEvaluationBound) {
     EXPECT_EQ(m.state.error_ct, 2);
     EXPECT_EQ(m.evaluations() - first_stage, calc::max_search_evaluations);
     EXPECT_TRUE(results_unchanged(before, m));
+    EXPECT_EQ(outcome_of(m), "none - bound");
 }
 
 } // namespace

@@ -49,12 +49,6 @@ TEST(CheckedMath, UnderflowAndIntegerPowersOfNegativesAreNotFaults) {
     EXPECT_EQ(ck::pow(-2.0, 3.0), -8.0);
 }
 
-} // namespace
-} // namespace ardenca
-
-namespace ardenca {
-namespace {
-
 // square() and root() must give exactly what pow(x, 2) and pow(x, 0.5) give, including
 // the arguments where those differ from x * x and sqrt(x).
 TEST(CheckedMath, SquareAndRootRoundExactlyAsThePowerFunction) {

@@ -51,11 +51,9 @@ TEST(ComplexRoutines, SquareRootIsPrincipalWithTheSignOfTheImaginaryPart) {
                                {65.1779, -67.3409, 8.913341782592276, -3.7775338163020145}};
     for (const auto& c : cases) {
         const Pair z = root(c[0], c[1]);
-        EXPECT_DOUBLE_EQ(z.r, c[2]) << c[0] << ", " << c[1];
-        EXPECT_DOUBLE_EQ(z.i, c[3]) << c[0] << ", " << c[1];
+        EXPECT_EQ(z.r, c[2]) << c[0] << ", " << c[1]; // to the last bit
+        EXPECT_EQ(z.i, c[3]) << c[0] << ", " << c[1];
     }
-    EXPECT_EQ(root(65.1779, -67.3409).r, 8.913341782592276); // to the last bit
-    EXPECT_EQ(root(65.1779, -67.3409).i, -3.7775338163020145);
 
     // The square of 1e-170 underflows to 0, so |z| - r is negative under the root.
     EXPECT_EQ(fault_kind([] { root(1e-170, 0); }), FaultKind::InvalidOperation);
@@ -91,10 +89,6 @@ TEST(ComplexRoutines, HyperbolicTangentFromPowersOfTheProgramsE) {
     tanh_complex(program_e, 1.0, 1.0, t.r, t.i);
     EXPECT_NEAR(t.r, 1.0839233273386946, 1e-15);
     EXPECT_NEAR(t.i, 0.2717525853195109, 1e-15);
-}
-
-TEST(ComplexRoutines, RootOfTwoIsThePowerFunctions) {
-    EXPECT_EQ(root_of_two, ck::pow(2.0, 0.5));
 }
 
 } // namespace

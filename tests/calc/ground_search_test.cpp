@@ -31,28 +31,20 @@ TEST(GroundSearch, ResultSaysHowTheRunEnded) {
         bool started;
         std::uint64_t evaluations;
     };
+    using enum SearchStage;
+    using enum SearchEnd;
+    using enum FaultKind;
     const Case cases[] = {
-        {"defaults",
-         probe,
-         SearchStage::First,
-         65.1779,
-         -67.3409,
-         SearchEnd::Completed,
-         {},
-         true,
-         3933},
-        {"positive reactance", probe, SearchStage::First, 65.1779, 50, SearchEnd::Fault,
-         FaultKind::Overflow, true, 293},
-        {"dielectric below 1", probe, SearchStage::Second, 65.1779, 50, SearchEnd::Fault,
-         FaultKind::DivisionByZero, true, 4402},
-        {"start overflows", high, SearchStage::First, 65.1779, -67.3409, SearchEnd::Fault,
-         FaultKind::Overflow, false, 0},
+        {"defaults", probe, First, 65.1779, -67.3409, Completed, {}, true, 3933},
+        {"positive reactance", probe, First, 65.1779, 50, Fault, Overflow, true, 293},
+        {"dielectric below 1", probe, Second, 65.1779, 50, Fault, DivisionByZero, true, 4402},
+        {"start overflows", high, First, 65.1779, -67.3409, Fault, Overflow, false, 0},
         {"cycles",
          cycling,
-         SearchStage::Second,
+         Second,
          far_end.r_ohm,
          -far_end.x_ohm,
-         SearchEnd::Bound,
+         Bound,
          {},
          true,
          max_search_evaluations},

@@ -120,12 +120,6 @@ TEST(AtomicFileWriter, OnlyRegularFilesAreReplacedAndOnlyCharacterDevicesWritten
     EXPECT_EQ(save("/dev/null", real_save_system()), "");
 }
 
-TEST(AtomicFileWriter, TemporaryNamesAreShortAndTiedToTheTarget) {
-    EXPECT_EQ(temp_name_prefix("a.gnd"), temp_name_prefix("a.gnd"));
-    EXPECT_NE(temp_name_prefix("a.gnd"), temp_name_prefix("b.gnd"));
-    EXPECT_EQ(temp_name_prefix(std::string(255, 'x')).size(), 18u);
-}
-
 TEST(AtomicFileWriterDeathTest, AKilledSaveLeavesTheOldFileUntilTheNextSaveCleansUp) {
     GTEST_FLAG_SET(death_test_style, "fast"); // the child must share this test's folder
     TempDir dir;
