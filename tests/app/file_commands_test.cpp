@@ -50,18 +50,16 @@ TEST_F(FileCommands, SaveThenOpenRestoresEveryInput) {
     for (auto [field, text] : typed)
         model.set_text(field, text);
     model.select_option(MatchingOption::UseMatchingSection);
-    for (auto [ur, shown] : {std::pair{"1", "1.00"}, {"2.5", "2.50"}, {"1.23456", "1.2346"}}) {
-        model.set_text(Text31, ur);
-        click(&Ardenca::save_Click, "b.gnd");
-        model.select_option(MatchingOption::None);
-        model.set_text(Text25, "");
-        click(&Ardenca::open_Click, "b.gnd");
-        for (auto [field, text] : typed)
-            EXPECT_EQ(model.text(field), text);
-        EXPECT_EQ(model.text(Text31), shown);
-        EXPECT_TRUE(model.matching_section_used());
-        EXPECT_EQ(model.caption(), "Ardenca - b.gnd");
-    }
+    model.set_text(Text31, "1.23456"); // saved as a number, shown after the pattern
+    click(&Ardenca::save_Click, "b.gnd");
+    model.select_option(MatchingOption::None);
+    model.set_text(Text25, "");
+    click(&Ardenca::open_Click, "b.gnd");
+    for (auto [field, text] : typed)
+        EXPECT_EQ(model.text(field), text);
+    EXPECT_EQ(model.text(Text31), "1.2346");
+    EXPECT_TRUE(model.matching_section_used());
+    EXPECT_EQ(model.caption(), "Ardenca - b.gnd");
     EXPECT_TRUE(dialog.failures().empty());
 }
 
