@@ -21,6 +21,7 @@ TEST(GroundSearch, ResultSaysHowTheRunEnded) {
     const AirLine cycling = air_line({18.63, 0.271, 0.011, 0.704, 1});
     const AirLine high = air_line({1e300, 0.1, 0.007, 0.55, 1}); // 2 pi f 100 overflows
     const Impedance far_end = Tline_calc(384, 21.6, 38.0199, -180.4741);
+    const double far_r = far_end.r_ohm, far_x = -far_end.x_ohm;
     struct Case {
         const char* name;
         const AirLine& line;
@@ -39,15 +40,7 @@ TEST(GroundSearch, ResultSaysHowTheRunEnded) {
         {"positive reactance", probe, First, 65.1779, 50, Fault, Overflow, true, 293},
         {"dielectric below 1", probe, Second, 65.1779, 50, Fault, DivisionByZero, true, 4402},
         {"start overflows", high, First, 65.1779, -67.3409, Fault, Overflow, false, 0},
-        {"cycles",
-         cycling,
-         Second,
-         far_end.r_ohm,
-         -far_end.x_ohm,
-         Bound,
-         {},
-         true,
-         max_search_evaluations},
+        {"cycles", cycling, Second, far_r, far_x, Bound, {}, true, max_search_evaluations},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
