@@ -75,9 +75,7 @@ TEST(RootSearch, FallbacksFindWhatTheSeedsFind) {
 // A reading made exactly at a double root has one ground of multiplicity two, whose
 // uncertainty is unbounded.
 TEST(RootSearch, DoubleRootCountsTwice) {
-    cplx u = {1.1254, 2.1062};
-    for (int i = 0; i < 50; ++i)
-        u -= (std::sinh(2.0 * u) + 2.0 * u) / (2.0 * std::cosh(2.0 * u) + 2.0);
+    const cplx u = double_root({1.1254, 2.1062});
     ProbeSetup p;
     p.length_m = 2;
     const double f = 20e6;
