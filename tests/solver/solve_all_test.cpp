@@ -83,18 +83,18 @@ class Maker {
 std::vector<Reading> readings() {
     Maker m(20261206);
     std::vector<Reading> out;
-    for (int i = 0; i < 50; ++i) {
+    for (int i = 0; i < 30; ++i) {
         const ProbeSetup p = m.realistic_probe();
         out.push_back(m.from_ground(p, m.log_uniform(1.8e6, 30e6), m.log_uniform(5e-4, 0.5),
                                     m.uniform(3, 60), "realistic"));
     }
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 24; ++i) {
         ProbeSetup p = m.realistic_probe();
         m.add_fixture(p);
         out.push_back(m.from_ground(p, m.log_uniform(1.8e6, 30e6), m.log_uniform(5e-4, 0.5),
                                     m.uniform(3, 60), "fixture"));
     }
-    for (int i = 0; i < 25; ++i) {
+    for (int i = 0; i < 16; ++i) {
         ProbeSetup p = m.realistic_probe();
         p.length_m = m.uniform(1, 3);
         p.ur = m.uniform(1, 4);
@@ -107,7 +107,7 @@ std::vector<Reading> readings() {
         ProbeSetup p = m.realistic_probe();
         out.push_back(m.from_ground(p, m.log_uniform(1.8e6, 30e6), e[0], e[1], "box edge"));
     }
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 12; ++i) {
         ProbeSetup p = m.realistic_probe();
         m.add_fixture(p);
         Reading r = m.from_ground(p, m.log_uniform(1.8e6, 30e6), m.log_uniform(5e-4, 0.5),
@@ -116,7 +116,7 @@ std::vector<Reading> readings() {
         r.sigma = 0;
         out.push_back(r);
     }
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 6; ++i) {
         ProbeSetup p = m.realistic_probe();
         p.length_m = m.uniform(0.2, 0.5);
         Reading r{p, m.log_uniform(1.8e6, 7e6), cplx(m.uniform(1, 200), m.uniform(10, 500)), 0, 0,
