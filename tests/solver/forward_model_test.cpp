@@ -98,33 +98,6 @@ TEST(SolverForwardModel, MatchingSectionUndoneAsTheClassicSearchDoes) {
     }
 }
 
-// Leads, spacer and rods in air as the plain formulas of the reference model have them,
-// and the chain's derivative against a difference quotient.
-TEST(SolverForwardModel, FixtureChainAndItsSlope) {
-    calc::ProbeSetup p;
-    p.lead_nh = 350;
-    p.top_pf = 12;
-    p.air_m = 0.08;
-    p.matching = true;
-    p.match_zo_ohm = 50;
-    p.match_deg = 120;
-    const double f = 14e6;
-    const auto line = calc::solver::probe_line(p, f);
-    const auto chain = calc::solver::fixture_to_meter(p, line);
-    const cplx eps = ground(f, 0.02, 12);
-    const cplx rods = calc::solver::rods_z_classic(line, 0.02, 12);
-    expect_near_rel(chain(rods), meter_reading(p, f, eps), 1e-9, "chain");
-    const cplx h(1e-4, 0);
-    const cplx slope = (chain(rods + h) - chain(rods - h)) / (2.0 * h);
-    expect_near_rel(chain.derivative(rods), slope, 1e-6, "slope");
-    const cplx u = calc::solver::u_from_eps(line, eps);
-    const cplx hu(0, 1e-5);
-    const cplx dz =
-        (calc::solver::rods_z_from_u(line, u + hu) - calc::solver::rods_z_from_u(line, u - hu)) /
-        (2.0 * hu);
-    expect_near_rel(calc::solver::rods_dz_du(line, u), dz, 1e-6, "dZ/du");
-}
-
 TEST(SolverForwardModel, SkinDepth) {
     // A good conductor: sqrt(2 / (w mu sigma)); a weak one: (2 / sigma) sqrt(eps / mu).
     const double pi = 3.14159265358979, co = 299792458, eo = 8.854187817e-12;

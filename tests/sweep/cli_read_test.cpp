@@ -1,12 +1,11 @@
 // "ardenca-cli read": its output, its JSON and its exit statuses.
 #include "cli/cli_app.h"
 
-#include <filesystem>
-#include <fstream>
+#include "../files/temp_dir.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sstream>
-#include <stdlib.h>
 
 namespace ardenca::cli {
 namespace {
@@ -26,23 +25,12 @@ CliRun run_cli(std::vector<std::string> args) {
     return {status, out.str(), err.str()};
 }
 
-class CliRead : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        std::string name = (std::filesystem::temp_directory_path() / "ardenca-cli-XXXXXX").string();
-        ASSERT_NE(mkdtemp(name.data()), nullptr);
-        dir_ = name;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
+struct CliRead : ::testing::Test {
+    ardenca::testing::TempDir dir_;
     std::string write(const std::string& name, const std::string& bytes) {
-        const std::string path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+        ardenca::testing::write_bytes(dir_ / name, bytes);
+        return dir_ / name;
     }
-    std::filesystem::path dir_;
 };
 
 TEST_F(CliRead, JsonOfTheReadFilesAndTheRefusalOnStderr) {

@@ -5,6 +5,8 @@
 #include "sweep/touchstone_reader.h"
 #include "sweep_test_util.h"
 
+#include "../files/temp_dir.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -16,23 +18,12 @@ namespace {
 
 using testing::refusal_of;
 
-class SweepFiles : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        std::string name = (std::filesystem::temp_directory_path() / "ardenca-vna-XXXXXX").string();
-        ASSERT_NE(mkdtemp(name.data()), nullptr);
-        dir_ = name;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
+struct SweepFiles : ::testing::Test {
+    ardenca::testing::TempDir dir_;
     std::string write(const std::string& name, const std::string& bytes) {
-        const std::string path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+        ardenca::testing::write_bytes(dir_ / name, bytes);
+        return dir_ / name;
     }
-    std::filesystem::path dir_;
 };
 
 TEST_F(SweepFiles, ContentThenNameDecidesTheReader) {
@@ -66,12 +57,12 @@ TEST_F(SweepFiles, ContentThenNameDecidesTheReader) {
 }
 
 TEST_F(SweepFiles, RefusedWithoutReadingOrWaiting) {
-    const std::string big = (dir_ / "big.s1p").string();
+    const std::string big = dir_ / "big.s1p";
     std::ofstream(big) << "# Hz S RI\n";
     std::filesystem::resize_file(big, max_file_bytes + 1);
     const std::string at_bound = write("bound.s1p", "# Hz S RI\n1 0 0\n");
     std::filesystem::resize_file(at_bound, max_file_bytes); // padded with NUL bytes
-    const std::string fifo = (dir_ / "fifo.s1p").string();
+    const std::string fifo = dir_ / "fifo.s1p";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const struct {
         std::string path;
@@ -79,8 +70,8 @@ TEST_F(SweepFiles, RefusedWithoutReadingOrWaiting) {
     } cases[] = {
         {big, "larger than 64 MiB"},
         {fifo, "not a regular file"},
-        {dir_.string(), "folder"},
-        {(dir_ / "missing.s1p").string(), "No such file"},
+        {dir_.path().string(), "folder"},
+        {dir_ / "missing.s1p", "No such file"},
     };
     for (const auto& c : cases) {
         const auto r = refusal_of([&] { read_sweep_file(c.path, {}); });

@@ -32,13 +32,6 @@ bool wait_for_run(SweepWindow& window, int timeout_ms = 60000) {
     return ended.wait(timeout_ms);
 }
 
-std::string read_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // What the engine gives for these files in one call, as the command-line program runs it.
 sweep::SweepResult engine_result(const SweepSetup& setup, const std::vector<std::string>& paths) {
     std::vector<sweep::Sweep> sweeps;
@@ -52,18 +45,13 @@ sweep::SweepResult engine_result(const SweepSetup& setup, const std::vector<std:
     return sweep::solve_sweeps(setup.engine, sweeps, options);
 }
 
-QMimeData* file_drag(const QStringList& paths) {
-    auto* mime = new QMimeData;
+// Drags the files onto target and drops them; true when the target took them.
+bool drop_on(QWidget* target, const QStringList& paths) {
+    auto mime = std::make_unique<QMimeData>();
     QList<QUrl> urls;
     for (const QString& path : paths)
         urls << QUrl::fromLocalFile(path);
     mime->setUrls(urls);
-    return mime;
-}
-
-// Drags the files onto target and drops them; true when the target took them.
-bool drop_on(QWidget* target, const QStringList& paths) {
-    std::unique_ptr<QMimeData> mime(file_drag(paths));
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, mime.get(), Qt::LeftButton,
                           Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
@@ -184,7 +172,7 @@ void SweepWindowTest::exports_read_back_and_failures_warn() {
     QVERIFY(wait_for_run(window));
     const std::string csv = dir_ / "out.csv";
     QVERIFY(window.export_to(SweepWindow::Export::Csv, QString::fromStdString(csv)));
-    const std::string text = read_text(csv);
+    const std::string text = testing::read_bytes(csv);
     QCOMPARE(text, exports::sweep_csv(window.model().result()));
     // Read back: a header, then one row per point whose σ is the tracked one exactly.
     std::istringstream lines(text);
@@ -209,10 +197,10 @@ void SweepWindowTest::exports_read_back_and_failures_warn() {
         const std::string path =
             dir_ / (kind == SweepWindow::Export::Json ? "out.json" : "out.svg");
         QVERIFY(window.export_to(kind, QString::fromStdString(path)));
-        QVERIFY(read_text(path).size() > 1000);
+        QVERIFY(testing::read_bytes(path).size() > 1000);
     }
     QVERIFY(window.export_to(SweepWindow::Export::Nec, QString::fromStdString(dir_ / "g.nec"), 7));
-    QVERIFY(read_text(dir_ / "g.nec").find("GN 2 0 0 0 ") != std::string::npos);
+    QVERIFY(testing::read_bytes(dir_ / "g.nec").find("GN 2 0 0 0 ") != std::string::npos);
 
     // Failures warn without blocking, as File, Save does, and leave nothing behind.
     const struct {
