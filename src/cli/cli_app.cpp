@@ -8,6 +8,8 @@
 #include "cli_solve.h"
 #include "cli_sweep.h"
 
+#include "cli_parse.h"
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <ostream>
@@ -131,15 +133,8 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     add_solve_options(app, solve_args);
     app.add_option("commands", command_args, "Commands to run, in order")->type_name("COMMAND");
 
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        out << app.help();
-        return exit_ok;
-    } catch (const CLI::ParseError& e) {
-        err << "ardenca-cli: " << e.what() << "\nRun 'ardenca-cli --help' for usage.\n";
-        return exit_usage;
-    }
+    if (const auto status = parse_arguments(app, argc, argv, out, err, "ardenca-cli"))
+        return *status;
 
     SolveSettings solve_settings;
     if (const auto problem = parse_solve_args(solve_args, solve_settings)) {

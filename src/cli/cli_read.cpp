@@ -5,6 +5,8 @@
 #include "sweep/sweep_file_error.h"
 #include "sweep/text_scan.h"
 
+#include "cli_parse.h"
+
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -92,15 +94,8 @@ int run_read(int argc, const char* const* argv, std::ostream& out, std::ostream&
         ->type_name("U");
     app.add_option("--z0", z0_text, "Reference resistance of CSV S11 columns (default 50)")
         ->type_name("OHM");
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        out << app.help();
-        return exit_ok;
-    } catch (const CLI::ParseError& e) {
-        err << "ardenca-cli read: " << e.what() << "\nRun 'ardenca-cli read --help' for usage.\n";
-        return exit_usage;
-    }
+    if (const auto status = parse_arguments(app, argc, argv, out, err, "ardenca-cli read"))
+        return *status;
     sweep::ReadOptions options;
     if (!unit_text.empty()) {
         options.csv_freq_unit = sweep::freq_unit_from_name(unit_text);

@@ -14,6 +14,8 @@
 #include "sweep/sweep_file.h"
 #include "sweep/sweep_file_error.h"
 
+#include "cli_parse.h"
+
 #include <CLI/CLI.hpp>
 #include <charconv>
 #include <optional>
@@ -239,15 +241,8 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
         ->type_name("U");
     app.add_option("--z0", a.z0, "Reference resistance of CSV S11 columns (default 50)")
         ->type_name("OHM");
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        out << app.help();
-        return exit_ok;
-    } catch (const CLI::ParseError& e) {
-        err << "ardenca-cli sweep: " << e.what() << "\nRun 'ardenca-cli sweep --help' for usage.\n";
-        return exit_usage;
-    }
+    if (const auto status = parse_arguments(app, argc, argv, out, err, "ardenca-cli sweep"))
+        return *status;
 
     sweep::SweepSetup setup;
     sweep::EngineOptions engine;

@@ -1,0 +1,32 @@
+// Parsing a command line the same way for every ardenca-cli command.
+#pragma once
+
+#include "cli_app.h"
+
+#include <CLI/CLI.hpp>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace ardenca::cli {
+
+// Given the parser and the arguments, parses them: nothing when the command should
+// run, or the exit status when it should stop (help printed to out, or a usage error
+// told on err with the command's name, e.g. "ardenca-cli read").
+inline std::optional<int> parse_arguments(CLI::App& app, int argc, const char* const* argv,
+                                          std::ostream& out, std::ostream& err,
+                                          const std::string& command_name) {
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        return exit_ok;
+    } catch (const CLI::ParseError& e) {
+        err << command_name << ": " << e.what() << "\nRun '" << command_name
+            << " --help' for usage.\n";
+        return exit_usage;
+    }
+    return std::nullopt;
+}
+
+} // namespace ardenca::cli
