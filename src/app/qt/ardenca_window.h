@@ -2,6 +2,11 @@
 // layout tables; field texts, the option and the caption follow the model through its
 // observer, and the user's edits and clicks go back to the model. The window holds no
 // rule of its own beyond start-up and showing what the model does.
+//
+// The form stands in a scroll area: a window smaller than the design's client area
+// scrolls, a larger one shows the controls below it and then enlarges the drawing.
+// View, Larger Text scales the whole form through the twip mapping. A status line
+// tells what the last command did.
 #pragma once
 
 #include "app/ardenca.h"
@@ -16,10 +21,14 @@
 #include <QString>
 #include <QTimer>
 
+#include <QElapsedTimer>
+
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 class QAction;
 class QGroupBox;
@@ -27,6 +36,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 
 namespace ardenca::qt {
 
@@ -49,6 +59,19 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     QRadioButton* option_button(MatchingOption option) const;
     QWidget* container_widget(Container container) const;
     QAction* menu_action(std::string_view name) const;
+    QScrollArea* scroll_area() const { return scroll_; }
+    // The line under the form that tells what the last command did.
+    QLabel* status_line() const { return status_line_; }
+
+    // The form's scale: 1 at the design size, larger with View, Larger Text.
+    double text_scale() const { return text_scale_; }
+    // How much the drawing is enlarged beyond its design size (1 or more).
+    double picture_scale() const { return picture_scale_; }
+    // The window's size for the design's client area at the current text scale.
+    QSize design_window_size() const;
+    // The size a window of the design size takes on a screen with the given free area:
+    // the design size, made smaller where the screen (less the window's frame) is.
+    static QSize fitted_size(QSize design, QSize available);
 
     QTimer* timer1() { return &Timer1; }
     // The About window while it is open, else nullptr.
@@ -78,12 +101,27 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     void close_Click();
     void about_Click();
     void run(ardenca::Command command);
+    void set_larger_text(bool on);
 
   private:
     void Form_Load();
     void build_menu();
     void build_controls();
     void centre_on_screen();
+    void fit_to_screen();
+    void set_tab_chain();
+    void apply_text_scale();
+    void place_controls();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // Times a command and counts its model evaluations for the status line.
+    struct Measure {
+        QElapsedTimer clock;
+        std::uint64_t evaluations_before;
+    };
+    Measure start_measure() const;
+    void report(const QString& what, const Measure& measure, const QString& fault = {});
+
     void show_fault(const QString& message);
     void warn(QPointer<QMessageBox>& box, const char* name, const QString& message);
 
@@ -102,6 +140,22 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     QPointer<QMessageBox> fault_box_;
     QPointer<QMessageBox> file_box_;
     std::function<void()> close_action_;
+    int failures_told_ = 0;
+
+    QScrollArea* scroll_ = nullptr;
+    QWidget* client_ = nullptr;
+    QLabel* status_line_ = nullptr;
+    double text_scale_ = 1.0;
+    double picture_scale_ = 1.0;
+
+    // Every control with its place in the tables, so that a new scale can move it.
+    struct Placed {
+        QWidget* widget;
+        Container container;
+        Rect rect;
+        double font_points; // 0: the form's font
+    };
+    std::vector<Placed> placed_;
 
     std::array<QLineEdit*, field_count> edits_{};
     std::array<QLabel*, field_count> labels_{};

@@ -70,8 +70,16 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption about_shot(QStringLiteral("screenshot-about"),
                                         QStringLiteral("Render the About window to FILE and exit."),
                                         QStringLiteral("FILE"));
+    const QCommandLineOption window_size(
+        QStringLiteral("window-size"),
+        QStringLiteral("With --screenshot: the main window's size, e.g. 1200x800."),
+        QStringLiteral("WxH"));
+    const QCommandLineOption larger_text(QStringLiteral("larger-text"),
+                                         QStringLiteral("Start with View, Larger Text on."));
     parser.addOption(main_shot);
     parser.addOption(about_shot);
+    parser.addOption(window_size);
+    parser.addOption(larger_text);
     parser.addPositionalArgument(
         QStringLiteral("file"),
         QStringLiteral("A ground data file to open once the main window shows, as File, Open "
@@ -80,6 +88,8 @@ int main(int argc, char* argv[]) {
     parser.process(app);
 
     ardenca::qt::ArdencaWindow window;
+    if (parser.isSet(larger_text))
+        window.set_larger_text(true);
     if (!parser.positionalArguments().isEmpty())
         window.open_at_start(parser.positionalArguments().constFirst());
     if (parser.isSet(about_shot))
@@ -87,6 +97,15 @@ int main(int argc, char* argv[]) {
     if (parser.isSet(main_shot)) {
         // The window as it stands after the splash, without waiting for it.
         window.Timer1_Timer();
+        if (parser.isSet(window_size)) {
+            const QStringList wh = parser.value(window_size).split(QLatin1Char('x'));
+            const int w = wh.value(0).toInt(), h = wh.value(1).toInt();
+            if (wh.size() != 2 || w <= 0 || h <= 0) {
+                QTextStream(stderr) << "ardenca: --window-size takes WxH, e.g. 1200x800\n";
+                return 2;
+            }
+            window.resize(w, h);
+        }
         return save_picture(&window, parser.value(main_shot));
     }
     return app.exec();

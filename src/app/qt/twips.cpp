@@ -12,16 +12,26 @@ namespace {
 constexpr double glyph_scale = 0.9;
 } // namespace
 
-QFont window_font(double points, bool bold) {
+QFont window_font(double points, bool bold, double scale) {
     QFont font;
     // Narrow faces first: the captions were laid out for a compact bitmap font and
     // "Frequency Mhz" or "Use Matching Section" must fit their labels.
     font.setFamilies(QStringList{"DejaVu Sans Condensed", "Liberation Sans", "Arimo", "Arial",
                                  "Helvetica", "DejaVu Sans"});
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0 * glyph_scale)));
+    font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0 * glyph_scale * scale)));
     font.setBold(bold);
     return font;
+}
+
+int TwipMap::px(int twips) const {
+    if (scale_ == 1.0)
+        return ardenca::qt::px(twips);
+    return static_cast<int>(std::lround(twips * scale_ / twips_per_pixel));
+}
+
+QRect TwipMap::rect(const Rect& r) const {
+    return QRect(px(r.left), px(r.top), px(r.width), px(r.height));
 }
 
 } // namespace ardenca::qt
