@@ -22,6 +22,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QStyle>
 
 #include <algorithm>
 #include <cassert>
@@ -315,13 +316,26 @@ QSize ArdencaWindow::design_window_size() const {
                                                  statusBar()->sizeHint().height());
 }
 
-QSize ArdencaWindow::fitted_size(QSize design, QSize available) {
-    return design.boundedTo(available - frame_allowance).expandedTo(smallest_window);
+QSize ArdencaWindow::fitted_size(QSize design, QSize available, int scroll_bar) {
+    const QSize room = available - frame_allowance;
+    QSize size = design;
+    // A window cut in one direction gets a scroll bar across the other; make room for
+    // it where the screen allows, so that a second bar is not needed.
+    if (size.width() > room.width())
+        size.rheight() += scroll_bar;
+    if (size.height() > room.height())
+        size.rwidth() += scroll_bar;
+    return size.boundedTo(room).expandedTo(smallest_window);
+}
+
+int ArdencaWindow::scroll_bar_extent() const {
+    return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll_);
 }
 
 void ArdencaWindow::fit_to_screen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    resize(screen ? fitted_size(design_window_size(), screen->availableGeometry().size())
+    resize(screen ? fitted_size(design_window_size(), screen->availableGeometry().size(),
+                                scroll_bar_extent())
                   : design_window_size());
 }
 
@@ -333,7 +347,8 @@ void ArdencaWindow::set_larger_text(bool on) {
     // Grow or shrink with the form, as far as the screen allows.
     const QScreen* screen = this->screen();
     if (!isMaximized() && !isFullScreen() && screen)
-        resize(fitted_size(design_window_size(), screen->availableGeometry().size()));
+        resize(fitted_size(design_window_size(), screen->availableGeometry().size(),
+                           scroll_bar_extent()));
 }
 
 // Fonts and the client area's least size follow the text scale; positions follow in
@@ -446,9 +461,18 @@ void ArdencaWindow::centre_on_screen() {
 // which can stop on an arithmetic fault like "Calculate from Known  Z in".
 void ArdencaWindow::open_Click() {
     const Measure measure = start_measure();
+    const int failures = failures_told_;
     try {
         model_.open_Click();
-        report("Open", measure);
+        // A file that could not be read leaves the fields as they were, recalculated.
+        QString what = QStringLiteral("Open");
+        const QString name =
+            QFileInfo(QFile::decodeName(QByteArray::fromStdString(CD1.file_name()))).fileName();
+        if (failures_told_ != failures)
+            what = QStringLiteral("Open failed, fields recalculated");
+        else if (!CD1.cancelled() && !name.isEmpty())
+            what += ' ' + name;
+        report(what, measure);
     } catch (const ArithmeticFault& fault) {
         const QString message = QString::fromStdString(fault_message("Open", fault));
         report("Open", measure, message);

@@ -70,8 +70,9 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     // The window's size for the design's client area at the current text scale.
     QSize design_window_size() const;
     // The size a window of the design size takes on a screen with the given free area:
-    // the design size, made smaller where the screen (less the window's frame) is.
-    static QSize fitted_size(QSize design, QSize available);
+    // the design size, made smaller where the screen (less the window's frame) is, and
+    // larger by a scroll bar across a direction that was cut.
+    static QSize fitted_size(QSize design, QSize available, int scroll_bar);
 
     QTimer* timer1() { return &Timer1; }
     // The About window while it is open, else nullptr.
@@ -109,6 +110,7 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     void build_controls();
     void centre_on_screen();
     void fit_to_screen();
+    int scroll_bar_extent() const;
     void set_tab_chain();
     void apply_text_scale();
     void place_controls();
