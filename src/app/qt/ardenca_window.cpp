@@ -8,10 +8,12 @@
 #include "twips.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -35,13 +37,23 @@ namespace {
 
 constexpr int splash_ms = 1500;
 
-// View, Larger Text: the form's 8.25-point captions become about 9.3 points, the size
-// of the usual desktop UI font, and the whole layout grows with them.
-constexpr double larger_text_scale = 1.25;
+// View, Larger Text: the form's captions grow to the desktop's own UI font size (9
+// points, 12 pixels, on most desktops), at least by a quarter, at most to twice their
+// size, and the whole layout grows with them. The form cannot use that size by default:
+// at the design size "Frequency Mhz" would need 90 pixels of a 73-pixel label.
+double larger_text_scale() {
+    const double desktop_px = QFontInfo(QApplication::font()).pixelSize();
+    const double form_px = window_font(default_font_points).pixelSize();
+    return std::clamp(desktop_px / form_px, 1.25, 2.0);
+}
 
 // Room kept for the window system's frame and title bar when the window is fitted to
 // the screen.
 constexpr QSize frame_allowance{16, 48};
+
+// A screen too small for the design's form shrinks it at start-up, but its captions
+// keep at least this many pixels of the screen itself; the scroll area shows the rest.
+constexpr double smallest_form_font_px = 9;
 
 // The smallest window: the scroll area shows the rest.
 constexpr QSize smallest_window{320, 240};
@@ -332,23 +344,50 @@ int ArdencaWindow::scroll_bar_extent() const {
     return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll_);
 }
 
+double ArdencaWindow::fitted_scale(QSize design, QSize room, double device_pixel_ratio) {
+    double scale = std::min(
+        {1.0, room.width() / double(design.width()), room.height() / double(design.height())});
+    // In hundredths, rounded down, so that the scaled form does fit.
+    scale = std::floor(scale * 100) / 100;
+    // Not below a form font of smallest_form_font_px pixels on the screen itself.
+    const double form_px = window_font(default_font_points).pixelSize();
+    return std::clamp(scale, std::min(1.0, smallest_form_font_px / (form_px * device_pixel_ratio)),
+                      1.0);
+}
+
+void ArdencaWindow::fit_to(QSize available, double device_pixel_ratio) {
+    const QSize bars(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    const TwipMap design;
+    base_scale_ = fitted_scale(QSize(design.px(client_width_twips), design.px(client_height_twips)),
+                               available - frame_allowance - bars, device_pixel_ratio);
+    set_text_scale(base_scale_ * (larger_text_ ? larger_text_scale() : 1.0));
+    resize(fitted_size(design_window_size(), available, scroll_bar_extent()));
+}
+
 void ArdencaWindow::fit_to_screen() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    resize(screen ? fitted_size(design_window_size(), screen->availableGeometry().size(),
-                                scroll_bar_extent())
-                  : design_window_size());
+    const QScreen* screen = this->screen();
+    if (!screen) {
+        resize(design_window_size());
+        return;
+    }
+    fit_to(screen->availableGeometry().size(), screen->devicePixelRatio());
 }
 
 void ArdencaWindow::set_larger_text(bool on) {
-    text_scale_ = on ? larger_text_scale : 1.0;
-    apply_text_scale();
+    larger_text_ = on;
     if (QAction* action = menu_action("larger_text"); action && action->isChecked() != on)
         action->setChecked(on);
+    set_text_scale(base_scale_ * (on ? larger_text_scale() : 1.0));
     // Grow or shrink with the form, as far as the screen allows.
     const QScreen* screen = this->screen();
     if (!isMaximized() && !isFullScreen() && screen)
         resize(fitted_size(design_window_size(), screen->availableGeometry().size(),
                            scroll_bar_extent()));
+}
+
+void ArdencaWindow::set_text_scale(double scale) {
+    text_scale_ = scale;
+    apply_text_scale();
 }
 
 // Fonts and the client area's least size follow the text scale; positions follow in

@@ -63,7 +63,8 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     // The line under the form that tells what the last command did.
     QLabel* status_line() const { return status_line_; }
 
-    // The form's scale: 1 at the design size, larger with View, Larger Text.
+    // The form's scale: 1 at the design size, larger with View, Larger Text, smaller on
+    // a screen that cannot hold the design's form.
     double text_scale() const { return text_scale_; }
     // How much the drawing is enlarged beyond its design size (1 or more).
     double picture_scale() const { return picture_scale_; }
@@ -73,6 +74,13 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     // the design size, made smaller where the screen (less the window's frame) is, and
     // larger by a scroll bar across a direction that was cut.
     static QSize fitted_size(QSize design, QSize available, int scroll_bar);
+    // The form's scale that fits the design's client area into the room: 1 where it
+    // fits, else smaller, down to where the form's text would become too small on a
+    // screen of that device pixel ratio.
+    static double fitted_scale(QSize design, QSize room, double device_pixel_ratio);
+    // Scales the form and sizes the window for a screen with this free area and pixel
+    // ratio, as at start-up.
+    void fit_to(QSize available, double device_pixel_ratio);
 
     QTimer* timer1() { return &Timer1; }
     // The About window while it is open, else nullptr.
@@ -110,6 +118,7 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     void build_controls();
     void centre_on_screen();
     void fit_to_screen();
+    void set_text_scale(double scale);
     int scroll_bar_extent() const;
     void set_tab_chain();
     void apply_text_scale();
@@ -148,6 +157,8 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     QWidget* client_ = nullptr;
     QLabel* status_line_ = nullptr;
     double text_scale_ = 1.0;
+    double base_scale_ = 1.0; // 1, or less on a small screen
+    bool larger_text_ = false;
     double picture_scale_ = 1.0;
 
     // Every control with its place in the tables, so that a new scale can move it.

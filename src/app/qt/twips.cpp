@@ -1,6 +1,7 @@
 #include "twips.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 namespace ardenca::qt {
@@ -19,7 +20,10 @@ QFont window_font(double points, bool bold, double scale) {
     font.setFamilies(QStringList{"DejaVu Sans Condensed", "Liberation Sans", "Arimo", "Arial",
                                  "Helvetica", "DejaVu Sans"});
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0 * glyph_scale * scale)));
+    // A form made smaller rounds its text down, so that every caption still fits.
+    const double pixels = points * 96.0 / 72.0 * glyph_scale * scale;
+    font.setPixelSize(
+        std::max(1, static_cast<int>(scale < 1 ? std::floor(pixels) : std::lround(pixels))));
     font.setBold(bold);
     return font;
 }

@@ -22,9 +22,11 @@ void flush_deletes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// A window past its splash, as the user works with it.
+// A window past its splash, as the user works with it, fitted to a screen that holds
+// the design's size (the offscreen platform's is 800 x 600).
 std::unique_ptr<ArdencaWindow> started_window() {
     auto window = std::make_unique<ArdencaWindow>();
+    window->fit_to(QSize(1280, 994), 1.0);
     window->Timer1_Timer();
     flush_deletes();
     return window;
@@ -517,6 +519,21 @@ void MainWindowTest::larger_text_scales_the_form_and_captions_fit() {
     };
     captions_fit();
     const int small_text = window->field_edit(Field::Text1)->fontInfo().pixelSize();
+    // A window whose design size does not fit the screen shrinks the whole form; at
+    // QT_SCALE_FACTOR 2 on 1280 x 1024 the screen holds 640 x 497 logical pixels.
+    window->fit_to(QSize(640, 497), 2.0);
+    QCoreApplication::processEvents();
+    QCOMPARE(window->text_scale(), 0.67);
+    QVERIFY(window->width() <= 640 - 16 && window->height() <= 497 - 48);
+    QVERIFY(!window->scroll_area()->horizontalScrollBar()->isVisible());
+    QVERIFY(!window->scroll_area()->verticalScrollBar()->isVisible());
+    captions_fit();
+    // Not below 9 pixels of text on the screen: a small screen of ordinary pixels scrolls.
+    QCOMPARE(ArdencaWindow::fitted_scale(QSize(929, 440), QSize(600, 400), 1.0), 0.9);
+    QCOMPARE(ArdencaWindow::fitted_scale(QSize(929, 440), QSize(1000, 800), 1.0), 1.0);
+    window->fit_to(QSize(1280, 994), 1.0);
+    QCOMPARE(window->field_edit(Field::Text1)->fontInfo().pixelSize(), small_text);
+
     window->menu_action("larger_text")->trigger();
     QCoreApplication::processEvents();
     QCOMPARE(window->text_scale(), 1.25);
