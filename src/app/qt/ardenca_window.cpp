@@ -61,10 +61,10 @@ constexpr QSize smallest_window{320, 240};
 // Gap between the picture and the window's right edge, and below the lowest control.
 constexpr int margin_twips = 120;
 
-// Pale backgrounds: the two answers stand out, the computed values read as such.
-const QColor answer_background{0xff, 0xf3, 0xc4};
-const QColor answer_border{0xb8, 0x86, 0x0b};
-const QColor output_background{0xee, 0xf0, 0xf2};
+// The two answers stand out in a framed, pale amber field with dark text on any
+// theme; computed values take the form's own background, the usual read-only look.
+constexpr const char* answer_style =
+    "QLineEdit { background: #fff3c4; color: #1a1a1a; border: 2px solid #b8860b; padding: 0px; }";
 
 QString qstr(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -124,12 +124,10 @@ QString tooltip(Field field) {
 
 void mark_role(QLineEdit* edit, FieldRole role) {
     if (role == FieldRole::Answer) {
-        edit->setStyleSheet(QStringLiteral("QLineEdit { background: %1; border: 2px solid %2; "
-                                           "padding: 0px; }")
-                                .arg(answer_background.name(), answer_border.name()));
+        edit->setStyleSheet(QString::fromLatin1(answer_style));
     } else if (role == FieldRole::Output) {
         QPalette palette = edit->palette();
-        palette.setColor(QPalette::Base, output_background);
+        palette.setColor(QPalette::Base, palette.color(QPalette::Window));
         edit->setPalette(palette);
     }
 }
