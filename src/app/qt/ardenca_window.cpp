@@ -280,6 +280,8 @@ void ArdencaWindow::build_controls() {
             continue;
         auto* button = new QPushButton(qstr(info.caption), container_widget(info.container));
         button->setObjectName(qstr(info.name));
+        // Enter presses a button that has the focus, as Space does.
+        button->setAutoDefault(true);
         placed_.push_back({button, info.container, info.rect, 0});
         const Command id = command->id;
         connect(button, &QPushButton::clicked, this, [this, id] { run(id); });

@@ -362,6 +362,9 @@ void MainWindowTest::tab_visits_the_inputs_then_the_buttons() {
     }
     QCOMPARE(visited, (QStringList{"Option1", "Text25", "Text26", "Text1", "Text2", "Text3",
                                    "Text8", "Text23", "Text24", "Line_Param", "Command2"}));
+    // Enter presses the button that has the focus.
+    QTest::keyClick(window->command_button(Command::CalcLine), Qt::Key_Return);
+    QVERIFY(window->status_line()->text().startsWith("Calc Line:"));
     // Fields left out of the chain still take the focus from a click.
     QTest::mouseClick(window->field_edit(Field::Text9), Qt::LeftButton);
     QCOMPARE(QApplication::focusWidget(), window->field_edit(Field::Text9));
