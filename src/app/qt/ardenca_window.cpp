@@ -383,6 +383,9 @@ void ArdencaWindow::set_larger_text(bool on) {
     if (!isMaximized() && !isFullScreen() && screen)
         resize(fitted_size(design_window_size(), screen->availableGeometry().size(),
                            scroll_bar_extent()));
+    // Before the window first shows (the setting of the last run), centred afresh.
+    if (!isVisible())
+        centre_on_screen();
 }
 
 void ArdencaWindow::set_text_scale(double scale) {

@@ -5,11 +5,13 @@
 #include "about_ardenca.h"
 #include "ardenca_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+#include <QSettings>
 #include <QStyleFactory>
 #include <QSvgRenderer>
 #include <QTextStream>
@@ -74,8 +76,9 @@ int main(int argc, char* argv[]) {
         QStringLiteral("window-size"),
         QStringLiteral("With --screenshot: the main window's size, e.g. 1200x800."),
         QStringLiteral("WxH"));
-    const QCommandLineOption larger_text(QStringLiteral("larger-text"),
-                                         QStringLiteral("Start with View, Larger Text on."));
+    const QCommandLineOption larger_text(
+        QStringLiteral("larger-text"),
+        QStringLiteral("Start with View, Larger Text on (otherwise as the last run left it)."));
     parser.addOption(main_shot);
     parser.addOption(about_shot);
     parser.addOption(window_size);
@@ -88,8 +91,16 @@ int main(int argc, char* argv[]) {
     parser.process(app);
 
     ardenca::qt::ArdencaWindow window;
-    if (parser.isSet(larger_text))
+    // View, Larger Text is remembered from one run to the next; the pictures of the
+    // screenshot options neither read nor change it.
+    const bool picture = parser.isSet(main_shot) || parser.isSet(about_shot);
+    QSettings settings(QStringLiteral("Ardenca"), QStringLiteral("Ardenca"));
+    const QString larger_key = QStringLiteral("view/larger_text");
+    if (parser.isSet(larger_text) || (!picture && settings.value(larger_key, false).toBool()))
         window.set_larger_text(true);
+    if (!picture)
+        QObject::connect(window.menu_action("larger_text"), &QAction::toggled, &window,
+                         [&settings, &larger_key](bool on) { settings.setValue(larger_key, on); });
     if (!parser.positionalArguments().isEmpty())
         window.open_at_start(parser.positionalArguments().constFirst());
     if (parser.isSet(about_shot))
