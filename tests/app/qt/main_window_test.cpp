@@ -406,21 +406,14 @@ void MainWindowTest::status_line_tells_what_ran() {
 void MainWindowTest::every_field_names_its_unit() {
     auto window = started_window();
     using enum Field;
-    const std::pair<Field, QString> spot_checks[] = {{Text9, "Ground conductivity, S/m"},
-                                                     {Text10, "relative, no unit"},
-                                                     {Text11, ", F/m"},
-                                                     {Text21, ", F/m"},
-                                                     {Text12, ", S/m"},
-                                                     {Text17, ", \u03a9"},
-                                                     {Text8, ", MHz"},
-                                                     {Text26, ", degrees"},
-                                                     {Text20, ", radians"},
-                                                     {Text15, ", Np/m"},
-                                                     {Text16, ", rad/m"},
-                                                     {Text6, ", F"},
-                                                     {Text7, ", H"},
-                                                     {Text1, ", m"},
-                                                     {Text31, "permeability"}};
+    // The answer and the quantities whose unit is easy to get wrong.
+    const std::pair<Field, QString> spot_checks[] = {
+        {Text9, "Ground conductivity, S/m"},
+        {Text10, "dielectric constant of the ground, relative"},
+        {Text11, ", F/m"},
+        {Text6, ", F"},
+        {Text15, ", Np/m"},
+        {Text20, ", radians"}};
     for (const auto& [field, part] : spot_checks)
         QVERIFY2(window->field_edit(field)->toolTip().contains(part), qPrintable(part));
 
