@@ -18,13 +18,13 @@ void set_fields(Ardenca& m, std::initializer_list<std::pair<Field, const char*>>
 
 void BM_OneEvaluation(benchmark::State& st) {
     Ardenca m;
-    m.Calc_Line();
+    const ardenca::calc::AirLine line = m.Calc_Line();
     ardenca::calc::MediumResult r;
     double G = 0.011813785075390148;
     double C = 3.1380441566152763e-10;
     for (auto _ : st) {
         benchmark::DoNotOptimize(G);
-        ardenca::calc::calc(m.state, G, C, r);
+        ardenca::calc::calc(line, G, C, r);
         benchmark::DoNotOptimize(r);
     }
 }

@@ -1,8 +1,8 @@
 // The ground data file reader on arbitrary bytes. Splitting into lines consumes the
-// text exactly (line, then CR or CR LF) and flags every line past the length bound;
-// the reader hands out the same lines and fails only with a FileError, also for files
-// past the size bound; lines 1 and 2 read as numbers agree with the field rule, and
-// every number read is written back in the file's number form and read again to 15
+// text exactly (line, then CR or CR LF; LF in a file without CR) and flags every line
+// past the length bound; the reader hands out the same lines and fails only with a
+// FileError, also for files past the size bound; lines 1 and 2 read as numbers agree with the field
+// rule, and every number read is written back in the file's number form and read again to 15
 // significant digits.
 //
 // The first byte of the input repeats the rest of it up to 2^11 times, so that inputs
@@ -104,23 +104,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < repeats && !unit.empty(); ++i)
         content += unit;
 
-    // Splitting: every line consumes its text and its end, nothing else.
+    // Splitting: every line consumes its text and its end, nothing else. A file without
+    // any CR has LF line ends.
+    const files::LineEnds ends = files::line_ends_of(content);
+    const bool lf = ends == files::LineEnds::Lf;
     std::vector<files::NextLine> lines;
     std::string_view rest = content;
-    while (const auto line = files::next_line(rest)) {
+    while (const auto line = files::next_line(rest, ends)) {
         const std::size_t consumed = content.size() - rest.size();
         const std::size_t start = line->text.data() - content.data();
-        if (line->text.find('\r') != std::string_view::npos)
-            fail("a line holds a CR", line->text);
+        if (line->text.find(lf ? '\n' : '\r') != std::string_view::npos)
+            fail("a line holds its line end", line->text);
         if (line->too_long != (line->text.size() > files::max_line_bytes))
             fail("wrong length flag", line->text);
         const std::string_view end = std::string_view(content).substr(
             start + line->text.size(), consumed - start - line->text.size());
-        if (end != "" && end != "\r" && end != "\r\n")
-            fail("a line end that is not CR or CR LF", end);
+        if (lf ? end != "" && end != "\n" : end != "" && end != "\r" && end != "\r\n")
+            fail("a line end that is not CR, CR LF or, without CR, LF", end);
         if (end == "" && !rest.empty())
             fail("a line without an end before the end of the text", line->text);
-        if (end == "\r" && !rest.empty() && rest.front() == '\n')
+        if (!lf && end == "\r" && !rest.empty() && rest.front() == '\n')
             fail("CR LF split in two", line->text);
         lines.push_back(*line);
         if (lines.size() > content.size())

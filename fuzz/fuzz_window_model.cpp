@@ -3,8 +3,8 @@
 // with an ArithmeticFault that no search caught; nothing else ever leaves a command.
 // Every text a calculation writes is a number in its field's pattern (never "inf" or
 // "nan"), or one of the few plain texts the searches write (empty, or a copy of the
-// measured impedance). Save then Open gives back the inputs as they were, as long as
-// none of them holds a CR (which would end its line in the file).
+// measured impedance). Save then Open gives back the inputs as they were; Save refuses
+// an input that holds a line break (which would end its line in the file).
 //
 // The input is text, one step per line:
 //   Text8=7.5          set a field's text (the rest of the line, verbatim)
@@ -158,10 +158,10 @@ void run(Ardenca& model, Command command) {
 void save_then_open(Ardenca& model, ScriptedFileDialog& dialog, WriteChecker& checker) {
     static const std::string path = fuzz::scratch_dir() + "/model.gnd";
     std::array<std::string, file_fields.size()> before;
-    bool has_cr = false;
+    bool has_line_break = false;
     for (std::size_t i = 0; i < file_fields.size(); ++i) {
         before[i] = model.text(file_fields[i]);
-        has_cr = has_cr || before[i].find('\r') != std::string::npos;
+        has_line_break = has_line_break || before[i].find_first_of("\r\n") != std::string::npos;
     }
     const MatchingOption option = model.option();
 
@@ -180,7 +180,9 @@ void save_then_open(Ardenca& model, ScriptedFileDialog& dialog, WriteChecker& ch
         // The recalculation of the failure path faulted: it leaves the command.
     }
     checker.opening = false;
-    if (!saved || has_cr)
+    if (has_line_break && saved)
+        std::abort(); // a field with a line break was saved
+    if (!saved)
         return;
     if (dialog.failures().size() != failures || model.caption() != "Ardenca - model.gnd")
         std::abort();

@@ -1,12 +1,12 @@
 // File, Open and File, Save of the main window.
-#include "ardenca.h"
+#include "app/ardenca.h"
 
-#include "../calc/arithmetic_fault.h"
-#include "../files/atomic_writer.h"
-#include "../files/file_error.h"
-#include "../files/ground_file.h"
-#include "../files/ground_reader.h"
-#include "number_text.h"
+#include "app/number_text.h"
+#include "calc/arithmetic_fault.h"
+#include "files/atomic_writer.h"
+#include "files/file_error.h"
+#include "files/ground_file.h"
+#include "files/ground_reader.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -38,6 +38,10 @@ std::string shown_line(std::string_view line) {
 // The value of line 1 or 2; a line that is not a number in the file's sense fails the
 // Open.
 double file_number(const std::string& path, int line_number, const std::string& line) {
+    if (line_number == 1 && line.starts_with("\xEF\xBB\xBF"))
+        throw files::open_error(FileErrorKind::NotANumber, path,
+                                "the file starts with a UTF-8 byte-order mark, which a ground "
+                                "data file does not have");
     const FileNumber number = files::read_file_number(line);
     if (number.status == FileNumber::Status::TooLarge)
         throw files::open_error(FileErrorKind::NotANumber, path,
@@ -48,6 +52,21 @@ double file_number(const std::string& path, int line_number, const std::string& 
                                 "line " + std::to_string(line_number) +
                                     " should be a number but is " + shown_line(line));
     return number.value;
+}
+
+// A field's text becomes one line of the file: a line break in it, or more than a
+// line may hold, would make the file read back wrong or not at all.
+void check_storable(const std::string& path, Field field, const std::string& text) {
+    const std::string name = "the field \"" + std::string(field_info(field).label.caption) +
+                             "\" (" + std::string(field_name(field)) + ")";
+    if (text.find_first_of("\r\n") != std::string::npos)
+        throw files::save_error(FileErrorKind::FieldNotStorable, path,
+                                name + " holds a line break, which a ground data file cannot "
+                                       "keep inside a line");
+    if (text.size() > files::max_line_bytes)
+        throw files::save_error(FileErrorKind::FieldNotStorable, path,
+                                name + " is longer than 64 KiB, more than a line of a ground "
+                                       "data file may hold");
 }
 
 FileDialog& dialog_of(FileDialog* dialog) {
@@ -64,6 +83,7 @@ void Ardenca::caption_for_file(const std::string& path) {
 }
 
 void Ardenca::open_Click() {
+    CommandScope command(*this, true);
     FileDialog& dialog = dialog_of(CD1);
     files::GroundFileReader file;
     try {
@@ -79,18 +99,19 @@ void Ardenca::open_Click() {
         // The recalculation sets ur again from Text31; only the text shown matters.
         if (const FileNumber ur = files::read_file_number(permeability);
             ur.status == FileNumber::Status::Number)
-            state.ur = ur.value;
+            state_.ur = ur.value;
         for (int slot = 1; slot <= 8; ++slot)
             line_buf[slot] = file.read_line();
         file.close();
 
-        // A line 2 that is not a number fails here, before any field changes.
-        set_text(Text31, format_number(file_number(path, 2, permeability), pattern::permeability));
+        // The whole file is checked before anything changes: a failed Open leaves every
+        // field, the option and the caption as they were.
+        const double flag_value = file_number(path, 1, flag);
+        const double ur_value = file_number(path, 2, permeability);
+
+        set_text(Text31, format_number(ur_value, pattern::permeability));
         for (int slot = 1; slot <= 8; ++slot)
             set_text(file_fields[slot - 1], line_buf[slot]);
-
-        // A line 1 that is not a number fails here, after the fields were set.
-        const double flag_value = file_number(path, 1, flag);
         if (flag_value == 1)
             select_option(MatchingOption::UseMatchingSection);
         if (flag_value == 0)
@@ -113,6 +134,7 @@ void Ardenca::open_Click() {
 }
 
 void Ardenca::save_Click() {
+    CommandScope command(*this, false);
     FileDialog& dialog = dialog_of(CD1);
     dialog.set_cancel_error(true);
     std::string path;
@@ -128,12 +150,14 @@ void Ardenca::save_Click() {
         path = dialog.file_name();
 
         const double flag = matching_section_used() ? 1 : 0;
-        state.ur = text_to_number(text(Text31));
+        state_.ur = number_in(Text31);
+        for (Field field : file_fields)
+            check_storable(path, field, text(field));
 
         files::AtomicFileWriter file(path, *save_system_);
         file.write(files::format_file_number(flag));
         file.write(files::line_end);
-        file.write(files::format_file_number(state.ur));
+        file.write(files::format_file_number(state_.ur));
         file.write(files::line_end);
         for (Field field : file_fields) {
             file.write(text(field));

@@ -1,6 +1,7 @@
 #include "commands.h"
 
-#include "ardenca.h"
+#include "app/ardenca.h"
+#include "app/outcome_text.h"
 
 namespace ardenca {
 
@@ -52,12 +53,22 @@ void run_command(Ardenca& model, Command command) {
     }
 }
 
-std::string fault_message(Command command, const ArithmeticFault& fault) {
-    return fault_message(command_info(command).caption, fault);
+std::string fault_message(Command command, const ArithmeticFault& fault, const FaultPlace& place) {
+    return fault_message(command_info(command).caption, fault, place);
 }
 
-std::string fault_message(std::string_view caption, const ArithmeticFault& fault) {
-    return std::string(caption) + " stopped: " + fault.what() + ".";
+std::string fault_message(std::string_view caption, const ArithmeticFault& fault,
+                          const FaultPlace& place) {
+    std::string message(caption);
+    message += " stopped";
+    // A reading fault names its field among the inputs to check.
+    if (const std::string step = fault_step_name(place);
+        place.step != FaultStep::Reading && !step.empty() && step != caption)
+        message += " in " + step;
+    message += ": ";
+    message += fault.what();
+    const std::string check = fault_check(place);
+    return message + (check.empty() ? "." : check);
 }
 
 } // namespace ardenca

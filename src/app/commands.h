@@ -2,7 +2,8 @@
 // user clicks and the name the command-line program takes.
 #pragma once
 
-#include "../calc/arithmetic_fault.h"
+#include "app/command_report.h"
+#include "calc/arithmetic_fault.h"
 
 #include <array>
 #include <optional>
@@ -28,9 +29,13 @@ std::optional<Command> command_from_cli_name(std::string_view name);
 // Runs the command's click handler; an uncaught ArithmeticFault leaves it.
 void run_command(Ardenca& model, Command command);
 
-// "Calc Line stopped: division by zero."
-std::string fault_message(Command command, const ArithmeticFault& fault);
+// "Calc Line stopped: division by zero." With the place of the fault, the step (when
+// it is not the command itself) and the inputs it read: "Calculate from Known  Z in
+// stopped in Calc Line: division by zero — check Length m (0)".
+std::string fault_message(Command command, const ArithmeticFault& fault,
+                          const FaultPlace& place = {});
 // The same message for a command known by its caption, e.g. "Open".
-std::string fault_message(std::string_view caption, const ArithmeticFault& fault);
+std::string fault_message(std::string_view caption, const ArithmeticFault& fault,
+                          const FaultPlace& place = {});
 
 } // namespace ardenca

@@ -1,6 +1,6 @@
 #include "number_text.h"
 
-#include "../calc/checked_math.h"
+#include "calc/checked_math.h"
 
 #include <algorithm>
 #include <array>
@@ -217,12 +217,27 @@ std::string format_scientific(const Decimal& d, const Pattern& pat) {
 
 } // namespace
 
-double text_to_number(std::string_view text) {
+namespace {
+
+// The text without the blanks, tabs and line feeds the field rule skips.
+std::string compacted(std::string_view text) {
     std::string compact;
     compact.reserve(text.size());
     for (char c : text)
         if (c != ' ' && c != '\t' && c != '\n')
             compact.push_back(c);
+    return compact;
+}
+
+} // namespace
+
+bool text_is_whole_number(std::string_view text) {
+    const std::string compact = compacted(text);
+    return !compact.empty() && leading_number(compact).size() == compact.size();
+}
+
+double text_to_number(std::string_view text) {
+    const std::string compact = compacted(text);
     const std::string number(leading_number(compact));
     if (number.empty())
         return 0.0;

@@ -13,6 +13,9 @@ namespace ardenca {
 // large for a double raises ArithmeticFault (overflow); one too small reads as the
 // nearest double (0 or a subnormal).
 double text_to_number(std::string_view text);
+// Whether text_to_number reads the whole text: one number, blanks, tabs and line feeds
+// aside. An empty text is no number (it reads as 0).
+bool text_is_whole_number(std::string_view text);
 
 // The display patterns in use.
 namespace pattern {

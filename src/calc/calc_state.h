@@ -3,6 +3,8 @@
 // in ohms. A value never set reads as 0.
 #pragma once
 
+#include "constants.h"
+
 namespace ardenca {
 
 struct CalcState {
@@ -40,12 +42,12 @@ struct CalcState {
 // The constants the window sets when it loads. pi and e are the program's own
 // 15-digit values, not the library's.
 inline void set_load_constants(CalcState& s) {
-    s.pi = 3.14159265358979;
-    s.e = 2.71828182845905;
+    s.pi = calc::pi;
+    s.e = calc::e;
     s.ur = 1;
-    s.co = 299792458;
-    s.eo = 8.854187817e-12;
-    s.resolution = 1.000000000001;
+    s.co = calc::co_m_per_s;
+    s.eo = calc::eo_f_per_m;
+    s.resolution = calc::resolution;
 }
 
 } // namespace ardenca

@@ -1,6 +1,9 @@
 #include "ground_search.h"
 
 #include "checked_math.h"
+#include "constants.h"
+
+#include <stdexcept>
 
 namespace ardenca::calc {
 
@@ -11,97 +14,100 @@ enum Side : int { None = 0, Below = 1, Above = 2 };
 
 constexpr double start_step = 1.11;
 
-// Counts evaluations of one run against the bound, and in total.
+// Reached the evaluation bound.
+struct BoundReached {};
+
+// Counts the evaluations of one run against the bound.
 class BoundedModel {
   public:
-    BoundedModel(const CalcState& s, std::uint64_t& total) : s_(s), total_(total) {}
+    BoundedModel(const AirLine& line, std::uint64_t& count) : line_(line), count_(count) {}
 
-    void evaluate(MediumResult& out) {
-        if (run_count_ == max_search_evaluations) [[unlikely]]
-            throw SearchBoundReached();
-        ++run_count_;
-        ++total_;
-        calc(s_, s_.G, s_.C, out);
+    void evaluate(double G, double C, MediumResult& out) {
+        if (count_ == max_search_evaluations) [[unlikely]]
+            throw BoundReached();
+        ++count_;
+        calc(line_, G, C, out);
     }
 
   private:
-    const CalcState& s_;
-    std::uint64_t& total_;
-    std::uint64_t run_count_ = 0;
+    const AirLine& line_;
+    std::uint64_t& count_;
 };
 
 // Moves G and C together: the first stage raises them when the model lies below its
 // target, the second stage lowers them.
-void move_both(CalcState& s, SearchStage stage, Side side, double step) {
+void move_both(double& G, double& C, SearchStage stage, Side side, double step) {
     const bool up = (side == Below) == (stage == SearchStage::First);
     if (up) {
-        s.G = ck::mul(s.G, step);
-        s.C = ck::mul(s.C, step);
+        G = ck::mul(G, step);
+        C = ck::mul(C, step);
     } else {
-        s.G = ck::div(s.G, step);
-        s.C = ck::div(s.C, step);
+        G = ck::div(G, step);
+        C = ck::div(C, step);
     }
 }
 
 // The outer move: the first stage moves G alone, up when below its target; the
 // second stage moves C alone, down when below.
-void move_one(CalcState& s, SearchStage stage, Side side, double step) {
+void move_one(double& G, double& C, SearchStage stage, Side side, double step) {
     if (stage == SearchStage::First)
-        s.G = side == Below ? ck::mul(s.G, step) : ck::div(s.G, step);
+        G = side == Below ? ck::mul(G, step) : ck::div(G, step);
     else
-        s.C = side == Below ? ck::div(s.C, step) : ck::mul(s.C, step);
+        C = side == Below ? ck::div(C, step) : ck::mul(C, step);
 }
 
-} // namespace
-
-MediumResult search_ground(CalcState& s, SearchStage stage, std::uint64_t& evaluations) {
+// The search proper; G and C in res follow every move, also up to a fault.
+void run(const AirLine& line, SearchStage stage, double rst, double xst, SearchResult& res) {
     const bool first = stage == SearchStage::First;
-    const double& inner_target = first ? s.xst : s.rst;
-    const double& outer_target = first ? s.rst : s.xst;
+    const double inner_target = first ? xst : rst;
+    const double outer_target = first ? rst : xst;
 
-    BoundedModel model(s, evaluations);
-    MediumResult res;
-    const double& inner_value = first ? res.i_out : res.r_out;
-    const double& outer_value = first ? res.r_out : res.i_out;
+    BoundedModel model(line, res.evaluations);
+    MediumResult& out = res.model;
+    const double& inner_value = first ? out.i_out : out.r_out;
+    const double& outer_value = first ? out.r_out : out.i_out;
+    double& G = res.g_s_per_m;
+    double& C = res.c_f_per_m;
 
     // Start with the conductance and the susceptance w C both at 0.01 S/m.
-    s.C = ck::div(1.0, ck::mul(ck::mul(ck::mul(2.0, s.pi), s.f), 100.0));
-    s.G = 0.01;
+    C = ck::div(1.0, ck::mul(ck::mul(ck::mul(2.0, pi), line.freq_hz), 100.0));
+    G = 0.01;
+    res.started = true;
     double outer_step = start_step;
 
     // The markers persist across passes of the outer loop; only inner_step restarts.
     Side inner_side = None, inner_last_side = None;
     Side outer_side = None, outer_last_side = None;
 
-    while (!(outer_step < s.resolution)) {
+    while (!(outer_step < resolution)) {
         double inner_step = start_step;
-        while (!(inner_step < s.resolution)) {
+        while (!(inner_step < resolution)) {
             if (inner_side != inner_last_side) {
                 inner_step = ck::pow(inner_step, 0.5);
                 inner_last_side = inner_side;
             }
-            model.evaluate(res);
+            model.evaluate(G, C, out);
             // An exact tie would repeat the same evaluation forever: it ends the
             // inner loop as if its factor had reached the resolution.
             if (inner_value == inner_target)
                 break;
             if (inner_value < inner_target) {
                 inner_side = Below;
-                move_both(s, stage, Below, inner_step);
+                move_both(G, C, stage, Below, inner_step);
             }
             if (inner_value > inner_target) {
                 inner_side = Above;
-                move_both(s, stage, Above, inner_step);
+                move_both(G, C, stage, Above, inner_step);
             }
         }
 
         // The values of the inner loop's last evaluation, made before its last move.
         if (outer_value < outer_target) {
-            move_one(s, stage, Below, outer_step);
+            move_one(G, C, stage, Below, outer_step);
             outer_side = Below;
         }
         if (outer_value > outer_target) {
-            move_one(s, stage, Above, outer_step);
+            move_one(G, C, stage, Above, outer_step);
             outer_side = Above;
         }
         if (outer_side != outer_last_side) {
@@ -110,14 +116,32 @@ MediumResult search_ground(CalcState& s, SearchStage stage, std::uint64_t& evalu
         }
         // Dielectric constant below 1: give up; the final evaluation then divides by
         // zero and the run ends in its fault path.
-        if (s.C < s.C_o) {
-            s.C = 0;
-            s.G = 0;
+        if (C < line.c_o_f_per_m) {
+            C = 0;
+            G = 0;
             break;
         }
     }
 
-    model.evaluate(res);
+    model.evaluate(G, C, out);
+}
+
+} // namespace
+
+SearchResult search_ground(const AirLine& line, SearchStage stage, double rst_ohm, double xst_ohm) {
+    if (!line.complete())
+        throw std::invalid_argument("search_ground: the line in air is incomplete");
+    SearchResult res;
+    try {
+        run(line, stage, rst_ohm, xst_ohm, res);
+        res.end = SearchEnd::Completed;
+    } catch (const ArithmeticFault& fault) {
+        res.end = SearchEnd::Fault;
+        res.fault_kind = fault.kind();
+        res.fault_operation = fault.operation();
+    } catch (const BoundReached&) {
+        res.end = SearchEnd::Bound;
+    }
     return res;
 }
 

@@ -1,12 +1,13 @@
 // The search for the shunt conductance G and capacitance C per metre for which the
-// line in the ground reproduces the target impedance rst + j xst.
+// line in the ground reproduces a target impedance. Works on values only: any number
+// of searches may run at once on different threads.
 #pragma once
 
-#include "calc_state.h"
+#include "air_line.h"
+#include "arithmetic_fault.h"
 #include "line_models.h"
 
 #include <cstdint>
-#include <stdexcept>
 
 namespace ardenca::calc {
 
@@ -19,18 +20,34 @@ enum class SearchStage { First, Second };
 // make the second stage cycle forever without ever meeting an exact tie.
 inline constexpr std::uint64_t max_search_evaluations = 1'000'000;
 
-// Raised when a run has made max_search_evaluations and would make another. The
-// searches treat it like an arithmetic fault.
-class SearchBoundReached : public std::runtime_error {
-  public:
-    SearchBoundReached() : std::runtime_error("search ended after too many model evaluations") {}
+// How a search run ended.
+enum class SearchEnd {
+    Completed, // both loops ended and the final evaluation succeeded
+    Fault,     // an arithmetic fault (the exit below a dielectric constant of 1 ends here)
+    Bound,     // max_search_evaluations were made and another was due
 };
 
-// Runs the search proper on s.rst and s.xst: the start values, the two loops, the exit
-// when the dielectric constant drops below 1, and the final evaluation with the values
-// found, which it returns. s.G and s.C hold the values reached, also when an
-// ArithmeticFault or SearchBoundReached ends the run. Every model evaluation is added
-// to evaluations.
-MediumResult search_ground(CalcState& s, SearchStage stage, std::uint64_t& evaluations);
+struct SearchResult {
+    SearchEnd end = SearchEnd::Completed;
+    FaultKind fault_kind = FaultKind::Overflow; // for SearchEnd::Fault
+    FaultOperation fault_operation = FaultOperation::Addition;
+
+    // The values reached, whatever the end; false only when the start values
+    // themselves faulted, before G and C were set.
+    bool started = false;
+    double g_s_per_m = 0;
+    double c_f_per_m = 0;
+
+    // The final evaluation with the values found; meaningful for Completed only.
+    MediumResult model;
+    std::uint64_t evaluations = 0; // model evaluations of this run
+
+    bool completed() const { return end == SearchEnd::Completed; }
+};
+
+// Given the complete line in air and the target impedance rst + j xst (ohm), runs the
+// search proper: the start values, the two loops, the exit when the dielectric
+// constant drops below 1, and the final evaluation. Never throws an ArithmeticFault.
+SearchResult search_ground(const AirLine& line, SearchStage stage, double rst_ohm, double xst_ohm);
 
 } // namespace ardenca::calc

@@ -1,16 +1,17 @@
 #include "complex_routines.h"
+#include "constants.h"
 #include "line_models.h"
 
 namespace ardenca::calc {
 
-void calc(const CalcState& s, const double& G, const double& C, double& r_out, double& i_out,
+void calc(const AirLine& line, const double& G, const double& C, double& r_out, double& i_out,
           double& Zo_r, double& Zo_i, double& pc_r, double& pc_i) {
     // Series impedance per metre (lossless wires) and shunt admittance per metre. The
     // pair is formed again before the product; it comes out the same both times.
     const double Z_ser_r = 0.0;
-    const double Z_ser_i = ck::mul(ck::mul(s.w, s.L_o), s.ur);
+    const double Z_ser_i = ck::mul(ck::mul(line.w_rad_per_s, line.l_o_h_per_m), line.ur);
     const double Y_sh_r = G;
-    const double Y_sh_i = ck::mul(s.w, C);
+    const double Y_sh_i = ck::mul(line.w_rad_per_s, C);
 
     // Characteristic impedance sqrt(Z / Y).
     div_i(Z_ser_r, Z_ser_i, Y_sh_r, Y_sh_i, r_out, i_out);
@@ -29,9 +30,9 @@ void calc(const CalcState& s, const double& G, const double& C, double& r_out, d
     pc_i = i_out;
 
     // Input impedance of the open line: Zo / tanh(gamma L_m).
-    const double arg_r = ck::mul(pc_r, s.L_m);
-    const double arg_i = ck::mul(pc_i, s.L_m);
-    tanh_complex(s.e, arg_r, arg_i, r_out, i_out);
+    const double arg_r = ck::mul(pc_r, line.length_m);
+    const double arg_i = ck::mul(pc_i, line.length_m);
+    tanh_complex(e, arg_r, arg_i, r_out, i_out);
     const double th_r = r_out;
     const double th_i = i_out;
     div_i(Zo_r, Zo_i, th_r, th_i, r_out, i_out);

@@ -1,7 +1,7 @@
 // The probe line in the ground and the lossless feed line of the matching section.
 #pragma once
 
-#include "calc_state.h"
+#include "air_line.h"
 
 namespace ardenca::calc {
 
@@ -15,20 +15,24 @@ struct MediumResult {
     double pc_i = 0;  // propagation constant, phase, rad/m
 };
 
-// The line in the ground for a shunt conductance G (S/m) and capacitance C (F/m),
-// using w, L_o, ur and L_m of the last air-line run: Zo = sqrt(Z/Y), gamma = sqrt(ZY),
+// Given a shunt conductance G (S/m) and capacitance C (F/m) and the line in air (its
+// w, L_o, length and ur), the line in the ground: Zo = sqrt(Z/Y), gamma = sqrt(ZY),
 // Z_in = Zo / tanh(gamma L_m), open at the far end. Slots written before a fault keep
 // their new values.
-void calc(const CalcState& s, const double& G, const double& C, double& r_out, double& i_out,
+void calc(const AirLine& line, const double& G, const double& C, double& r_out, double& i_out,
           double& Zo_r, double& Zo_i, double& pc_r, double& pc_i);
 
-inline void calc(const CalcState& s, const double& G, const double& C, MediumResult& out) {
-    calc(s, G, C, out.r_out, out.i_out, out.Zo_r, out.Zo_i, out.pc_r, out.pc_i);
+inline void calc(const AirLine& line, const double& G, const double& C, MediumResult& out) {
+    calc(line, G, C, out.r_out, out.i_out, out.Zo_r, out.Zo_i, out.pc_r, out.pc_i);
 }
 
-// Carries the impedance Rs_in + j Xs_in at the far end of a lossless line of
-// impedance Zo (ohm) and electrical length Ld (degrees) to its near end.
-void Tline_calc(const CalcState& s, const double& Zo, const double& Ld, const double& Rs_in,
-                const double& Xs_in, double& Rs_out, double& Xs_out);
+struct Impedance {
+    double r_ohm = 0;
+    double x_ohm = 0;
+};
+
+// Given the impedance Rs_in + j Xs_in at the far end of a lossless line of impedance
+// Zo (ohm) and electrical length Ld (degrees), the impedance at its near end.
+Impedance Tline_calc(double Zo, double Ld, double Rs_in, double Xs_in);
 
 } // namespace ardenca::calc

@@ -2,9 +2,11 @@
 
 #include "app/ardenca.h"
 #include "app/commands.h"
+#include "app/outcome_text.h"
 #include "cli_output.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <ostream>
 #include <vector>
 
@@ -33,15 +35,36 @@ given, each exactly like a click on its button:
                 CR LF line ends), replacing PATH only once the new file is
                 complete; "save=" cancels the dialog
 
+Open reads regular files only (a named pipe or device is refused at once);
+a file without any CR has LF line ends. Save refuses a field holding a line
+break or more than 64 KiB, follows symbolic links, keeps an existing file's
+mode, owner and group, replaces a hard-linked file under PATH only, writes
+character devices in place and refuses named pipes.
+
+--json: one JSON object: "fields", "option", "caption", "state",
+"evaluations", "fault" (null, or the command, message, step and the fields
+to check), "result" of the last command that searched (null when none did:
+{"found", "stage": "first"|"second"|null, "reason": null|"fault"|"bound",
+"outcome"}; a ground kept from the first stage has found true, stage first
+and the second stage's reason), and "partly_read" (the fields of the run not
+wholly a number). Texts (fields, caption) are bytes; each sequence that is
+not valid UTF-8 is written as U+FFFD, so the output always parses.
+
 Fields: Text1 Spacing m, Text2 Radius m, Text3 Length m, Text8 Frequency Mhz,
 Text25 Zo and Text26 L Degrees (matching section), Text23 R in, Text24 X_in,
 Text31 ur, Text9 Cond, Text10 Diel C; the others hold results.
 
+After each command, stderr gets a line per input field whose text is not
+wholly a number ("14,2" is read as 14), and one when a search found no
+ground (the Cond and Diel C shown are then from an earlier calculation).
+
 Exit status: 0 done; 2 usage error (nothing ran); 3 a command stopped on an
 arithmetic fault (the later commands did not run; the fields show what it
-wrote before the fault); 4 an open or save failed (its message went to
-stderr; the later commands still ran). A cancelled dialog is no failure.
-3 wins over 4.)";
+wrote before the fault; the message names the step and the inputs it read);
+4 an open or save failed (its message went to stderr; the later commands
+still ran); 5 the last command that searched (calculate, calculate-a,
+calculate-b, open) found no ground. A cancelled dialog is no failure. When
+several apply, the first in the order 3, 4, 5 is the exit status.)";
 
 struct Setting {
     Field field;
@@ -54,7 +77,8 @@ struct Step {
     std::optional<Command> command;
     DialogKind file_kind = DialogKind::Open;
     std::string path;
-    std::string name; // as the fault report names it
+    std::string name;    // as the fault report names it
+    std::string caption; // as the window names it: "Calc Line", "Open"
 };
 
 std::optional<Step> step_from_arg(const std::string& arg) {
@@ -63,10 +87,12 @@ std::optional<Step> step_from_arg(const std::string& arg) {
         const std::string_view p(prefix);
         if (arg.starts_with(p))
             return Step{std::nullopt, kind, arg.substr(p.size()),
-                        std::string(p.substr(0, p.size() - 1))};
+                        std::string(p.substr(0, p.size() - 1)),
+                        kind == DialogKind::Open ? "Open" : "Save"};
     }
     if (const auto command = command_from_cli_name(arg))
-        return Step{*command, DialogKind::Open, {}, arg};
+        return Step{
+            *command, DialogKind::Open, {}, arg, std::string(command_info(*command).caption)};
     return std::nullopt;
 }
 
@@ -141,7 +167,22 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     if (option)
         model.select_option(*option);
 
-    std::optional<FaultReport> fault;
+    RunReport report;
+    // After each command: a line per partly read field, and one for a search that
+    // found no ground.
+    const auto tell = [&](const Step& step) {
+        for (const PartlyRead& read : model.partly_read()) {
+            err << "ardenca-cli: " << step.name << ": " << partly_read_line(read) << '\n';
+            if (std::none_of(report.partly_read.begin(), report.partly_read.end(),
+                             [&](const PartlyRead& r) { return r.field == read.field; }))
+                report.partly_read.push_back(read);
+        }
+        if (model.search_outcome()) {
+            report.result = model.search_outcome();
+            if (!report.result->found() && !report.fault)
+                err << "ardenca-cli: " << step.name << ": " << no_ground_message(model) << '\n';
+        }
+    };
     for (const Step& step : to_run) {
         try {
             if (step.command) {
@@ -158,19 +199,24 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
                     model.save_Click();
             }
         } catch (const ArithmeticFault& f) {
-            err << "ardenca-cli: " << step.name << " stopped: " << f.detail() << '\n';
-            fault = FaultReport{step.name, f.what()};
+            err << "ardenca-cli: " << step.name << ": "
+                << fault_message(step.caption, f, model.fault_place()) << '\n';
+            report.fault = FaultReport{step.name, f.what(), model.fault_place()};
+            tell(step);
             break;
         }
+        tell(step);
     }
 
     if (json)
-        print_json(out, model, fault);
+        print_json(out, model, report);
     else
         print_fields(out, model);
-    if (fault)
+    if (report.fault)
         return exit_fault;
-    return file_failed ? exit_file_failed : exit_ok;
+    if (file_failed)
+        return exit_file_failed;
+    return report.result && !report.result->found() ? exit_no_ground : exit_ok;
 }
 
 } // namespace ardenca::cli

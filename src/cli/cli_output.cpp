@@ -1,6 +1,7 @@
 #include "cli_output.h"
 
 #include "app/ardenca.h"
+#include "app/outcome_text.h"
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
@@ -9,7 +10,42 @@
 
 namespace ardenca::cli {
 
-void print_json(std::ostream& out, const Ardenca& model, const std::optional<FaultReport>& fault) {
+namespace {
+
+nlohmann::ordered_json result_json(const std::optional<SearchOutcome>& result) {
+    if (!result)
+        return nullptr;
+    nlohmann::ordered_json j;
+    j["found"] = result->found();
+    if (result->stage)
+        j["stage"] = *result->stage == calc::SearchStage::First ? "first" : "second";
+    else
+        j["stage"] = nullptr;
+    if (result->reason)
+        j["reason"] = *result->reason == SearchStop::Bound ? "bound" : "fault";
+    else
+        j["reason"] = nullptr;
+    switch (result->kind) {
+    case GroundOutcome::FoundByFirstStage:
+        j["outcome"] = "found by the first stage";
+        break;
+    case GroundOutcome::FoundBySecondStage:
+        j["outcome"] = "found by the second stage";
+        break;
+    case GroundOutcome::KeptFromFirstStage:
+        j["outcome"] = "kept from the first stage";
+        break;
+    case GroundOutcome::NotFound:
+        j["outcome"] = "none";
+        break;
+    }
+    return j;
+}
+
+} // namespace
+
+void print_json(std::ostream& out, const Ardenca& model, const RunReport& report) {
+    const auto& fault = report.fault;
     nlohmann::ordered_json doc;
     nlohmann::ordered_json fields = nlohmann::ordered_json::object();
     for (int i = 0; i < field_count; ++i)
@@ -35,11 +71,26 @@ void print_json(std::ostream& out, const Ardenca& model, const std::optional<Fau
     state["error_ct"] = s.error_ct;
     doc["state"] = state;
     doc["evaluations"] = model.evaluations();
-    if (fault)
-        doc["fault"] = {{"command", fault->command}, {"message", fault->message}};
-    else
+    if (fault) {
+        nlohmann::ordered_json check = nlohmann::ordered_json::array();
+        for (const FaultInput& input : fault->place.inputs)
+            check.push_back(std::string(field_name(input.field)));
+        doc["fault"] = {{"command", fault->command},
+                        {"message", fault->message},
+                        {"step", fault_step_name(fault->place)},
+                        {"check", check}};
+    } else {
         doc["fault"] = nullptr;
-    out << doc.dump(2) << '\n';
+    }
+    doc["result"] = result_json(report.result);
+    nlohmann::ordered_json partly = nlohmann::ordered_json::array();
+    for (const PartlyRead& read : report.partly_read)
+        partly.push_back(std::string(field_name(read.field)));
+    doc["partly_read"] = partly;
+    // Field texts, the caption and the lines of a file are bytes, not always UTF-8:
+    // each byte sequence that is not valid UTF-8 is written as U+FFFD, so the output is
+    // always valid JSON.
+    out << doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
 }
 
 namespace {

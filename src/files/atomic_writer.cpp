@@ -3,9 +3,12 @@
 #include "file_error.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,13 +17,28 @@ namespace ardenca::files {
 namespace fs = std::filesystem;
 
 int SaveSystem::create_new(const std::string& path, unsigned mode, int& fd) {
-    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
-    return fd < 0 ? errno : 0;
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                static_cast<mode_t>(mode));
+    if (fd < 0)
+        return errno;
+    // Marks the file as in use; a folder without locks only loses the clean-up.
+    ::flock(fd, LOCK_EX | LOCK_NB);
+    return 0;
 }
 
-int SaveSystem::open_existing(const std::string& path, int& fd) {
-    fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    return fd < 0 ? errno : 0;
+int SaveSystem::open_device(const std::string& path, int& fd) {
+    // O_NONBLOCK only for the open itself, which may otherwise wait on some devices.
+    fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) {
+        ::close(fd);
+        fd = -1;
+        return EINVAL; // replaced by something else since it was looked at
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return 0;
 }
 
 int SaveSystem::write_some(int fd, const char* data, std::size_t size, std::size_t& written) {
@@ -48,16 +66,35 @@ int SaveSystem::remove(const std::string& path) {
     return ::unlink(path.c_str()) == 0 ? 0 : errno;
 }
 
-int SaveSystem::mode_of(const std::string& path, unsigned& mode) {
+int SaveSystem::status_of(const std::string& path, FileStatus& status) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return errno;
-    mode = st.st_mode;
+    status = {st.st_mode, st.st_uid, st.st_gid};
     return 0;
+}
+
+int SaveSystem::can_write(const std::string& path) {
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
 }
 
 int SaveSystem::set_mode(int fd, unsigned mode) {
     return ::fchmod(fd, static_cast<mode_t>(mode)) == 0 ? 0 : errno;
+}
+
+int SaveSystem::set_owner(int fd, unsigned uid, unsigned gid) {
+    return ::fchown(fd, static_cast<uid_t>(uid), static_cast<gid_t>(gid)) == 0 ? 0 : errno;
+}
+
+bool SaveSystem::abandoned(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool free =
+        ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return free;
 }
 
 void SaveSystem::sync_folder(const std::string& folder) {
@@ -75,51 +112,88 @@ SaveSystem& real_save_system() {
 
 namespace {
 
+constexpr std::size_t suffix_length = 6;
+constexpr std::string_view temp_extension = ".tmp";
+// Links followed before a save gives up, as the system does.
+constexpr int max_link_hops = 40;
+
 std::string random_suffix() {
-    static std::mt19937 generator{std::random_device{}()};
+    thread_local std::mt19937 generator{std::random_device{}()};
     static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::uniform_int_distribution<int> pick(0, sizeof letters - 2);
     std::string s;
-    for (int i = 0; i < 6; ++i)
+    for (std::size_t i = 0; i < suffix_length; ++i)
         s += letters[pick(generator)];
     return s;
 }
 
+// Follows symbolic links from path to the file they finally name, which need not exist.
+// nullopt for a loop or a chain too long to follow.
+std::optional<fs::path> followed_links(fs::path path) {
+    for (int hop = 0; hop <= max_link_hops; ++hop) {
+        std::error_code ec;
+        if (!fs::is_symlink(path, ec))
+            return path;
+        const fs::path next = fs::read_symlink(path, ec);
+        if (ec)
+            return path;
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return std::nullopt;
+}
+
 } // namespace
+
+std::string temp_name_prefix(std::string_view file_name) {
+    // FNV-1a, 32 bits: short, and the same in every run.
+    std::uint32_t hash = 2166136261u;
+    for (const char c : file_name) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 16777619u;
+    }
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string prefix = ".ardenca-";
+    for (int shift = 28; shift >= 0; shift -= 4)
+        prefix += hex[(hash >> shift) & 0xF];
+    prefix += '-';
+    return prefix;
+}
 
 AtomicFileWriter::AtomicFileWriter(std::string path, SaveSystem& system)
     : path_(std::move(path)), system_(system) {
-    // Saving through a symbolic link replaces the file it names, not the link.
-    fs::path target(path_);
-    std::error_code ec;
-    if (fs::is_symlink(target, ec)) {
-        const fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec)
-            target = resolved;
-    }
-    target_ = target.string();
-    const fs::path folder = target.parent_path();
+    const std::optional<fs::path> target = followed_links(path_);
+    if (!target)
+        throw save_error(FileErrorKind::CannotCreate, path_, system_reason(ELOOP));
+    target_ = target->string();
+    const fs::path folder = target->parent_path();
     folder_ = folder.empty() ? "." : folder.string();
 
     // A new file gets the usual permissions less the umask; a replaced one keeps its own.
-    unsigned mode = 0;
-    const bool exists = system_.mode_of(target_, mode) == 0;
-    if (exists && !S_ISREG(mode) && !S_ISDIR(mode)) {
+    FileStatus status;
+    const bool exists = system_.status_of(target_, status) == 0;
+    if (exists && S_ISCHR(status.mode)) {
         in_place_ = true;
-        if (const int error = system_.open_existing(target_, fd_); error != 0) {
+        if (const int error = system_.open_device(target_, fd_); error != 0) {
             fd_ = -1;
             throw save_error(FileErrorKind::CannotCreate, path_,
                              "cannot open it for writing: " + system_reason(error));
         }
         return;
     }
-    const bool keep_mode = exists && S_ISREG(mode);
-    mode = keep_mode ? mode & 07777 : 0666;
+    if (exists && !S_ISREG(status.mode))
+        throw save_error(FileErrorKind::NotARegularFile, path_, not_a_file_reason(status.mode));
+    if (exists)
+        if (const int error = system_.can_write(target_); error != 0)
+            throw save_error(FileErrorKind::CannotReplace, path_,
+                             "cannot write to it: " + system_reason(error));
 
-    const std::string stem = "." + target.filename().string() + ".";
+    const unsigned mode = exists ? status.mode & 07777 : 0666;
+    temp_prefix_ = temp_name_prefix(target->filename().string());
     int error = EEXIST;
     for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
-        temp_path_ = (fs::path(folder_) / (stem + random_suffix() + ".tmp")).string();
+        temp_path_ =
+            (fs::path(folder_) / (temp_prefix_ + random_suffix() + std::string(temp_extension)))
+                .string();
         error = system_.create_new(temp_path_, mode, fd_);
     }
     if (error != 0) {
@@ -129,8 +203,14 @@ AtomicFileWriter::AtomicFileWriter(std::string path, SaveSystem& system)
                          "cannot create a file in the folder " + folder_ + ": " +
                              system_reason(error));
     }
-    if (keep_mode)
-        system_.set_mode(fd_, mode); // best effort: the content matters more
+    if (exists) {
+        // Best effort: the content matters more. The owner first, as a change of owner
+        // may clear the set-user-ID and set-group-ID bits; only a privileged process may
+        // give a file away, any may keep the group when it is one of its own.
+        if (system_.set_owner(fd_, status.uid, status.gid) != 0)
+            system_.set_owner(fd_, static_cast<unsigned>(-1), status.gid);
+        system_.set_mode(fd_, mode);
+    }
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
@@ -165,7 +245,7 @@ void AtomicFileWriter::write(std::string_view text) {
 
 void AtomicFileWriter::commit() {
     if (in_place_) {
-        // Devices and pipes need no sync, and many refuse one.
+        // Devices need no sync, and many refuse one.
         const int fd = fd_;
         fd_ = -1;
         if (const int error = system_.close(fd); error != 0)
@@ -179,13 +259,8 @@ void AtomicFileWriter::commit() {
         throw save_error(FileErrorKind::CannotWrite, path_,
                          "writing to the device failed: " + system_reason(error));
     }
-    const int fd = fd_;
-    fd_ = -1;
-    if (const int error = system_.close(fd); error != 0) {
-        discard();
-        throw save_error(FileErrorKind::CannotWrite, path_,
-                         "writing failed: " + system_reason(error));
-    }
+    // Renamed while still open and locked, so that no other save takes it for one
+    // that was abandoned.
     if (const int error = system_.rename(temp_path_, target_); error != 0) {
         discard();
         throw save_error(FileErrorKind::CannotReplace, path_,
@@ -193,7 +268,22 @@ void AtomicFileWriter::commit() {
     }
     committed_ = true;
     temp_path_.clear();
+    // The content is on the device already; a late close error changes nothing.
+    system_.close(fd_);
+    fd_ = -1;
     system_.sync_folder(folder_);
+    remove_abandoned_temp_files();
+}
+
+void AtomicFileWriter::remove_abandoned_temp_files() noexcept {
+    const std::size_t name_length = temp_prefix_.size() + suffix_length + temp_extension.size();
+    std::error_code ec;
+    for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() == name_length && name.starts_with(temp_prefix_) &&
+            name.ends_with(temp_extension) && system_.abandoned(it->path().string()))
+            system_.remove(it->path().string());
+    }
 }
 
 } // namespace ardenca::files

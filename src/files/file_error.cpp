@@ -1,7 +1,9 @@
 #include "file_error.h"
 
+#include <cerrno>
 #include <initializer_list>
 #include <string_view>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace ardenca::files {
@@ -34,6 +36,17 @@ FileError save_error(FileErrorKind kind, const std::string& path, const std::str
 
 std::string system_reason(int error) {
     return std::generic_category().message(error);
+}
+
+std::string not_a_file_reason(unsigned mode) {
+    if (S_ISDIR(mode))
+        return system_reason(EISDIR);
+    const char* type = S_ISFIFO(mode)   ? "a named pipe (FIFO)"
+                       : S_ISCHR(mode)  ? "a character device"
+                       : S_ISBLK(mode)  ? "a block device"
+                       : S_ISSOCK(mode) ? "a socket"
+                                        : "of an unknown type";
+    return joined({"it is ", type, ", not a regular file"});
 }
 
 } // namespace ardenca::files

@@ -122,16 +122,20 @@ FileNumber read_file_number(std::string_view line) {
     return {FileNumber::Status::Number, value};
 }
 
-std::optional<NextLine> next_line(std::string_view& text) {
+LineEnds line_ends_of(std::string_view content) {
+    return content.find('\r') == std::string_view::npos ? LineEnds::Lf : LineEnds::Cr;
+}
+
+std::optional<NextLine> next_line(std::string_view& text, LineEnds ends) {
     if (text.empty())
         return std::nullopt;
-    const std::size_t cr = text.find('\r');
-    const std::size_t length = cr == std::string_view::npos ? text.size() : cr;
+    const std::size_t end = text.find(ends == LineEnds::Cr ? '\r' : '\n');
+    const std::size_t length = end == std::string_view::npos ? text.size() : end;
     NextLine line{text.substr(0, length), length > max_line_bytes};
     std::size_t consumed = length;
-    if (cr != std::string_view::npos) {
+    if (end != std::string_view::npos) {
         ++consumed;
-        if (consumed < text.size() && text[consumed] == '\n')
+        if (ends == LineEnds::Cr && consumed < text.size() && text[consumed] == '\n')
             ++consumed;
     }
     text.remove_prefix(consumed);

@@ -2,8 +2,9 @@
 // permeability as numbers, then the texts of eight input fields verbatim.
 //
 // Written: every line ends with CR LF. Read: a line ends at a CR, and a CR followed by
-// an LF is one line end; an LF on its own belongs to the line's text. The last line
-// needs no end, and anything past line 10 is ignored.
+// an LF is one line end; an LF on its own belongs to the line's text. A file without
+// any CR (one edited on Linux or macOS) has its lines ended by LF instead. The last
+// line needs no end, and anything past line 10 is ignored.
 #pragma once
 
 #include <cstddef>
@@ -43,6 +44,11 @@ struct FileNumber {
 };
 FileNumber read_file_number(std::string_view line);
 
+// What ends a line in a file: CR (CR LF counting as one end), or, in a file that holds
+// no CR at all, LF.
+enum class LineEnds { Cr, Lf };
+LineEnds line_ends_of(std::string_view content);
+
 // Splits the next line off the front of text, bounded by max_line_bytes; nullopt when
 // text is empty (there is no further line). Throws nothing; a line longer than the
 // bound comes back with too_long set.
@@ -50,6 +56,6 @@ struct NextLine {
     std::string_view text;
     bool too_long = false;
 };
-std::optional<NextLine> next_line(std::string_view& text);
+std::optional<NextLine> next_line(std::string_view& text, LineEnds ends = LineEnds::Cr);
 
 } // namespace ardenca::files

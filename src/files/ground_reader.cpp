@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ardenca::files {
@@ -15,13 +16,21 @@ void GroundFileReader::open(const std::string& path) {
     content_.clear();
     position_ = 0;
     lines_read_ = 0;
+    ends_ = LineEnds::Cr;
     if (path.empty())
         throw FileError(FileErrorKind::CannotOpen, path, "No file was chosen.");
 
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a named pipe must not wait for a writer; the type check
+    // below then refuses it before anything is read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         throw open_error(FileErrorKind::CannotOpen, path, system_reason(errno));
     fd_ = fd;
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        throw open_error(FileErrorKind::CannotOpen, path, system_reason(errno));
+    if (!S_ISREG(st.st_mode))
+        throw open_error(FileErrorKind::NotARegularFile, path, not_a_file_reason(st.st_mode));
 
     // One byte more than the bound tells a file at the bound from a larger one.
     char chunk[16384];
@@ -41,13 +50,14 @@ void GroundFileReader::open(const std::string& path) {
                              "the file is larger than 1 MiB, too large for a ground data file");
         }
     }
+    ends_ = line_ends_of(content_);
 }
 
 std::string GroundFileReader::read_line() {
     std::string_view rest(content_);
     rest.remove_prefix(position_);
     const std::size_t before = rest.size();
-    const auto line = next_line(rest);
+    const auto line = next_line(rest, ends_);
     if (!line)
         throw open_error(FileErrorKind::TooFewLines, path_,
                          "the file ends after line " + std::to_string(lines_read_) +

@@ -3,6 +3,7 @@
 #include "../files/temp_dir.h"
 #include "app/ardenca.h"
 #include "calc/arithmetic_fault.h"
+#include "files/ground_file.h"
 
 #include <gtest/gtest.h>
 
@@ -71,11 +72,14 @@ TEST_F(FileCommands, OpenReadsTenLinesAndTellsWhatWasWrong) {
         std::string failure;
     } cases[] = {
         {file_with(" 1 ", " 1 ", "50") + "more\r\n\x01", true, true, ""},
-        {file_with(" 2 ", " 1 ", "50"), true, false, ""}, // neither 0 nor 1: the option stays
-        {file_with(" 1 ", " 1 ", "50", "\n"), false, false, "ends after line 1, but"},
+        {file_with(" 2 ", " 1 ", "50"), true, false, ""},      // neither 0 nor 1: the option stays
+        {file_with(" 1 ", " 1 ", "50", "\n"), true, true, ""}, // no CR at all: LF ends lines
+        {file_with(" 1 ", " 1 ", "50", "\n") + "\r", false, false, "ends after line 1, but"},
         {file_with(" 1 ", " 1 ", "50").substr(0, 54), false, false, "ends after line 9, but"},
-        {file_with("yes", " 1 ", "50"), true, false,
+        // A failed Open changes nothing, whichever line is wrong.
+        {file_with("yes", " 1 ", "50"), false, false,
          "x.gnd: line 1 should be a number but is \"yes\""},
+        {"\xEF\xBB\xBF" + file_with(" 1 ", " 1 ", "50"), false, false, "byte-order mark"},
         {file_with(" 1 ", "1 H/m", "50"), false, false, "line 2 should be a number"},
     };
     for (const auto& c : cases) {
@@ -141,6 +145,42 @@ TEST_F(FileCommands, AFailedSaveTellsTheUserAndKeepsTheOldFile) {
                                         "file of that name is unchanged.");
     EXPECT_NE(dialog.failures()[1].find("the ur field cannot be read as a number (overflow"),
               std::string::npos);
+}
+
+TEST_F(FileCommands, SaveRefusesAFieldThatOpenWouldMisread) {
+    write_bytes(dir / "a.gnd", "old");
+    std::string longest = "65";
+    longest.resize(files::max_line_bytes, ' ');
+    const struct {
+        Field field;
+        std::string text, failure; // "" for a save that succeeds
+    } cases[] = {
+        {Text25, "75\r 1 ", "the field \"Zo\" (Text25) holds a line break"},
+        {Text8, "7\n", "the field \"Frequency Mhz\" (Text8) holds a line break"},
+        {Text23, longest + "1", "the field \"R in\" (Text23) is longer than 64 KiB"},
+        {Text23, longest, ""},
+    };
+    for (const auto& c : cases) {
+        Ardenca model;
+        ScriptedFileDialog dialog;
+        model.set_file_dialog(&dialog);
+        model.set_text(c.field, c.text);
+        dialog.answer(dir / "a.gnd");
+        model.save_Click();
+        if (c.failure.empty()) {
+            EXPECT_TRUE(dialog.failures().empty());
+            dialog.answer(dir / "a.gnd");
+            model.set_text(c.field, "");
+            model.open_Click();
+            EXPECT_EQ(model.text(c.field), c.text);
+            continue;
+        }
+        ASSERT_EQ(dialog.failures().size(), 1u) << c.failure;
+        EXPECT_NE(dialog.failures()[0].find(c.failure), std::string::npos) << dialog.failures()[0];
+        EXPECT_EQ(read_bytes(dir / "a.gnd"), "old");
+        EXPECT_EQ(model.caption(), "Ardenca");
+        EXPECT_EQ(dir.entries().size(), 1u);
+    }
 }
 
 TEST_F(FileCommands, AFaultInTheRecalculationReachesTheCallerAfterTheFileWasRead) {

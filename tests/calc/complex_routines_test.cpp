@@ -1,4 +1,3 @@
-#include "calc/calc_state.h"
 #include "calc/complex_routines.h"
 
 #include <cmath>
@@ -92,6 +91,10 @@ TEST(ComplexRoutines, HyperbolicTangentFromPowersOfTheProgramsE) {
     tanh_complex(program_e, 1.0, 1.0, t.r, t.i);
     EXPECT_NEAR(t.r, 1.0839233273386946, 1e-15);
     EXPECT_NEAR(t.i, 0.2717525853195109, 1e-15);
+}
+
+TEST(ComplexRoutines, RootOfTwoIsThePowerFunctions) {
+    EXPECT_EQ(root_of_two, ck::pow(2.0, 0.5));
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include "calc/arithmetic_fault.h"
-#include "calc/calc_state.h"
 #include "calc/line_models.h"
 
 #include <cmath>
@@ -13,11 +12,8 @@ struct Z {
 };
 
 Z transform(double Zo, double Ld, double r, double x) {
-    CalcState s;
-    set_load_constants(s);
-    Z out{};
-    Tline_calc(s, Zo, Ld, r, x, out.r, out.x);
-    return out;
+    const Impedance z = Tline_calc(Zo, Ld, r, x);
+    return {z.r_ohm, z.x_ohm};
 }
 
 TEST(FeedLine, CarriesAnImpedanceAlongTheLine) {

@@ -1,28 +1,47 @@
 // The command-line program's open= and save=, run as a separate process.
 #include "../files/temp_dir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace ardenca {
 namespace {
 
 using testing::read_bytes;
 using testing::TempDir;
+using testing::write_bytes;
+
+std::string shell_quoted(const std::string& text) {
+    std::string out = "'";
+    for (const char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
 
 struct CliRun {
     int status;
     std::string out, err;
 };
 
-// Runs ardenca-cli in dir with the given arguments (already quoted for the shell).
-CliRun run_cli(const TempDir& dir, const std::string& args) {
+// Runs a shell command in dir; its output goes through pipes, so that a file size
+// limit on the command does not touch it.
+CliRun run_shell(const TempDir& dir, const std::string& command_line) {
     const std::string out = dir / "stdout.txt", err = dir / "stderr.txt";
-    const std::string command = "cd '" + dir.path().string() + "' && '" ARDENCA_CLI_PATH "' " +
-                                args + " >'" + out + "' 2>'" + err + "'";
-    const int raw = std::system(command.c_str());
+    const std::string command = "cd '" + dir.path().string() + "' && { " + command_line +
+                                " 2>&3 | cat >'" + out + "'; exit ${PIPESTATUS[0]}; } 3>&1 " +
+                                "| cat >'" + err + "'; exit ${PIPESTATUS[0]}";
+    const int raw = std::system(("bash -c " + shell_quoted(command)).c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_bytes(out), read_bytes(err)};
+}
+
+// Runs ardenca-cli in dir with the given arguments (already quoted for bash).
+CliRun run_cli(const TempDir& dir, const std::string& args) {
+    return run_shell(dir, "'" ARDENCA_CLI_PATH "' " + args);
 }
 
 TEST(CliFiles, OpenThenSaveGivesTheSameBytes) {
@@ -46,6 +65,63 @@ TEST(CliFiles, AFailedOpenOrSaveExits4AndTheLaterCommandsRun) {
     EXPECT_EQ(run.status, 4);
     EXPECT_NE(run.err.find("The file was not saved: no-such-folder/x.gnd"), std::string::npos);
     EXPECT_NE(run.out.find("Text4   318.8904"), std::string::npos); // calc-line still ran
+}
+
+TEST(CliFiles, OddTargetsFailWithoutHangingAndLeaveNoTemporaryFile) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    write_bytes(dir / "ro.gnd", "old");
+    ::chmod((dir / "ro.gnd").c_str(), 0444);
+    ::chmod(dir.path().c_str(), 0777);
+    // Root may write any file: the read-only save runs as nobody where it can.
+    const std::string as_user =
+        ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    const struct {
+        std::string args, reason;
+    } cases[] = {
+        {"timeout 5 '" ARDENCA_CLI_PATH "' open=pipe", "pipe: it is a named pipe (FIFO)"},
+        {"timeout 5 '" ARDENCA_CLI_PATH "' save=pipe", "pipe: it is a named pipe (FIFO)"},
+        {as_user + "'" ARDENCA_CLI_PATH "' save=ro.gnd",
+         "ro.gnd: cannot write to it: Permission denied"},
+        // The signal is ignored: the write fails and says why.
+        {"sh -c 'ulimit -f 0; exec \"$0\" save=big.gnd' '" ARDENCA_CLI_PATH "'",
+         "big.gnd: writing failed: File too large"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = run_shell(dir, c.args);
+        EXPECT_EQ(run.status, 4) << c.args << run.err;
+        EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
+        EXPECT_EQ(read_bytes(dir / "ro.gnd"), "old");
+        auto names = dir.entries();
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"pipe", "ro.gnd", "stderr.txt", "stdout.txt"}));
+    }
+}
+
+TEST(CliFiles, NamesUpToTheFolderLimitSave) {
+    TempDir dir;
+    for (std::size_t length : {244u, 255u}) {
+        const std::string name(length, 'g');
+        const CliRun run = run_cli(dir, "save=" + name);
+        EXPECT_EQ(run.status, 0) << length << run.err;
+        EXPECT_EQ(read_bytes(dir / name).substr(0, 5), " 0 \r\n");
+    }
+    EXPECT_EQ(dir.entries().size(), 4u); // the two files, stdout and stderr
+}
+
+TEST(CliFiles, JsonStaysValidForAnyBytes) {
+    TempDir dir;
+    // Lines 3 to 10 go verbatim into fields; the file name into the caption.
+    const std::string name = "site-\xff\xfe.gnd";
+    write_bytes(dir / name, " 0 \r\n 1 \r\n7\xe9\r\n9.77\r\n65.1779\r\n-67.3409\r\n.1\r\n.007\r\n."
+                            "55\r\n7\r\n");
+    const CliRun run = run_cli(
+        dir,
+        "--json --set $'Text1=.1\\xc3' --set $'Text9=\\xed\\xa0\\x80' open=$'site-\\xff\\xfe.gnd'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    const auto j = nlohmann::json::parse(run.out); // throws on invalid UTF-8
+    EXPECT_EQ(j["fields"]["Text25"], "7\uFFFD");
+    EXPECT_EQ(j["caption"], "Ardenca - site-\uFFFD\uFFFD.gnd");
 }
 
 } // namespace

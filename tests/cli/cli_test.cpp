@@ -77,6 +77,68 @@ TEST(Cli, UncaughtFaultStopsTheRunWithStatus3) {
     EXPECT_EQ(j["evaluations"], 0); // calc-medium did not run
 }
 
+TEST(Cli, TheLastSearchTellsWhetherItFoundAGround) {
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* result; // the "result" object, compact
+        bool told;          // a "No ground found" line on stderr
+    } cases[] = {
+        {{"calc-line"}, exit_ok, "null", false},
+        {{"calculate"},
+         exit_ok,
+         R"({"found":true,"stage":"first","reason":null,"outcome":"found by the first stage"})",
+         false},
+        {{"--set", "Text23=0.402382", "--set", "Text24=0.695330", "calculate"},
+         exit_ok,
+         R"({"found":true,"stage":"first","reason":"fault","outcome":"kept from the first stage"})",
+         false},
+        {{"--set", "Text23=65", "--set", "Text24=67", "calculate"},
+         exit_no_ground,
+         R"({"found":false,"stage":null,"reason":"fault","outcome":"none"})",
+         true},
+        // Only the last search counts.
+        {{"--set", "Text23=65", "--set", "Text24=67", "calculate",
+          "open=" ARDENCA_EXAMPLES_DIR "/lossy-ground.gnd"},
+         exit_ok,
+         R"({"found":true,"stage":"second","reason":null,"outcome":"found by the second stage"})",
+         true},
+        // 4 and 3 come before 5.
+        {{"--set", "Text23=65", "--set", "Text24=67", "open=/no/such.gnd"},
+         exit_file_failed,
+         R"({"found":false,"stage":null,"reason":"fault","outcome":"none"})",
+         true},
+        {{"--set", "Text3=0", "calculate"},
+         exit_fault,
+         R"({"found":false,"stage":null,"reason":"fault","outcome":"none"})",
+         false},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), "--json");
+        const CliRun r = cli(args);
+        EXPECT_EQ(r.status, c.status) << c.result << r.err;
+        EXPECT_EQ(r.json()["result"], nlohmann::json::parse(c.result));
+        EXPECT_EQ(r.err.find("No ground found that reproduces R in 65 + j67") != std::string::npos,
+                  c.told)
+            << r.err;
+    }
+}
+
+TEST(Cli, PartlyReadInputsAndFaultsNameTheirFields) {
+    CliRun r = cli({"--json", "--set", "Text8=14,2", "--set", "Text23=", "calculate"});
+    EXPECT_EQ(r.status, exit_ok);
+    EXPECT_EQ(r.json()["partly_read"], nlohmann::json::parse(R"(["Text8","Text23"])"));
+    EXPECT_EQ(r.err, "ardenca-cli: calculate: Frequency Mhz (Text8) \"14,2\" was read as 14\n"
+                     "ardenca-cli: calculate: R in (Text23) \"\" was read as 0\n");
+
+    r = cli({"--json", "--set", "Text3=0", "calc-medium"});
+    EXPECT_EQ(r.err, "ardenca-cli: calc-medium: Calc From Medium stopped in Calc Line: division by "
+                     "zero \u2014 check Length m (0)\n");
+    EXPECT_EQ(r.json()["fault"]["check"], nlohmann::json::parse(R"(["Text3"])"));
+    EXPECT_EQ(r.json()["fault"]["step"], "Calc Line");
+}
+
 TEST(Cli, UsageErrorsRunNothing) {
     for (const auto& args :
          std::vector<std::vector<std::string>>{{"--set", "Text34=1", "calc-line"},

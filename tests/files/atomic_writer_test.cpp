@@ -4,12 +4,14 @@
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace ardenca::files {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::read_bytes;
 using testing::TempDir;
 using Call = testing::FailingSaveSystem::Call;
@@ -30,25 +32,67 @@ std::string save(const std::string& path, SaveSystem& system) {
     }
 }
 
-TEST(AtomicFileWriter, ReplacesTheFileALinkNamesAndKeepsItsPermissions) {
-    TempDir dir;
-    testing::write_bytes(dir / "a.gnd", old_content);
-    ::chmod((dir / "a.gnd").c_str(), 0640);
-    std::filesystem::create_symlink("a.gnd", dir.path() / "link.gnd");
-    EXPECT_EQ(save(dir / "link.gnd", real_save_system()), "");
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.gnd"));
-    EXPECT_EQ(read_bytes(dir / "a.gnd"), new_content);
-    EXPECT_EQ(dir.entries().size(), 2u); // no temporary file left
+struct stat status_of(const std::string& path) {
     struct stat st {};
-    ::stat((dir / "a.gnd").c_str(), &st);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    ::stat(path.c_str(), &st);
+    return st;
+}
+
+TEST(AtomicFileWriter, WritesWhereTheNameLeadsAndKeepsModeAndOwner) {
+    const struct {
+        std::string name;    // saved under this name
+        std::string written; // the file that then holds the new content
+        std::function<void(const TempDir&)> setup;
+    } cases[] = {
+        {"link.gnd", "a.gnd",
+         [](const TempDir& dir) {
+             testing::write_bytes(dir / "a.gnd", old_content);
+             fs::create_symlink("a.gnd", dir.path() / "link.gnd");
+         }},
+        {"dangling.gnd", "new.gnd", // a link to a file that does not exist yet
+         [](const TempDir& dir) { fs::create_symlink("new.gnd", dir.path() / "dangling.gnd"); }},
+        {std::string(244, 'm'), std::string(244, 'm'), [](const TempDir&) {}},
+        {std::string(251, 'l') + ".gnd", std::string(251, 'l') + ".gnd",
+         [](const TempDir& dir) {
+             testing::write_bytes(dir / (std::string(251, 'l') + ".gnd"), "");
+         }},
+        {"owned.gnd", "owned.gnd",
+         [](const TempDir& dir) {
+             testing::write_bytes(dir / "owned.gnd", old_content);
+             // Another owner where this process may give the file away.
+             [[maybe_unused]] const int given = ::chown((dir / "owned.gnd").c_str(), 1234, 5678);
+             ::chmod((dir / "owned.gnd").c_str(), 02640);
+         }},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        c.setup(dir);
+        const bool existed = fs::exists(dir / c.written);
+        const struct stat before = status_of(dir / c.written);
+        const auto names_before = dir.entries().size() + (existed ? 0 : 1);
+
+        EXPECT_EQ(save(dir / c.name, real_save_system()), "") << c.name.size();
+        EXPECT_EQ(read_bytes(dir / c.written), new_content) << c.name.size();
+        EXPECT_EQ(dir.entries().size(), names_before) << "a temporary file was left";
+        if (c.name != c.written) {
+            EXPECT_TRUE(fs::is_symlink(dir.path() / c.name)) << c.name;
+        }
+        const struct stat after = status_of(dir / c.written);
+        if (existed) {
+            EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777) << c.name;
+            EXPECT_EQ(after.st_uid, before.st_uid) << c.name;
+            EXPECT_EQ(after.st_gid, before.st_gid) << c.name;
+        }
+    }
 }
 
 TEST(AtomicFileWriter, AnyFailureLeavesTheOldFileAndNoTemporaryFile) {
     const std::tuple<Call, int, std::size_t, const char*> cases[] = {
-        {Call::Create, EACCES, 0, "cannot create a file in the folder"}, // read-only folder
+        {Call::Create, EACCES, 0, "cannot create a file in the folder"},    // read-only folder
+        {Call::Access, EACCES, 0, "cannot write to it: Permission denied"}, // read-only file
         {Call::Write, EDQUOT, 0, "writing failed: Disk quota exceeded"},
         {Call::Write, ENOSPC, 2500, "writing failed: No space left on device"}, // fills up
+        {Call::Write, EFBIG, 0, "writing failed: File too large"},              // ulimit -f
         {Call::Sync, EIO, 0, "writing to the device failed: Input/output error"},
         {Call::Rename, EXDEV, 0, "cannot replace the file: Invalid cross-device link"}};
     for (const auto& [call, error, budget, reason] : cases) {
@@ -63,7 +107,26 @@ TEST(AtomicFileWriter, AnyFailureLeavesTheOldFileAndNoTemporaryFile) {
     }
 }
 
-TEST(AtomicFileWriterDeathTest, AProcessKilledBeforeTheRenameLeavesTheOldFile) {
+TEST(AtomicFileWriter, OnlyRegularFilesAreReplacedAndOnlyCharacterDevicesWrittenInPlace) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    fs::create_directory(dir.path() / "folder");
+    // Refused at once: a named pipe without a reader would block a writer for ever.
+    EXPECT_NE(save(dir / "fifo", real_save_system()).find("fifo: it is a named pipe (FIFO)"),
+              std::string::npos);
+    EXPECT_NE(save(dir / "folder", real_save_system()).find("folder: Is a directory."),
+              std::string::npos);
+    EXPECT_EQ(dir.entries().size(), 2u);
+    EXPECT_EQ(save("/dev/null", real_save_system()), "");
+}
+
+TEST(AtomicFileWriter, TemporaryNamesAreShortAndTiedToTheTarget) {
+    EXPECT_EQ(temp_name_prefix("a.gnd"), temp_name_prefix("a.gnd"));
+    EXPECT_NE(temp_name_prefix("a.gnd"), temp_name_prefix("b.gnd"));
+    EXPECT_EQ(temp_name_prefix(std::string(255, 'x')).size(), 18u);
+}
+
+TEST(AtomicFileWriterDeathTest, AKilledSaveLeavesTheOldFileUntilTheNextSaveCleansUp) {
     GTEST_FLAG_SET(death_test_style, "fast"); // the child must share this test's folder
     TempDir dir;
     testing::write_bytes(dir / "a.gnd", old_content);
@@ -72,9 +135,24 @@ TEST(AtomicFileWriterDeathTest, AProcessKilledBeforeTheRenameLeavesTheOldFile) {
     EXPECT_EXIT(save(dir / "a.gnd", system), ::testing::ExitedWithCode(9), "");
     EXPECT_EQ(read_bytes(dir / "a.gnd"), old_content);
     // Beside it, only the dead process's complete temporary file.
-    const auto names = dir.entries();
+    auto names = dir.entries();
     ASSERT_EQ(names.size(), 2u);
-    EXPECT_EQ(read_bytes(dir / (names[0] == "a.gnd" ? names[1] : names[0])), new_content);
+    const std::string stale = names[0] == "a.gnd" ? names[1] : names[0];
+    EXPECT_EQ(read_bytes(dir / stale), new_content);
+    EXPECT_EQ(stale.find(temp_name_prefix("a.gnd")), 0u);
+
+    // A save still running (its file locked) and another file's leftovers stay.
+    const std::string running = dir / (temp_name_prefix("a.gnd") + "runnin.tmp");
+    const std::string other = dir / (temp_name_prefix("b.gnd") + "stale1.tmp");
+    testing::write_bytes(other, "b");
+    int fd = -1;
+    ASSERT_EQ(real_save_system().create_new(running, 0600, fd), 0);
+
+    EXPECT_EQ(save(dir / "a.gnd", real_save_system()), "");
+    EXPECT_FALSE(fs::exists(dir / stale));
+    EXPECT_TRUE(fs::exists(running));
+    EXPECT_TRUE(fs::exists(other));
+    ::close(fd);
 }
 
 } // namespace

@@ -12,7 +12,7 @@ namespace ardenca::testing {
 
 class FailingSaveSystem : public files::SaveSystem {
   public:
-    enum class Call { None, Create, Write, Sync, Rename };
+    enum class Call { None, Create, Write, Sync, Rename, Access };
     explicit FailingSaveSystem(Call fail = Call::None, int error = EIO, std::size_t budget = 0)
         : fail(fail), error(error), write_budget(budget) {}
 
@@ -32,6 +32,9 @@ class FailingSaveSystem : public files::SaveSystem {
         return SaveSystem::write_some(fd, data, size, written);
     }
     int sync(int fd) override { return fail == Call::Sync ? error : SaveSystem::sync(fd); }
+    int can_write(const std::string& path) override {
+        return fail == Call::Access ? error : SaveSystem::can_write(path);
+    }
     int rename(const std::string& from, const std::string& to) override {
         if (before_rename)
             before_rename();

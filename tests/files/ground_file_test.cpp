@@ -5,6 +5,7 @@
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace ardenca::files {
 namespace {
@@ -35,6 +36,15 @@ TEST(FileLines, CrEndsALineAndALoneLfBelongsToIt) {
         lines.emplace_back(line->text);
     EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c\nd", "", "last"}));
 
+    // Without any CR, LF ends the lines; a single CR anywhere brings back the CR rule.
+    EXPECT_EQ(line_ends_of("a\nb\n"), LineEnds::Lf);
+    EXPECT_EQ(line_ends_of("a\nb\r"), LineEnds::Cr);
+    std::string_view lf_text = "a\n\nb\nlast";
+    lines.clear();
+    while (auto line = next_line(lf_text, LineEnds::Lf))
+        lines.emplace_back(line->text);
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "", "b", "last"}));
+
     const std::string bound(max_line_bytes, 'x'), over = bound + "x\r";
     std::string_view at_bound = bound, too_long = over;
     EXPECT_FALSE(next_line(at_bound)->too_long);
@@ -46,17 +56,24 @@ TEST(GroundFileReader, FailuresNameTheFileAndTheReason) {
     testing::write_bytes(dir / "big.gnd", std::string(max_file_bytes + 1, '1'));
     testing::write_bytes(dir / "long.gnd", " 0 \r\n" + std::string(max_line_bytes + 1, '7'));
     testing::write_bytes(dir / "short.gnd", " 0 \r\n 1 \r\n");
+    testing::write_bytes(dir / "mixed.gnd", " 0 \n 1 \n75\r\n");
+    ASSERT_EQ(::mkfifo((dir / "fifo.gnd").c_str(), 0600), 0);
     const std::tuple<std::string, FileErrorKind, std::string> cases[] = {
         {"missing.gnd", FileErrorKind::CannotOpen,
          "Could not open " + (dir / "missing.gnd") + ": No such file or directory."},
-        {"", FileErrorKind::CannotRead, ": Is a directory."},
+        {"", FileErrorKind::NotARegularFile, ": Is a directory."},
+        // Refused at once: no writer ever comes.
+        {"fifo.gnd", FileErrorKind::NotARegularFile,
+         ": it is a named pipe (FIFO), not a regular file."},
+        {"/dev/null", FileErrorKind::NotARegularFile, ": it is a character device, not a"},
+        {"mixed.gnd", FileErrorKind::TooFewLines, ": the file ends after line 1, but"},
         {"big.gnd", FileErrorKind::TooLarge, ": the file is larger than 1 MiB"},
         {"long.gnd", FileErrorKind::LineTooLong, ": line 2 is longer than 64 KiB"},
         {"short.gnd", FileErrorKind::TooFewLines, ": the file ends after line 2, but"}};
     for (const auto& [name, kind, message] : cases) {
         try {
             GroundFileReader reader;
-            reader.open(dir / name);
+            reader.open(name.starts_with("/") ? name : dir / name);
             for (int line = 1; line <= 3; ++line)
                 reader.read_line();
             ADD_FAILURE() << "no failure for " << name;

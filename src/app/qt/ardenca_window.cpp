@@ -1,6 +1,7 @@
 #include "ardenca_window.h"
 
 #include "about_ardenca.h"
+#include "answer_edit.h"
 #include "captioned_frame.h"
 #include "field_hints.h"
 #include "matching_option.h"
@@ -61,10 +62,12 @@ constexpr QSize smallest_window{320, 240};
 // Gap between the picture and the window's right edge, and below the lowest control.
 constexpr int margin_twips = 120;
 
-// The two answers stand out in a framed, pale amber field with dark text on any
-// theme; computed values take the form's own background, the usual read-only look.
-constexpr const char* answer_style =
-    "QLineEdit { background: #fff3c4; color: #1a1a1a; border: 2px solid #b8860b; padding: 0px; }";
+// The two answers stand out: a pale amber field with dark text, in a dark amber frame
+// (AnswerEdit), on any theme. The colours are the field's palette, so that the marks of a stale or
+// partly read field still show on them. Computed values take the form's own
+// background, the usual read-only look.
+const QColor answer_background{0xff, 0xf3, 0xc4};
+const QColor answer_text{0x1a, 0x1a, 0x1a};
 
 QString qstr(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -123,13 +126,40 @@ QString tooltip(Field field) {
 }
 
 void mark_role(QLineEdit* edit, FieldRole role) {
+    QPalette palette = edit->palette();
     if (role == FieldRole::Answer) {
-        edit->setStyleSheet(QString::fromLatin1(answer_style));
+        palette.setColor(QPalette::Base, answer_background);
+        // Not the disabled group: a stale answer shows in the theme's disabled text.
+        palette.setColor(QPalette::Active, QPalette::Text, answer_text);
+        palette.setColor(QPalette::Inactive, QPalette::Text, answer_text);
+        edit->setPalette(palette);
     } else if (role == FieldRole::Output) {
-        QPalette palette = edit->palette();
         palette.setColor(QPalette::Base, palette.color(QPalette::Window));
         edit->setPalette(palette);
     }
+}
+
+// Whether the search of a command found a ground, for the status line: "ground found by
+// the first stage", "no ground found (evaluation bound)".
+QString outcome_phrase(const SearchOutcome& outcome) {
+    const auto why = [&outcome] {
+        if (!outcome.reason)
+            return QString();
+        return *outcome.reason == SearchStop::Fault ? QStringLiteral("arithmetic fault")
+                                                    : QStringLiteral("evaluation bound");
+    };
+    switch (outcome.kind) {
+    case GroundOutcome::FoundByFirstStage:
+        return QStringLiteral("ground found by the first stage");
+    case GroundOutcome::FoundBySecondStage:
+        return QStringLiteral("ground found by the second stage");
+    case GroundOutcome::KeptFromFirstStage:
+        return why().isEmpty() ? QStringLiteral("ground kept from the first stage")
+                               : "ground kept from the first stage (second stage: " + why() + ")";
+    case GroundOutcome::NotFound:
+        break;
+    }
+    return why().isEmpty() ? QStringLiteral("no ground found") : "no ground found (" + why() + ")";
 }
 
 } // namespace
@@ -145,6 +175,7 @@ ArdencaWindow::ArdencaWindow()
     statusBar()->addWidget(status_line_, 1);
     apply_text_scale();
     set_tab_chain();
+    marks_.emplace(this, model_, edits_);
 
     // The window opens with exactly the design's client area between the menu bar and
     // the status line, unless the screen is smaller; it may be enlarged to reach the
@@ -243,10 +274,12 @@ void ArdencaWindow::build_controls() {
 
     for (const auto& info : fields()) {
         const Field field = info.field;
-        auto* edit = new QLineEdit(container_widget(info.container));
+        const FieldHint& hint = field_hint(field);
+        QWidget* parent = container_widget(info.container);
+        QLineEdit* edit =
+            hint.role == FieldRole::Answer ? new AnswerEdit(parent) : new QLineEdit(parent);
         edit->setObjectName(qstr(field_name(field)));
         placed_.push_back({edit, info.container, info.rect, 0});
-        const FieldHint& hint = field_hint(field);
         edit->setToolTip(tooltip(field));
         mark_role(edit, hint.role);
         connect(edit, &QLineEdit::textEdited, this,
@@ -516,7 +549,8 @@ void ArdencaWindow::open_Click() {
             what += ' ' + name;
         report(what, measure);
     } catch (const ArithmeticFault& fault) {
-        const QString message = QString::fromStdString(fault_message("Open", fault));
+        const QString message =
+            QString::fromStdString(fault_message("Open", fault, model_.fault_place()));
         report("Open", measure, message);
         show_fault(message);
     }
@@ -560,7 +594,8 @@ void ArdencaWindow::run(Command command) {
         run_command(model_, command);
         report(what, measure);
     } catch (const ArithmeticFault& fault) {
-        const QString message = QString::fromStdString(fault_message(command, fault));
+        const QString message =
+            QString::fromStdString(fault_message(command, fault, model_.fault_place()));
         report(what, measure, message);
         show_fault(message);
     }
@@ -578,6 +613,15 @@ void ArdencaWindow::report(const QString& what, const Measure& measure, const QS
     const double ms = measure.clock.nsecsElapsed() / 1e6;
     const std::uint64_t count = model_.evaluations() - measure.evaluations_before;
     QString text = fault.isEmpty() ? what + ":" : fault;
+    if (!fault.isEmpty() && !fault.endsWith('.'))
+        text += '.';
+    if (const auto& outcome = model_.search_outcome()) {
+        QString phrase = outcome_phrase(*outcome);
+        // After the fault's sentence a new one begins.
+        if (!fault.isEmpty())
+            phrase[0] = phrase[0].toUpper();
+        text += ' ' + phrase + ';';
+    }
     text += QStringLiteral(" %1 model evaluation%2 in %3 ms.")
                 .arg(count)
                 .arg(count == 1 ? "" : "s")
@@ -619,6 +663,10 @@ void ArdencaWindow::option_changed() {
 
 void ArdencaWindow::caption_changed() {
     setWindowTitle(QString::fromStdString(model_.caption()));
+}
+
+void ArdencaWindow::command_finished() {
+    marks_->command_finished();
 }
 
 } // namespace ardenca::qt

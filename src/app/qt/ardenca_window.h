@@ -11,6 +11,7 @@
 
 #include "app/ardenca.h"
 #include "app/commands.h"
+#include "field_marks.h"
 #include "qt_file_dialog.h"
 
 #include <QEventLoopLocker>
@@ -95,6 +96,8 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     }
     // The warning of the last Open or Save that failed, while open.
     QMessageBox* file_box() const { return file_box_; }
+    // The marks on stale and partly read fields, and their messages.
+    const FieldMarks& field_marks() const { return *marks_; }
 
     // Opens path once the main window shows, exactly as File, Open would with that
     // file chosen.
@@ -139,6 +142,7 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     void field_changed(Field field) override;
     void option_changed() override;
     void caption_changed() override;
+    void command_finished() override;
 
     Ardenca model_;
     QTimer Timer1;
@@ -175,6 +179,7 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     std::array<QPushButton*, 5> buttons_{};
     std::array<QRadioButton*, 2> options_{};
     std::array<QWidget*, 7> containers_{};
+    std::optional<FieldMarks> marks_;
 };
 
 } // namespace ardenca::qt

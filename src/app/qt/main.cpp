@@ -9,12 +9,15 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QSettings>
 #include <QStyleFactory>
 #include <QSvgRenderer>
 #include <QTextStream>
+
+#include <csignal>
 
 namespace {
 
@@ -52,6 +55,9 @@ int save_picture(QWidget* window, const QString& file) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // A save past the file size limit (ulimit -f) then fails with "File too large" and
+    // is reported, instead of the signal ending the program half-way.
+    std::signal(SIGXFSZ, SIG_IGN);
     // The resources live in the window library, which the linker would otherwise drop.
     Q_INIT_RESOURCE(ardenca);
     QApplication app(argc, argv);
@@ -90,6 +96,14 @@ int main(int argc, char* argv[]) {
         QStringLiteral("[FILE.gnd]"));
     parser.process(app);
 
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        QTextStream(stderr) << "ardenca: one ground data file at a time: " << files.size()
+                            << " were given (" << files.join(QStringLiteral(", "))
+                            << "); open the others with File, Open\n";
+        return 2;
+    }
+
     ardenca::qt::ArdencaWindow window;
     // View, Larger Text is remembered from one run to the next; the pictures of the
     // screenshot options neither read nor change it.
@@ -101,8 +115,8 @@ int main(int argc, char* argv[]) {
     if (!picture)
         QObject::connect(window.menu_action("larger_text"), &QAction::toggled, &window,
                          [&settings, &larger_key](bool on) { settings.setValue(larger_key, on); });
-    if (!parser.positionalArguments().isEmpty())
-        window.open_at_start(parser.positionalArguments().constFirst());
+    if (!files.isEmpty())
+        window.open_at_start(files.constFirst());
     if (parser.isSet(about_shot))
         return save_picture(window.about_window(), parser.value(about_shot));
     if (parser.isSet(main_shot)) {
@@ -117,7 +131,15 @@ int main(int argc, char* argv[]) {
             }
             window.resize(w, h);
         }
-        return save_picture(&window, parser.value(main_shot));
+        const int saved = save_picture(&window, parser.value(main_shot));
+        // A file that did not open, or whose recalculation stopped on a fault, is told on
+        // stderr and in the exit status; the picture is written all the same.
+        for (const QMessageBox* box : {window.file_box(), window.fault_box()})
+            if (box) {
+                QTextStream(stderr) << "ardenca: " << box->text() << "\n";
+                return 1;
+            }
+        return saved;
     }
     return app.exec();
 }

@@ -39,3 +39,14 @@ endif()
 if(NOT about.png_size STREQUAL "312x206")
   message(FATAL_ERROR "About screenshot is ${about.png_size}, expected 312x206")
 endif()
+
+# A file that fails to open, or a second file, makes a non-zero exit with a message.
+file(WRITE ${OUT}/bad.gnd "yes\r\n 1 \r\n")
+foreach(args "bad.gnd;--screenshot;${OUT}/bad.png" "missing.gnd;--screenshot;${OUT}/missing.png"
+             "a.gnd;b.gnd;--screenshot;${OUT}/two.png")
+  execute_process(COMMAND ${ARDENCA} ${args} WORKING_DIRECTORY ${OUT} RESULT_VARIABLE rc
+                  ERROR_VARIABLE err TIMEOUT 60)
+  if(rc EQUAL 0 OR NOT err MATCHES "ardenca: (Could not open|one ground data file at a time)")
+    message(FATAL_ERROR "ardenca ${args}: exit ${rc}, stderr '${err}'")
+  endif()
+endforeach()
