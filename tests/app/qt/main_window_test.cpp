@@ -109,6 +109,7 @@ class MainWindowTest : public QObject {
     void larger_text_scales_the_form_and_captions_fit();
     void start_size_fits_the_screen_data();
     void start_size_fits_the_screen();
+    void a_file_with_lf_line_ends_opens();
     void save_appends_the_ground_file_suffix();
 };
 
@@ -576,6 +577,21 @@ void MainWindowTest::start_size_fits_the_screen() {
     QFETCH(QSize, available);
     QFETCH(QSize, fitted);
     QCOMPARE(ArdencaWindow::fitted_size(QSize(929, 481), available, 16), fitted);
+}
+
+void MainWindowTest::a_file_with_lf_line_ends_opens() {
+    QTemporaryDir dir;
+    QFile file(dir.filePath("linux.gnd"));
+    QVERIFY(file.open(QIODevice::WriteOnly) &&
+            file.write(QByteArray(default_file).replace("\r\n", "\n").replace("7\n", "14\n")) > 0);
+    file.close();
+    auto window = started_window();
+    answer_dialog(*window, file.fileName());
+    window->menu_action("open")->trigger();
+    QVERIFY(window->file_box() == nullptr);
+    QCOMPARE(window->field_edit(Field::Text8)->text(), QString("14"));
+    QCOMPARE(window->windowTitle(), QString("Ardenca - linux.gnd"));
+    QVERIFY(window->status_line()->text().startsWith("Open linux.gnd: ground found"));
 }
 
 void MainWindowTest::save_appends_the_ground_file_suffix() {
