@@ -583,13 +583,16 @@ void MainWindowTest::a_file_with_lf_line_ends_opens() {
     QTemporaryDir dir;
     QFile file(dir.filePath("linux.gnd"));
     QVERIFY(file.open(QIODevice::WriteOnly) &&
-            file.write(QByteArray(default_file).replace("\r\n", "\n").replace("7\n", "14\n")) > 0);
+            file.write(
+                QByteArray(default_file).replace("\r\n", "\n").replace(".55\n7\n", ".55\n14\n")) >
+                0);
     file.close();
     auto window = started_window();
     answer_dialog(*window, file.fileName());
     window->menu_action("open")->trigger();
     QVERIFY(window->file_box() == nullptr);
     QCOMPARE(window->field_edit(Field::Text8)->text(), QString("14"));
+    QCOMPARE(window->field_edit(Field::Text26)->text(), QString("9.77"));
     QCOMPARE(window->windowTitle(), QString("Ardenca - linux.gnd"));
     QVERIFY(window->status_line()->text().startsWith("Open linux.gnd: ground found"));
 }
