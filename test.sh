@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the unit tests, the same tests
+# Installs what is missing, builds, and runs every test: the unit tests (in a build
+# that treats every warning as an error), the same tests
 # under AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of every fuzz
 # target. Exits non-zero on any failure.
 #   FUZZ_SECONDS=N ./test.sh   fuzzes each target for N seconds (default 20; 0 skips)
@@ -11,10 +12,10 @@ scripts/ensure_packages.sh
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc 2>/dev/null || echo 2)
 
-echo "== Build and unit tests (dev) =="
-cmake --preset dev >/dev/null
-cmake --build --preset dev -j "$jobs"
-ctest --preset dev -j "$jobs"
+echo "== Build with warnings as errors, and unit tests (werror) =="
+cmake --preset werror >/dev/null
+cmake --build --preset werror -j "$jobs"
+ctest --preset werror -j "$jobs"
 
 echo "== Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer (asan) =="
 cmake --preset asan >/dev/null

@@ -119,6 +119,29 @@ class WriteChecker : public ArdencaObserver {
     const Ardenca& model_;
 };
 
+// The report agrees with what the command wrote: a search found a ground exactly when
+// it wrote Cond, and left the ground results stale exactly when it found none; every
+// input listed as partly read is not wholly a number.
+void check_report(const Ardenca& model, Command command) {
+    const bool searches = command == Command::Calculate || command == Command::CalculateA ||
+                          command == Command::CalculateB;
+    const auto& outcome = model.search_outcome();
+    if (outcome.has_value() != searches)
+        std::abort();
+    if (outcome) {
+        const bool found = outcome->found();
+        if (found != model.wrote(Text9) || found == model.stale(Text9) ||
+            found == model.stale(Text17) || found == !outcome->stage.has_value() ||
+            found == (outcome->kind == GroundOutcome::KeptFromFirstStage
+                          ? false
+                          : outcome->reason.has_value()))
+            fail("the search's report disagrees with its writes", Text9, model.text(Text9));
+    }
+    for (const PartlyRead& read : model.partly_read())
+        if (text_is_whole_number(read.text) || read.text != model.text(read.field))
+            fail("listed as partly read", read.field, read.text);
+}
+
 void run(Ardenca& model, Command command) {
     const int errors_before = model.state.error_ct;
     const std::uint64_t evaluations_before = model.evaluations();
@@ -153,6 +176,7 @@ void run(Ardenca& model, Command command) {
                      static_cast<unsigned long long>(evaluations), errors_before, errors);
         std::abort();
     }
+    check_report(model, command);
 }
 
 void save_then_open(Ardenca& model, ScriptedFileDialog& dialog, WriteChecker& checker) {

@@ -257,9 +257,9 @@ void Ardenca::run_search(calc::SearchStage stage) {
         const double Zo = number_in(Text25);
         const double Ld = number_in(Text26);
         note_fault(FaultStep::MatchingSection, {Text25, Text26, Text23, Text24});
-        const calc::Impedance far_end = calc::Tline_calc(Zo, Ld, s.rst, -s.xst);
-        s.rst = far_end.r_ohm;
-        s.xst = -far_end.x_ohm;
+        const calc::Impedance probe = calc::probe_from_meter(Zo, Ld, {s.rst, s.xst});
+        s.rst = probe.r_ohm;
+        s.xst = probe.x_ohm;
         set_text(Text29, text(Text23));
         set_text(Text30, text(Text24));
         if (first) {

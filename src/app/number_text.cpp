@@ -1,13 +1,13 @@
 #include "number_text.h"
 
 #include "calc/checked_math.h"
+#include "files/decimal_text.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <locale.h>
 #include <stdexcept>
 #include <vector>
 
@@ -15,48 +15,7 @@ namespace ardenca {
 
 namespace {
 
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// The longest prefix of text of the form [sign] digits[.digits] [(e|E)[sign]digits],
-// or an empty view when it holds no digit before the exponent.
-std::string_view leading_number(std::string_view text) {
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    std::size_t digits = 0;
-    while (i < text.size() && is_digit(text[i])) {
-        ++i;
-        ++digits;
-    }
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && is_digit(text[i])) {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return {};
-    std::size_t end = i;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        std::size_t j = i + 1;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
-            ++j;
-        const std::size_t exp_start = j;
-        while (j < text.size() && is_digit(text[j]))
-            ++j;
-        if (j > exp_start)
-            end = j;
-    }
-    return text.substr(0, end);
-}
-
-locale_t c_locale() {
-    static const locale_t loc = newlocale(LC_ALL_MASK, "C", nullptr);
-    return loc;
-}
+using text::is_digit;
 
 // The decimal digits of a value to 15 significant digits: |value| = 0.d1 d2 ... d15
 // times 10^point (so point is the number of digits before the decimal point).
@@ -233,18 +192,18 @@ std::string compacted(std::string_view text) {
 
 bool text_is_whole_number(std::string_view text) {
     const std::string compact = compacted(text);
-    return !compact.empty() && leading_number(compact).size() == compact.size();
+    return !compact.empty() && text::leading_decimal(compact).size() == compact.size();
 }
 
 double text_to_number(std::string_view text) {
     const std::string compact = compacted(text);
-    const std::string number(leading_number(compact));
+    const std::string_view number = text::leading_decimal(compact);
     if (number.empty())
         return 0.0;
-    const double value = strtod_l(number.c_str(), nullptr, c_locale());
-    if (std::isinf(value))
+    const text::DecimalValue value = text::parse_decimal(number);
+    if (value.status == text::DecimalValue::Status::Overflow)
         ck::raise(FaultKind::Overflow, FaultOperation::NumberReading);
-    return value;
+    return value.value;
 }
 
 std::string format_number(double value, std::string_view pattern) {

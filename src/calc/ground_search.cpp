@@ -145,4 +145,35 @@ SearchResult search_ground(const AirLine& line, SearchStage stage, double rst_oh
     return res;
 }
 
+ClassicSolution solve_classic(const AirLine& line, double rst_ohm, double xst_ohm) {
+    ClassicSolution sol;
+    double eps_r_found = 0;
+    const auto run_stage = [&](SearchStage stage) {
+        const SearchResult r = search_ground(line, stage, rst_ohm, xst_ohm);
+        ++sol.runs;
+        sol.evaluations += r.evaluations;
+        if (!r.completed()) {
+            ++sol.failed_runs;
+            return;
+        }
+        try {
+            sol.ground = ground_from_line(r.g_s_per_m, r.c_f_per_m, line);
+        } catch (const ArithmeticFault&) {
+            ++sol.failed_runs;
+            return;
+        }
+        sol.found = true;
+        sol.g_s_per_m = r.g_s_per_m;
+        sol.c_f_per_m = r.c_f_per_m;
+        sol.model = r.model;
+        eps_r_found = sol.ground.eps_r;
+    };
+    run_stage(SearchStage::First);
+    if (sol.failed_runs > 0)
+        run_stage(SearchStage::Second);
+    if (eps_r_found > 250)
+        run_stage(SearchStage::Second);
+    return sol;
+}
+
 } // namespace ardenca::calc

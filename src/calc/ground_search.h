@@ -5,6 +5,7 @@
 
 #include "air_line.h"
 #include "arithmetic_fault.h"
+#include "ground_conversion.h"
 #include "line_models.h"
 
 #include <cstdint>
@@ -49,5 +50,23 @@ struct SearchResult {
 // search proper: the start values, the two loops, the exit when the dielectric
 // constant drops below 1, and the final evaluation. Never throws an ArithmeticFault.
 SearchResult search_ground(const AirLine& line, SearchStage stage, double rst_ohm, double xst_ohm);
+
+// What the two stages together find for one reading, as "Calculate from Known  Z in"
+// does it on a fresh window.
+struct ClassicSolution {
+    bool found = false;   // a run completed; the members below are from the last that did
+    Ground ground;        // sigma and eps_r
+    double g_s_per_m = 0; // G and C found
+    double c_f_per_m = 0;
+    MediumResult model;            // the model at G and C
+    int failed_runs = 0;           // runs that ended in a fault or at the bound
+    int runs = 0;                  // 1 to 3
+    std::uint64_t evaluations = 0; // of every run
+};
+
+// Given the complete line in air and the target impedance (ohm): the first stage; the
+// second when the first did not complete; the second (again) when the dielectric
+// constant found by then is above 250.
+ClassicSolution solve_classic(const AirLine& line, double rst_ohm, double xst_ohm);
 
 } // namespace ardenca::calc

@@ -35,4 +35,9 @@ struct Impedance {
 // Zo (ohm) and electrical length Ld (degrees), the impedance at its near end.
 Impedance Tline_calc(double Zo, double Ld, double Rs_in, double Xs_in);
 
+// Given what the meter reads through that line, the impedance at its far end (the
+// probe's): the line is lossless, so conjugating before and after the transformation
+// runs it backwards.
+Impedance probe_from_meter(double Zo, double Ld, Impedance meter);
+
 } // namespace ardenca::calc

@@ -24,4 +24,9 @@ Impedance Tline_calc(double Zo, double Ld, double Rs_in, double Xs_in) {
     return out;
 }
 
+Impedance probe_from_meter(double Zo, double Ld, Impedance meter) {
+    const Impedance far_end = Tline_calc(Zo, Ld, meter.r_ohm, -meter.x_ohm);
+    return {far_end.r_ohm, -far_end.x_ohm};
+}
+
 } // namespace ardenca::calc

@@ -1,56 +1,16 @@
 #include "ground_file.h"
 
+#include "decimal_text.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <locale.h>
 #include <stdexcept>
 
 namespace ardenca::files {
 
-namespace {
-
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool is_blank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-locale_t c_locale() {
-    static const locale_t loc = newlocale(LC_ALL_MASK, "C", nullptr);
-    return loc;
-}
-
-// True when text is exactly [sign] (digits [. [digits]] | . digits) [(e|E) [sign] digits].
-bool is_number_syntax(std::string_view text) {
-    std::size_t i = 0;
-    const auto digits = [&] {
-        const std::size_t start = i;
-        while (i < text.size() && is_digit(text[i]))
-            ++i;
-        return i - start;
-    };
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    std::size_t mantissa_digits = digits();
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        mantissa_digits += digits();
-    }
-    if (mantissa_digits == 0)
-        return false;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        if (digits() == 0)
-            return false;
-    }
-    return i == text.size();
-}
-
-} // namespace
+using text::is_blank;
+using text::is_digit;
 
 std::string format_file_number(double value) {
     if (!std::isfinite(value))
@@ -113,13 +73,16 @@ FileNumber read_file_number(std::string_view line) {
         line.remove_prefix(1);
     while (!line.empty() && is_blank(line.back()))
         line.remove_suffix(1);
-    if (!is_number_syntax(line))
-        return {};
-    const std::string text(line);
-    const double value = strtod_l(text.c_str(), nullptr, c_locale());
-    if (std::isinf(value))
+    const text::DecimalValue number = text::parse_decimal(line);
+    switch (number.status) {
+    case text::DecimalValue::Status::Number:
+        return {FileNumber::Status::Number, number.value};
+    case text::DecimalValue::Status::Overflow:
         return {FileNumber::Status::TooLarge, 0};
-    return {FileNumber::Status::Number, value};
+    case text::DecimalValue::Status::NotNumber:
+        break;
+    }
+    return {};
 }
 
 LineEnds line_ends_of(std::string_view content) {

@@ -28,7 +28,7 @@ FieldMarks::FieldMarks(QWidget* window, const Ardenca& model,
     // The model drops a mark when the field is written or typed into.
     for (int i = 0; i < field_count; ++i)
         if (QLineEdit* edit = edits_[i])
-            QObject::connect(edit, &QLineEdit::textChanged, window_,
+            QObject::connect(edit, &QLineEdit::textChanged, &connections_,
                              [this, field = field_at(i)] { mark(field); });
 }
 

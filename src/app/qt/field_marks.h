@@ -7,6 +7,7 @@
 #include "app/ardenca.h"
 
 #include <QHash>
+#include <QObject>
 #include <QPalette>
 #include <QPointer>
 #include <QString>
@@ -37,6 +38,8 @@ class FieldMarks {
 
     QWidget* window_;
     const Ardenca& model_;
+    // The connections to the edits end with the marks.
+    QObject connections_;
     std::array<QLineEdit*, field_count> edits_;
     // A field's own tooltip and colours, kept while it is marked.
     struct Own {

@@ -1,0 +1,136 @@
+// How a search ends, and that it holds no state outside its arguments: run on many
+// threads at once, it gives every result bit for bit as it does on one.
+#include "calc/air_line.h"
+#include "calc/ground_conversion.h"
+#include "calc/ground_search.h"
+#include "calc/line_models.h"
+
+#include <bit>
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace ardenca::calc {
+namespace {
+
+TEST(GroundSearch, ResultSaysHowTheRunEnded) {
+    const AirLine probe = air_line({7, 0.1, 0.007, 0.55, 1});
+    // The endless second stage: a feed line and a probe on which it cycles.
+    const AirLine cycling = air_line({18.63, 0.271, 0.011, 0.704, 1});
+    const AirLine high = air_line({1e300, 0.1, 0.007, 0.55, 1}); // 2 pi f 100 overflows
+    const Impedance far_end = Tline_calc(384, 21.6, 38.0199, -180.4741);
+    struct Case {
+        const char* name;
+        const AirLine& line;
+        SearchStage stage;
+        double rst, xst;
+        SearchEnd end;
+        FaultKind kind;
+        bool started;
+        std::uint64_t evaluations;
+    };
+    const Case cases[] = {
+        {"defaults",
+         probe,
+         SearchStage::First,
+         65.1779,
+         -67.3409,
+         SearchEnd::Completed,
+         {},
+         true,
+         3933},
+        {"positive reactance", probe, SearchStage::First, 65.1779, 50, SearchEnd::Fault,
+         FaultKind::Overflow, true, 293},
+        {"dielectric below 1", probe, SearchStage::Second, 65.1779, 50, SearchEnd::Fault,
+         FaultKind::DivisionByZero, true, 4402},
+        {"start overflows", high, SearchStage::First, 65.1779, -67.3409, SearchEnd::Fault,
+         FaultKind::Overflow, false, 0},
+        {"cycles",
+         cycling,
+         SearchStage::Second,
+         far_end.r_ohm,
+         -far_end.x_ohm,
+         SearchEnd::Bound,
+         {},
+         true,
+         max_search_evaluations},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SearchResult r = search_ground(c.line, c.stage, c.rst, c.xst);
+        EXPECT_EQ(r.end, c.end);
+        if (c.end == SearchEnd::Fault) {
+            EXPECT_EQ(r.fault_kind, c.kind);
+        }
+        EXPECT_EQ(r.started, c.started);
+        EXPECT_EQ(r.evaluations, c.evaluations);
+    }
+    const SearchResult found = search_ground(probe, SearchStage::First, 65.1779, -67.3409);
+    EXPECT_EQ(found.g_s_per_m, 0.011813792774315841);
+    EXPECT_EQ(found.c_f_per_m, 3.1380429058290872e-10);
+    EXPECT_NEAR(found.model.r_out, 65.1779, 1e-9);
+    const SearchResult given_up = search_ground(probe, SearchStage::Second, 65.1779, 50);
+    EXPECT_EQ(given_up.g_s_per_m + given_up.c_f_per_m, 0); // the exit below eps_r 1
+    EXPECT_THROW(search_ground(air_line({0, 0.1, 0.007, 0.55, 1}), SearchStage::First, 1, 1),
+                 std::invalid_argument);
+}
+
+struct Target {
+    SearchStage stage;
+    double rst_ohm, xst_ohm;
+};
+
+// Every bit of a result, in one comparable list.
+std::vector<std::uint64_t> bits_of(const SearchResult& r) {
+    std::vector<std::uint64_t> out{
+        static_cast<std::uint64_t>(r.end), static_cast<std::uint64_t>(r.fault_kind),
+        static_cast<std::uint64_t>(r.fault_operation), r.started, r.evaluations};
+    for (double d : {r.g_s_per_m, r.c_f_per_m, r.model.r_out, r.model.i_out, r.model.Zo_r,
+                     r.model.Zo_i, r.model.pc_r, r.model.pc_i})
+        out.push_back(std::bit_cast<std::uint64_t>(d));
+    return out;
+}
+
+TEST(SearchThreads, EightThreadsGiveWhatOneGives) {
+    const AirLine line = air_line({7, 0.1, 0.007, 0.55, 1});
+    ASSERT_TRUE(line.complete());
+
+    // Readings of grounds from 0.001 to 0.5 S/m and dielectric constants 2 to 80,
+    // both stages, some of them ending in a fault.
+    std::vector<Target> targets;
+    for (int i = 0; i < 1000; ++i) {
+        const Ground ground{0.001 * (1 + (i * 37) % 500), 2.0 + (i * 53) % 79};
+        const ShuntPerMetre shunt = line_from_ground(ground, line);
+        MediumResult z;
+        calc(line, shunt.g_s_per_m, shunt.c_f_per_m, z);
+        targets.push_back({i % 2 ? SearchStage::Second : SearchStage::First, z.r_out, z.i_out});
+    }
+
+    std::vector<SearchResult> one(targets.size()), eight(targets.size());
+    for (std::size_t i = 0; i < targets.size(); ++i)
+        one[i] = search_ground(line, targets[i].stage, targets[i].rst_ohm, targets[i].xst_ohm);
+
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < 8; ++t)
+        threads.emplace_back([&, t] {
+            for (std::size_t i = t; i < targets.size(); i += 8)
+                eight[i] =
+                    search_ground(line, targets[i].stage, targets[i].rst_ohm, targets[i].xst_ohm);
+        });
+    for (auto& thread : threads)
+        thread.join();
+
+    int completed = 0;
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        ASSERT_EQ(bits_of(one[i]), bits_of(eight[i])) << "target " << i;
+        completed += one[i].completed();
+    }
+    // Both ends are exercised: about 600 runs complete, the others fault.
+    EXPECT_GT(completed, 500);
+    EXPECT_LT(completed, 1000);
+}
+
+} // namespace
+} // namespace ardenca::calc
