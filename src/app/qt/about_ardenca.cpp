@@ -3,6 +3,7 @@
 #include "twips.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
@@ -13,9 +14,11 @@ namespace {
 constexpr int client_width = 4680;
 constexpr int client_height = 3090;
 constexpr Rect label1_rect{0, 240, 4695, 2775};
+// The hint is a little smaller than the text and stands at the foot of the label.
+constexpr double hint_points = 7.5;
 } // namespace
 
-About_Ardenca::About_Ardenca() : Label1(new QLabel(this)) {
+About_Ardenca::About_Ardenca() : Label1(new QLabel(this)), hint_(new QLabel(this)) {
     setObjectName("About_Ardenca");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("About Ardenca");
@@ -28,7 +31,41 @@ About_Ardenca::About_Ardenca() : Label1(new QLabel(this)) {
     Label1->setTextFormat(Qt::PlainText);
     Label1->installEventFilter(this);
 
+    // Clicks on the hint reach the text beneath it.
+    hint_->setObjectName("close_hint");
+    hint_->setText("Click or press Esc to close");
+    hint_->setFont(window_font(hint_points));
+    hint_->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    hint_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    hint_->setForegroundRole(QPalette::PlaceholderText);
+    setFocusPolicy(Qt::StrongFocus);
+
     Form_Load();
+    place_hint();
+}
+
+// Below the last line of the text, inside the label, if the text leaves room for it.
+void About_Ardenca::place_hint() {
+    const QFontMetrics text(Label1->font()), small(hint_->font());
+    const int text_bottom = Label1->y() + text.lineSpacing() * int(Label1->text().count('\n') + 1);
+    const int hint_h = small.height();
+    const QRect room(0, Label1->geometry().bottom() + 1 - hint_h, width(), hint_h);
+    hint_->setGeometry(room);
+    hint_->setVisible(room.top() >= text_bottom &&
+                      small.horizontalAdvance(hint_->text()) <= room.width());
+}
+
+void About_Ardenca::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        Label1_Click();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 QString About_Ardenca::about_text() {

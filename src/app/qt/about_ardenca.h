@@ -1,5 +1,5 @@
 // The About window: the start-up splash and Help, About. A small top-level window of
-// centred bold text; a click on the text unloads (destroys) it.
+// centred bold text; a click on the text, Esc, Enter or Space unloads (destroys) it.
 #pragma once
 
 #include <QString>
@@ -19,15 +19,20 @@ class About_Ardenca : public QWidget {
     static QString about_text();
 
     QLabel* label1() const { return Label1; }
+    // "Click or press Esc to close", shown when the text leaves room for it.
+    QLabel* close_hint() const { return hint_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void Form_Load();
     void Label1_Click();
+    void place_hint();
 
     QLabel* Label1;
+    QLabel* hint_;
 };
 
 } // namespace ardenca::qt

@@ -2,6 +2,11 @@
 // layout tables; field texts, the option and the caption follow the model through its
 // observer, and the user's edits and clicks go back to the model. The window holds no
 // rule of its own beyond start-up and showing what the model does.
+//
+// The form stands in a scroll area: a window smaller than the design's client area
+// scrolls, a larger one shows the controls below it and then enlarges the drawing.
+// View, Larger Text scales the whole form through the twip mapping. A status line
+// tells what the last command did.
 #pragma once
 
 #include "app/ardenca.h"
@@ -17,10 +22,14 @@
 #include <QString>
 #include <QTimer>
 
+#include <QElapsedTimer>
+
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 class QAction;
 class QGroupBox;
@@ -28,6 +37,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 
 namespace ardenca::qt {
 
@@ -50,6 +60,28 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     QRadioButton* option_button(MatchingOption option) const;
     QWidget* container_widget(Container container) const;
     QAction* menu_action(std::string_view name) const;
+    QScrollArea* scroll_area() const { return scroll_; }
+    // The line under the form that tells what the last command did.
+    QLabel* status_line() const { return status_line_; }
+
+    // The form's scale: 1 at the design size, larger with View, Larger Text, smaller on
+    // a screen that cannot hold the design's form.
+    double text_scale() const { return text_scale_; }
+    // How much the drawing is enlarged beyond its design size (1 or more).
+    double picture_scale() const { return picture_scale_; }
+    // The window's size for the design's client area at the current text scale.
+    QSize design_window_size() const;
+    // The size a window of the design size takes on a screen with the given free area:
+    // the design size, made smaller where the screen (less the window's frame) is, and
+    // larger by a scroll bar across a direction that was cut.
+    static QSize fitted_size(QSize design, QSize available, int scroll_bar);
+    // The form's scale that fits the design's client area into the room: 1 where it
+    // fits, else smaller, down to where the form's text would become too small on a
+    // screen of that device pixel ratio.
+    static double fitted_scale(QSize design, QSize room, double device_pixel_ratio);
+    // Scales the form and sizes the window for a screen with this free area and pixel
+    // ratio, as at start-up.
+    void fit_to(QSize available, double device_pixel_ratio);
 
     QTimer* timer1() { return &Timer1; }
     // The About window while it is open, else nullptr.
@@ -85,12 +117,29 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     void close_Click();
     void about_Click();
     void run(ardenca::Command command);
+    void set_larger_text(bool on);
 
   private:
     void Form_Load();
     void build_menu();
     void build_controls();
     void centre_on_screen();
+    void fit_to_screen();
+    void set_text_scale(double scale);
+    int scroll_bar_extent() const;
+    void set_tab_chain();
+    void apply_text_scale();
+    void place_controls();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // Times a command and counts its model evaluations for the status line.
+    struct Measure {
+        QElapsedTimer clock;
+        std::uint64_t evaluations_before;
+    };
+    Measure start_measure() const;
+    void report(const QString& what, const Measure& measure, const QString& fault = {});
+
     void show_fault(const QString& message);
     void warn(QPointer<QMessageBox>& box, const char* name, const QString& message);
 
@@ -110,6 +159,24 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     QPointer<QMessageBox> fault_box_;
     QPointer<QMessageBox> file_box_;
     std::function<void()> close_action_;
+    int failures_told_ = 0;
+
+    QScrollArea* scroll_ = nullptr;
+    QWidget* client_ = nullptr;
+    QLabel* status_line_ = nullptr;
+    double text_scale_ = 1.0;
+    double base_scale_ = 1.0; // 1, or less on a small screen
+    bool larger_text_ = false;
+    double picture_scale_ = 1.0;
+
+    // Every control with its place in the tables, so that a new scale can move it.
+    struct Placed {
+        QWidget* widget;
+        Container container;
+        Rect rect;
+        double font_points; // 0: the form's font
+    };
+    std::vector<Placed> placed_;
 
     std::array<QLineEdit*, field_count> edits_{};
     std::array<QLabel*, field_count> labels_{};

@@ -9,6 +9,7 @@
 #include "solutions_window.h"
 #include "sweep_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QEventLoop>
@@ -16,6 +17,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QSettings>
 #include <QStyleFactory>
 #include <QSvgRenderer>
 #include <QTextStream>
@@ -119,10 +121,19 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Render the sweep window with the sweep files solved to FILE and exit; "
                        "the exit status is not 0 when a file is refused."),
         QStringLiteral("FILE"));
+    const QCommandLineOption window_size(
+        QStringLiteral("window-size"),
+        QStringLiteral("With --screenshot: the main window's size, e.g. 1200x800."),
+        QStringLiteral("WxH"));
+    const QCommandLineOption larger_text(
+        QStringLiteral("larger-text"),
+        QStringLiteral("Start with View, Larger Text on (otherwise as the last run left it)."));
     parser.addOption(main_shot);
     parser.addOption(about_shot);
     parser.addOption(solutions_shot);
     parser.addOption(sweep_shot);
+    parser.addOption(window_size);
+    parser.addOption(larger_text);
     parser.addPositionalArgument(
         QStringLiteral("file"),
         QStringLiteral("A ground data file to open once the main window shows, as File, Open "
@@ -143,6 +154,17 @@ int main(int argc, char* argv[]) {
     }
 
     ardenca::qt::ArdencaWindow window;
+    // View, Larger Text is remembered from one run to the next; the pictures of the
+    // screenshot options neither read nor change it.
+    const bool picture = parser.isSet(main_shot) || parser.isSet(about_shot) ||
+                         parser.isSet(solutions_shot) || parser.isSet(sweep_shot);
+    QSettings settings(QStringLiteral("Ardenca"), QStringLiteral("Ardenca"));
+    const QString larger_key = QStringLiteral("view/larger_text");
+    if (parser.isSet(larger_text) || (!picture && settings.value(larger_key, false).toBool()))
+        window.set_larger_text(true);
+    if (!picture)
+        QObject::connect(window.menu_action("larger_text"), &QAction::toggled, &window,
+                         [&settings, &larger_key](bool on) { settings.setValue(larger_key, on); });
     if (!files.isEmpty())
         window.open_at_start(files.constFirst());
     if (parser.isSet(sweep_shot)) {
@@ -160,6 +182,15 @@ int main(int argc, char* argv[]) {
     if (parser.isSet(main_shot)) {
         // The window as it stands after the splash, without waiting for it.
         window.Timer1_Timer();
+        if (parser.isSet(window_size)) {
+            const QStringList wh = parser.value(window_size).split(QLatin1Char('x'));
+            const int w = wh.value(0).toInt(), h = wh.value(1).toInt();
+            if (wh.size() != 2 || w <= 0 || h <= 0) {
+                QTextStream(stderr) << "ardenca: --window-size takes WxH, e.g. 1200x800\n";
+                return 2;
+            }
+            window.resize(w, h);
+        }
         const int saved = save_picture(&window, parser.value(main_shot));
         // A file that did not open, or whose recalculation stopped on a fault, is told on
         // stderr and in the exit status; the picture is written all the same.

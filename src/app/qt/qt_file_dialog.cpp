@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStringList>
 
 namespace ardenca::qt {
@@ -15,6 +16,19 @@ std::string to_path(const QString& name) {
 
 QString from_path(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// The suffix of the name filter's first pattern, "gnd" for "Ground Data Files (*.gnd)";
+// empty for a filter that takes any name.
+QString filter_suffix(const QString& name_filter) {
+    const qsizetype open = name_filter.lastIndexOf(QStringLiteral("(*."));
+    if (open < 0)
+        return {};
+    const qsizetype start = open + 3;
+    qsizetype end = start;
+    while (end < name_filter.size() && name_filter[end].isLetterOrNumber())
+        ++end;
+    return name_filter.mid(start, end - start);
 }
 
 } // namespace
@@ -47,6 +61,15 @@ std::optional<std::string> QtFileDialog::ask(DialogKind kind) {
     dialog.setNameFilters(filters);
     if (filter_index() >= 1 && filter_index() <= filters.size())
         dialog.selectNameFilter(filters[filter_index() - 1]);
+    // A name typed without a suffix in the Save dialog gets the selected filter's, so
+    // that "mysite" becomes "mysite.gnd" and shows in the Open dialog later. The dialog
+    // checks for an existing file under the completed name.
+    if (!open) {
+        dialog.setDefaultSuffix(filter_suffix(dialog.selectedNameFilter()));
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, &dialog,
+            [&dialog](const QString& chosen) { dialog.setDefaultSuffix(filter_suffix(chosen)); });
+    }
     // The proposed name: the file chosen last, or "new.gnd" on the first Save.
     if (!file_name().empty())
         dialog.selectFile(from_path(file_name()));
@@ -54,7 +77,10 @@ std::optional<std::string> QtFileDialog::ask(DialogKind kind) {
     if (runner_(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     set_filter_index(static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1);
-    return to_path(dialog.selectedFiles().first());
+    QString chosen = dialog.selectedFiles().first();
+    if (!open && !dialog.defaultSuffix().isEmpty() && QFileInfo(chosen).suffix().isEmpty())
+        chosen += '.' + dialog.defaultSuffix();
+    return to_path(chosen);
 }
 
 } // namespace ardenca::qt

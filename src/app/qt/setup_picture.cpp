@@ -5,13 +5,16 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ardenca::qt {
 
 namespace {
 
-// The drawing's geometry, in pixels inside the picture (545 x 417 at design size).
+// The drawing's geometry, in pixels of the picture at its design size, 545 x 417. A
+// larger picture draws the same, scaled.
+constexpr QSize design_size{545, 417};
 constexpr int surface_y = 192;
 constexpr int rod_left_x = 232;
 constexpr int rod_right_x = 300;
@@ -79,7 +82,14 @@ SetupPicture::SetupPicture(QWidget* parent) : QWidget(parent) {
 void SetupPicture::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRect area = rect();
+    p.fillRect(rect(), sky);
+    // One factor for both directions, so that the drawing keeps its proportions.
+    const double k =
+        std::min(width() / double(design_size.width()), height() / double(design_size.height()));
+    p.scale(k, k);
+    // The design's area, stretched by the rounding of the picture's size if need be.
+    const QRect area(0, 0, static_cast<int>(std::ceil(width() / k)),
+                     static_cast<int>(std::ceil(height() / k)));
 
     // Air above, earth below the surface line.
     p.fillRect(area, sky);
@@ -168,10 +178,11 @@ void SetupPicture::paintEvent(QPaintEvent*) {
                QPointF(rod_left_x - rod_half_width - 2, centre.y()));
 
     // The picture's sunken edge.
+    p.resetTransform();
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setBrush(Qt::NoBrush);
     p.setPen(palette().color(QPalette::Dark));
-    p.drawRect(area.adjusted(0, 0, -1, -1));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 } // namespace ardenca::qt

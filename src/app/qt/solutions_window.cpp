@@ -121,11 +121,10 @@ SolutionsHook::SolutionsHook(ArdencaWindow& window) : QObject(&window), main_(wi
     action->setObjectName("solutions");
     action->setShortcut(QKeySequence(tr("Ctrl+L")));
     connect(action, &QAction::triggered, this, &SolutionsHook::open_solutions);
-    connect(&window, &ArdencaWindow::command_ran, this,
-            [this](Command command, bool completed) {
-                if (command == Command::Calculate && completed)
-                    after_calculate();
-            });
+    connect(&window, &ArdencaWindow::command_ran, this, [this](Command command, bool completed) {
+        if (command == Command::Calculate && completed)
+            after_calculate();
+    });
 }
 
 void SolutionsHook::open_solutions() {

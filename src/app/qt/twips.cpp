@@ -1,6 +1,7 @@
 #include "twips.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 namespace ardenca::qt {
@@ -12,16 +13,29 @@ namespace {
 constexpr double glyph_scale = 0.9;
 } // namespace
 
-QFont window_font(double points, bool bold) {
+QFont window_font(double points, bool bold, double scale) {
     QFont font;
     // Narrow faces first: the captions were laid out for a compact bitmap font and
     // "Frequency Mhz" or "Use Matching Section" must fit their labels.
     font.setFamilies(QStringList{"DejaVu Sans Condensed", "Liberation Sans", "Arimo", "Arial",
                                  "Helvetica", "DejaVu Sans"});
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0 * glyph_scale)));
+    // A form made smaller rounds its text down, so that every caption still fits.
+    const double pixels = points * 96.0 / 72.0 * glyph_scale * scale;
+    font.setPixelSize(
+        std::max(1, static_cast<int>(scale < 1 ? std::floor(pixels) : std::lround(pixels))));
     font.setBold(bold);
     return font;
+}
+
+int TwipMap::px(int twips) const {
+    if (scale_ == 1.0)
+        return ardenca::qt::px(twips);
+    return static_cast<int>(std::lround(twips * scale_ / twips_per_pixel));
+}
+
+QRect TwipMap::rect(const Rect& r) const {
+    return QRect(px(r.left), px(r.top), px(r.width), px(r.height));
 }
 
 } // namespace ardenca::qt

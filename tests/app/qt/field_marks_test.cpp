@@ -38,8 +38,9 @@ int marked_stale(ArdencaWindow& window, Field field) {
     const QLineEdit* edit = window.field_edit(field);
     const bool stale = edit->property("stale").toBool();
     const bool tooltip = edit->toolTip().contains("not recalculated");
-    const bool grey = edit->palette().color(QPalette::Text) !=
-                      window.field_edit(Field::Text4)->palette().color(QPalette::Text);
+    // Greyed: the text in the colour of disabled text (the answers have their own colour).
+    const bool grey = edit->palette().color(QPalette::Text) ==
+                      edit->palette().color(QPalette::Disabled, QPalette::Text);
     return stale == tooltip && stale == grey ? int(stale) : -1;
 }
 

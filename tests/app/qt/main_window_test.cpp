@@ -1,7 +1,10 @@
 // The main window as a user meets it: start-up behind the splash, controls, buttons and
-// menus, typing and the option, a fault warning, and files through the Qt dialog.
+// menus, typing and the option, a fault warning, and files through the Qt dialog; the
+// keyboard, the status line, the fields' units, and the window at any size and scale.
 #include "about_ardenca.h"
+#include "answer_edit.h"
 #include "ardenca_window.h"
+#include "captioned_frame.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -20,9 +23,11 @@ void flush_deletes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// A window past its splash, as the user works with it.
+// A window past its splash, as the user works with it, fitted to a screen that holds
+// the design's size (the offscreen platform's is 800 x 600).
 std::unique_ptr<ArdencaWindow> started_window() {
     auto window = std::make_unique<ArdencaWindow>();
+    window->fit_to(QSize(1280, 994), 1.0);
     window->Timer1_Timer();
     flush_deletes();
     return window;
@@ -39,6 +44,15 @@ std::set<int> fields_changed_by(ArdencaWindow& window, const std::function<void(
         if (window.field_edit(info.field)->text() != before[field_index(info.field)])
             changed.insert(static_cast<int>(info.field));
     return changed;
+}
+
+// A started window, shown and active, so that shortcuts and Tab work.
+std::unique_ptr<ArdencaWindow> active_window() {
+    auto window = started_window();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get()))
+        qWarning("the main window did not become active");
+    return window;
 }
 
 const QByteArray default_file =
@@ -81,6 +95,22 @@ class MainWindowTest : public QObject {
     void file_close_ends_the_event_loop();
     void file_save_open_and_failure_through_the_dialog();
     void file_named_at_start_opens_after_the_splash();
+
+    void enter_in_an_input_field_calculates_data();
+    void enter_in_an_input_field_calculates();
+    void menu_keys_and_shortcuts();
+    void tab_visits_the_inputs_then_the_buttons();
+    void status_line_tells_what_ran_data();
+    void status_line_tells_what_ran();
+    void every_field_names_its_unit();
+    void smaller_window_scrolls_to_every_control_data();
+    void smaller_window_scrolls_to_every_control();
+    void picture_grows_with_the_window_in_proportion();
+    void larger_text_scales_the_form_and_captions_fit();
+    void start_size_fits_the_screen_data();
+    void start_size_fits_the_screen();
+    void a_file_with_lf_line_ends_opens();
+    void save_appends_the_ground_file_suffix();
 };
 
 void MainWindowTest::the_tick_shows_the_main_window_then_help_about_shows_one() {
@@ -120,8 +150,13 @@ void MainWindowTest::closing_the_splash_early_does_not_end_the_program() {
 
 void MainWindowTest::controls_stand_where_the_tables_put_them() {
     auto window = started_window();
-    // The design's client area of 13935 x 6600 twips; positions worked out by hand.
-    QCOMPARE(window->centralWidget()->size(), QSize(929, 440));
+    window->resize(window->design_window_size());
+    QCoreApplication::processEvents();
+    // The design's client area of 13935 x 6600 twips, without scroll bars; positions
+    // worked out by hand.
+    QCOMPARE(window->container_widget(Container::Window)->size(), QSize(929, 440));
+    QVERIFY(!window->scroll_area()->horizontalScrollBar()->isVisible());
+    QVERIFY(!window->scroll_area()->verticalScrollBar()->isVisible());
     const std::pair<QWidget*, QRect> expected[] = {
         {window->field_edit(Field::Text1), {16, 160, 73, 19}},   // Frame1 (8,120) + (8,40)
         {window->field_edit(Field::Text31), {208, 488, 49, 19}}, // below the client area
@@ -129,8 +164,14 @@ void MainWindowTest::controls_stand_where_the_tables_put_them() {
         {window->command_button(Command::CalculateB), {632, 480, 161, 25}},
         {window->option_button(MatchingOption::UseMatchingSection), {16, 56, 65, 49}},
     };
+    QWidget* client = window->container_widget(Container::Window);
     for (const auto& [widget, rect] : expected)
-        QCOMPARE(QRect(widget->mapTo(window->centralWidget(), QPoint()), widget->size()), rect);
+        QCOMPARE(QRect(widget->mapTo(client, QPoint()), widget->size()), rect);
+
+    // Every caption in a frame stands clear of the frame's top line ("Zo" once crossed it).
+    for (auto* frame : client->findChildren<ardenca::qt::CaptionedFrame*>())
+        for (auto* label : frame->findChildren<QLabel*>())
+            QVERIFY2(label->y() > frame->top_line_y() + 1, qPrintable(label->text()));
 }
 
 void MainWindowTest::buttons_write_their_commands_fields_data() {
@@ -213,6 +254,7 @@ void MainWindowTest::file_save_open_and_failure_through_the_dialog() {
     QCOMPARE(window->field_edit(Field::Text8)->text(), QString("7"));
     QVERIFY(window->option_button(MatchingOption::None)->isChecked());
     QCOMPARE(window->field_edit(Field::Text10)->text(), QString("29.999988")); // recalculated
+    QVERIFY(window->status_line()->text().startsWith("Open site.gnd: "));
 
     // A cancelled Save writes nothing and says nothing.
     window->model().set_text(Field::Text8, "14");
@@ -225,6 +267,7 @@ void MainWindowTest::file_save_open_and_failure_through_the_dialog() {
     answer_dialog(*window, dir.filePath("missing.gnd"));
     window->menu_action("open")->trigger();
     QTRY_VERIFY(window->file_box() && window->file_box()->isVisible());
+    QVERIFY(window->status_line()->text().startsWith("Open failed, fields recalculated: "));
     QCOMPARE(window->file_box()->text(),
              "Could not open " + dir.filePath("missing.gnd") + ": No such file or directory.");
     QCOMPARE(window->windowTitle(), QString("Ardenca - site.gnd"));
@@ -253,6 +296,320 @@ void MainWindowTest::file_named_at_start_opens_after_the_splash() {
     QCOMPARE(window.field_edit(Field::Text10)->text(), QString("80.000385"));
     QCOMPARE(window.windowTitle(), QString("Ardenca - lossy.gnd"));
     QVERIFY(seen.filters.isEmpty()); // no dialog was shown
+}
+
+void MainWindowTest::enter_in_an_input_field_calculates_data() {
+    QTest::addColumn<Field>("field");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("calculates");
+    QTest::newRow("Spacing m") << Field::Text1 << int(Qt::Key_Return) << true;
+    QTest::newRow("Zo, keypad Enter") << Field::Text25 << int(Qt::Key_Enter) << true;
+    QTest::newRow("X_in") << Field::Text24 << int(Qt::Key_Return) << true;
+    QTest::newRow("ur") << Field::Text31 << int(Qt::Key_Return) << true;
+    // Enter after typing a conductivity must not overwrite it with a search.
+    QTest::newRow("Cond") << Field::Text9 << int(Qt::Key_Return) << false;
+    QTest::newRow("computed R in") << Field::Text17 << int(Qt::Key_Return) << false;
+}
+
+void MainWindowTest::enter_in_an_input_field_calculates() {
+    QFETCH(Field, field);
+    QFETCH(int, key);
+    QFETCH(bool, calculates);
+    auto window = started_window();
+    const auto before = window->model().evaluations();
+    QTest::keyClick(window->field_edit(field), Qt::Key(key));
+    QCOMPARE(window->model().evaluations() > before, calculates);
+    QCOMPARE(window->status_line()->text().startsWith("Calculate from Known  Z in:"), calculates);
+    QCOMPARE(window->field_edit(Field::Text10)->text() != "30", calculates);
+}
+
+void MainWindowTest::menu_keys_and_shortcuts() {
+    auto window = active_window();
+    QLineEdit* field = window->field_edit(Field::Text1);
+    field->setFocus();
+    for (const auto& [key, menu] :
+         {std::pair{Qt::Key_F, "file"}, {Qt::Key_V, "view"}, {Qt::Key_H, "help"}}) {
+        QTest::keyClick(field, key, Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QCOMPARE(QApplication::activePopupWidget()->objectName(), QString(menu));
+        QApplication::activePopupWidget()->close();
+    }
+    QCOMPARE(field->text(), QString(".1")); // Alt+F typed nothing
+
+    QList<QFileDialog::AcceptMode> shown;
+    window->file_dialog().set_runner([&shown](QFileDialog& dialog) {
+        shown << dialog.acceptMode();
+        return int(QDialog::Rejected);
+    });
+    QTest::keyClick(field, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(shown, (QList{QFileDialog::AcceptOpen, QFileDialog::AcceptSave}));
+    QCOMPARE(window->status_line()->text(), QString("Save cancelled."));
+    bool closed = false;
+    window->set_close_action([&closed] { closed = true; });
+    QTest::keyClick(field, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(closed);
+}
+
+void MainWindowTest::tab_visits_the_inputs_then_the_buttons() {
+    auto window = active_window();
+    QWidget* first = window->option_button(MatchingOption::None);
+    first->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), first);
+    QStringList visited;
+    for (int i = 0; i < 40; ++i) {
+        visited << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        if (QApplication::focusWidget() == first)
+            break;
+    }
+    QCOMPARE(visited, (QStringList{"Option1", "Text25", "Text26", "Text1", "Text2", "Text3",
+                                   "Text8", "Text23", "Text24", "Line_Param", "Command2"}));
+    // Enter presses the button that has the focus.
+    QTest::keyClick(window->command_button(Command::CalcLine), Qt::Key_Return);
+    QVERIFY(window->status_line()->text().startsWith("Calc Line:"));
+    // Fields left out of the chain still take the focus from a click.
+    QTest::mouseClick(window->field_edit(Field::Text9), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), window->field_edit(Field::Text9));
+}
+
+void MainWindowTest::status_line_tells_what_ran_data() {
+    QTest::addColumn<Command>("command");
+    QTest::addColumn<QString>("x_in");
+    QTest::addColumn<QString>("length");
+    QTest::addColumn<QString>("start");
+    QTest::newRow("Calc Line") << Command::CalcLine << "-67.3409"
+                               << ".55"
+                               << "Calc Line:";
+    QTest::newRow("Calc From Medium") << Command::CalcMedium << "-67.3409"
+                                      << ".55"
+                                      << "Calc From Medium:";
+    QTest::newRow("Calculate") << Command::Calculate << "-67.3409"
+                               << ".55"
+                               << "Calculate from Known  Z in: ground found by the first stage;";
+    QTest::newRow("Calculate b") << Command::CalculateB << "-67.3409"
+                                 << ".55"
+                                 << "Calculate b: ground found by the second stage;";
+    QTest::newRow("no ground") << Command::Calculate << "67"
+                               << ".55"
+                               << "Calculate from Known  Z in: no ground found (arithmetic fault);";
+    QTest::newRow("fault") << Command::CalcLine << "-67.3409"
+                           << "0"
+                           << "Calc Line stopped: division by zero \u2014 check Length m (0).";
+    QTest::newRow("fault before the search") << Command::Calculate << "-67.3409"
+                                             << "0"
+                                             << "Calculate from Known  Z in stopped in Calc Line: "
+                                                "division by zero \u2014 check Length m (0). No "
+                                                "ground found (arithmetic fault);";
+}
+
+void MainWindowTest::status_line_tells_what_ran() {
+    QFETCH(Command, command);
+    QFETCH(QString, x_in);
+    QFETCH(QString, length);
+    QFETCH(QString, start);
+    auto window = started_window();
+    window->model().set_text(Field::Text24, x_in.toStdString());
+    window->model().set_text(Field::Text3, length.toStdString());
+    const auto before = window->model().evaluations();
+    QTest::mouseClick(window->command_button(command), Qt::LeftButton);
+    const auto count = window->model().evaluations() - before;
+    const QString text = window->status_line()->text();
+    const QString counted =
+        QString(" %1 model evaluation%2 in ").arg(count).arg(count == 1 ? "" : "s");
+    QVERIFY2(text.startsWith(start + counted) && text.endsWith(" ms."), qPrintable(text));
+    if (start.contains("ground found by"))
+        QVERIFY(count > 100);
+}
+
+void MainWindowTest::every_field_names_its_unit() {
+    auto window = started_window();
+    using enum Field;
+    // The answer and the quantities whose unit is easy to get wrong.
+    const std::pair<Field, QString> spot_checks[] = {
+        {Text9, "Ground conductivity, S/m"},
+        {Text10, "dielectric constant of the ground, relative"},
+        {Text11, ", F/m"},
+        {Text6, ", F"},
+        {Text15, ", Np/m"},
+        {Text20, ", radians"}};
+    for (const auto& [field, part] : spot_checks)
+        QVERIFY2(window->field_edit(field)->toolTip().contains(part), qPrintable(part));
+
+    const QStringList units{
+        "m",       "MHz",     "\u03a9",           "F", "H", "F/m", "H/m", "S/m", "Np/m", "rad/m",
+        "degrees", "radians", "relative, no unit"};
+    const QColor input_base = window->field_edit(Text1)->palette().color(QPalette::Base);
+    for (const auto& info : fields()) {
+        QLineEdit* edit = window->field_edit(info.field);
+        const QString first_line = edit->toolTip().section('\n', 0, 0);
+        QVERIFY2(std::any_of(units.begin(), units.end(),
+                             [&](const QString& unit) { return first_line.endsWith(", " + unit); }),
+                 qPrintable(first_line));
+        QVERIFY(!edit->isReadOnly());
+        const bool answer = info.field == Text9 || info.field == Text10;
+        QCOMPARE(qobject_cast<ardenca::qt::AnswerEdit*>(edit) != nullptr, answer);
+        QCOMPARE(edit->font().bold(), answer);
+    }
+    // Computed values look read-mostly: another background than the inputs'.
+    for (Field output : {Text4, Text11, Text17, Text27, Text32})
+        QVERIFY(window->field_edit(output)->palette().color(QPalette::Base) != input_base);
+    for (Field input : {Text23, Text25, Text31})
+        QCOMPARE(window->field_edit(input)->palette().color(QPalette::Base), input_base);
+}
+
+void MainWindowTest::smaller_window_scrolls_to_every_control_data() {
+    QTest::addColumn<QSize>("asked");
+    QTest::addColumn<QSize>("got");
+    QTest::newRow("600x350") << QSize(600, 350) << QSize(600, 350);
+    QTest::newRow("200x120, held at the least size") << QSize(200, 120) << QSize(320, 240);
+}
+
+void MainWindowTest::smaller_window_scrolls_to_every_control() {
+    QFETCH(QSize, asked);
+    QFETCH(QSize, got);
+    auto window = started_window();
+    window->resize(asked);
+    QCoreApplication::processEvents();
+    QCOMPARE(window->size(), got);
+    QScrollArea* scroll = window->scroll_area();
+    QVERIFY(scroll->horizontalScrollBar()->isVisible() && scroll->verticalScrollBar()->isVisible());
+    QWidget* viewport = scroll->viewport();
+    std::vector<QWidget*> reachable{window->command_button(Command::CalcLine),
+                                    window->command_button(Command::Calculate)};
+    for (const auto& info : fields())
+        if (info.rect.top < client_height_twips || info.container != Container::Window)
+            reachable.push_back(window->field_edit(info.field));
+    QWidget* client = window->container_widget(Container::Window);
+    for (QWidget* widget : reachable) {
+        // Scrolled so that the control stands at the top left, as far as the bars go.
+        const QPoint at = widget->mapTo(client, QPoint());
+        scroll->horizontalScrollBar()->setValue(at.x());
+        scroll->verticalScrollBar()->setValue(at.y());
+        const QRect seen(widget->mapTo(viewport, QPoint()), widget->size());
+        QVERIFY2(viewport->rect().contains(seen), qPrintable(widget->objectName()));
+    }
+}
+
+void MainWindowTest::picture_grows_with_the_window_in_proportion() {
+    auto window = started_window();
+    QWidget* picture = window->container_widget(Container::Picture1);
+    window->resize(1260, 900);
+    QCoreApplication::processEvents();
+    QVERIFY(window->picture_scale() > 1.5);
+    QVERIFY(qAbs(picture->width() / double(picture->height()) - 545.0 / 417.0) < 0.01);
+    QVERIFY(qAbs(picture->width() - 545 * window->picture_scale()) <= 1);
+    // The fields on the picture keep their size and stay on it, at their place scaled.
+    for (Field field : {Field::Text27, Field::Text28, Field::Text29, Field::Text30}) {
+        QLineEdit* edit = window->field_edit(field);
+        QCOMPARE(edit->size(), QSize(73, 19));
+        QVERIFY(picture->rect().contains(edit->geometry()));
+        QVERIFY(qAbs(edit->x() - field_info(field).rect.left / 15.0 * window->picture_scale()) <=
+                1);
+    }
+    // The controls below the design's area stay below the picture, and in view.
+    QWidget* client = window->container_widget(Container::Window);
+    for (Command command : {Command::CalcMedium, Command::CalculateA, Command::CalculateB}) {
+        QPushButton* button = window->command_button(command);
+        QVERIFY(button->y() > picture->geometry().bottom());
+        QVERIFY(client->rect().contains(button->geometry()));
+    }
+    window->resize(window->design_window_size());
+    QCoreApplication::processEvents();
+    QCOMPARE(window->picture_scale(), 1.0);
+    QCOMPARE(picture->size(), QSize(545, 417));
+}
+
+void MainWindowTest::larger_text_scales_the_form_and_captions_fit() {
+    auto window = started_window();
+    QWidget* client = window->container_widget(Container::Window);
+    const auto captions_fit = [&] {
+        for (QLabel* label : client->findChildren<QLabel*>())
+            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width() &&
+                         label->fontMetrics().height() <= label->height() + 2,
+                     qPrintable(label->text()));
+        for (QPushButton* button : client->findChildren<QPushButton*>())
+            QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) < button->width(),
+                     qPrintable(button->text()));
+    };
+    captions_fit();
+    const int small_text = window->field_edit(Field::Text1)->fontInfo().pixelSize();
+    // A window whose design size does not fit the screen shrinks the whole form; at
+    // QT_SCALE_FACTOR 2 on 1280 x 1024 the screen holds 640 x 497 logical pixels.
+    window->fit_to(QSize(640, 497), 2.0);
+    QCoreApplication::processEvents();
+    QCOMPARE(window->text_scale(), 0.67);
+    QVERIFY(window->width() <= 640 - 16 && window->height() <= 497 - 48);
+    QVERIFY(!window->scroll_area()->horizontalScrollBar()->isVisible());
+    QVERIFY(!window->scroll_area()->verticalScrollBar()->isVisible());
+    captions_fit();
+    // Not below 9 pixels of text on the screen: a small screen of ordinary pixels scrolls.
+    QCOMPARE(ArdencaWindow::fitted_scale(QSize(929, 440), QSize(600, 400), 1.0), 0.9);
+    QCOMPARE(ArdencaWindow::fitted_scale(QSize(929, 440), QSize(1000, 800), 1.0), 1.0);
+    window->fit_to(QSize(1280, 994), 1.0);
+    QCOMPARE(window->field_edit(Field::Text1)->fontInfo().pixelSize(), small_text);
+
+    window->menu_action("larger_text")->trigger();
+    QCoreApplication::processEvents();
+    QCOMPARE(window->text_scale(), 1.25);
+    QCOMPARE(client->minimumSize(), QSize(1161, 550));
+    QCOMPARE(window->field_edit(Field::Text1)->geometry(), QRect(10, 50, 91, 24));
+    QVERIFY(window->field_edit(Field::Text1)->fontInfo().pixelSize() > small_text);
+    captions_fit();
+    window->menu_action("larger_text")->trigger();
+    QCOMPARE(client->minimumSize(), QSize(929, 440));
+    QCOMPARE(window->field_edit(Field::Text1)->fontInfo().pixelSize(), small_text);
+}
+
+void MainWindowTest::start_size_fits_the_screen_data() {
+    QTest::addColumn<QSize>("available");
+    QTest::addColumn<QSize>("fitted");
+    // A 1280 x 1024 screen less a 30-pixel panel, in logical pixels at each scale; the
+    // design's window is 929 x 481, a scroll bar 16 pixels.
+    QTest::newRow("scale 1") << QSize(1280, 994) << QSize(929, 481);
+    QTest::newRow("scale 1.5: a bar across") << QSize(853, 662) << QSize(837, 497);
+    QTest::newRow("scale 2: both bars") << QSize(640, 497) << QSize(624, 449);
+    QTest::newRow("short screen: a bar down") << QSize(1280, 500) << QSize(945, 452);
+    QTest::newRow("tiny screen") << QSize(300, 200) << QSize(320, 240);
+}
+
+void MainWindowTest::start_size_fits_the_screen() {
+    QFETCH(QSize, available);
+    QFETCH(QSize, fitted);
+    QCOMPARE(ArdencaWindow::fitted_size(QSize(929, 481), available, 16), fitted);
+}
+
+void MainWindowTest::a_file_with_lf_line_ends_opens() {
+    QTemporaryDir dir;
+    QFile file(dir.filePath("linux.gnd"));
+    QVERIFY(file.open(QIODevice::WriteOnly) &&
+            file.write(
+                QByteArray(default_file).replace("\r\n", "\n").replace(".55\n7\n", ".55\n14\n")) >
+                0);
+    file.close();
+    auto window = started_window();
+    answer_dialog(*window, file.fileName());
+    window->menu_action("open")->trigger();
+    QVERIFY(window->file_box() == nullptr);
+    QCOMPARE(window->field_edit(Field::Text8)->text(), QString("14"));
+    QCOMPARE(window->field_edit(Field::Text26)->text(), QString("9.77"));
+    QCOMPARE(window->windowTitle(), QString("Ardenca - linux.gnd"));
+    QVERIFY(window->status_line()->text().startsWith("Open linux.gnd: ground found"));
+}
+
+void MainWindowTest::save_appends_the_ground_file_suffix() {
+    QTemporaryDir dir;
+    auto window = started_window();
+    answer_dialog(*window, dir.filePath("mysite"));
+    window->menu_action("save")->trigger();
+    QCOMPARE(file_bytes(dir.filePath("mysite.gnd")), default_file);
+    QVERIFY(!QFile::exists(dir.filePath("mysite")));
+    QCOMPARE(window->windowTitle(), QString("Ardenca - mysite.gnd"));
+    QCOMPARE(window->status_line()->text(), QString("Saved mysite.gnd."));
+    // A name with a suffix of its own keeps it.
+    answer_dialog(*window, dir.filePath("site.txt"));
+    window->menu_action("save")->trigger();
+    QCOMPARE(file_bytes(dir.filePath("site.txt")), default_file);
 }
 
 QTEST_MAIN(MainWindowTest)
