@@ -13,9 +13,7 @@ class AboutWindowTest : public QObject {
   private slots:
     void text_fits_and_the_window_stands_centred();
     void only_a_left_click_on_the_text_unloads_it();
-    void closing_keys_unload_it_data();
     void closing_keys_unload_it();
-    void the_hint_stands_below_the_text();
 };
 
 void AboutWindowTest::text_fits_and_the_window_stands_centred() {
@@ -36,6 +34,15 @@ void AboutWindowTest::text_fits_and_the_window_stands_centred() {
             (frame.width() - about.width()) / 2 + 1);
     QVERIFY(qAbs(frame.center().y() - screen.center().y()) <=
             (frame.height() - about.height()) / 2 + 1);
+
+    // The hint: smaller, inside the window, whole, and under the last line of the text.
+    QLabel* hint = about.close_hint();
+    QVERIFY(hint->isVisible() && hint->font().pixelSize() < label->font().pixelSize());
+    QVERIFY(about.rect().contains(hint->geometry()));
+    QVERIFY(hint->fontMetrics().horizontalAdvance(hint->text()) <= hint->width());
+    QVERIFY(hint->y() >= label->y() + lines.size() * label->fontMetrics().lineSpacing());
+    // A click on the hint reaches the text beneath it.
+    QCOMPARE(about.childAt(hint->geometry().center()), label);
 }
 
 void AboutWindowTest::only_a_left_click_on_the_text_unloads_it() {
@@ -53,42 +60,20 @@ void AboutWindowTest::only_a_left_click_on_the_text_unloads_it() {
     QVERIFY(about.isNull());
 }
 
-void AboutWindowTest::closing_keys_unload_it_data() {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("closes");
-    QTest::newRow("Esc") << int(Qt::Key_Escape) << true;
-    QTest::newRow("Enter") << int(Qt::Key_Return) << true;
-    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << true;
-    QTest::newRow("Space") << int(Qt::Key_Space) << true;
-    QTest::newRow("A") << int(Qt::Key_A) << false;
-    QTest::newRow("Tab") << int(Qt::Key_Tab) << false;
-}
-
 void AboutWindowTest::closing_keys_unload_it() {
-    QFETCH(int, key);
-    QFETCH(bool, closes);
-    QPointer<About_Ardenca> about = new About_Ardenca;
-    about->show();
-    QTest::keyClick(about, Qt::Key(key));
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(about.isNull(), closes);
-    delete about.data();
-}
-
-void AboutWindowTest::the_hint_stands_below_the_text() {
-    About_Ardenca about;
-    about.show();
-    QLabel* hint = about.close_hint();
-    QCOMPARE(hint->text(), QString("Click or press Esc to close"));
-    QVERIFY(hint->isVisible());
-    QVERIFY(hint->font().pixelSize() < about.label1()->font().pixelSize());
-    // Inside the window, whole, and under the last line of the text.
-    QVERIFY(about.rect().contains(hint->geometry()));
-    QVERIFY(hint->fontMetrics().horizontalAdvance(hint->text()) <= hint->width());
-    const int lines = about.label1()->text().count('\n') + 1;
-    QVERIFY(hint->y() >= about.label1()->y() + lines * about.label1()->fontMetrics().lineSpacing());
-    // A click on the hint reaches the text beneath it.
-    QCOMPARE(about.childAt(hint->geometry().center()), about.label1());
+    for (const auto& [key, closes] : {std::pair{Qt::Key_Escape, true},
+                                      {Qt::Key_Return, true},
+                                      {Qt::Key_Enter, true},
+                                      {Qt::Key_Space, true},
+                                      {Qt::Key_A, false},
+                                      {Qt::Key_Tab, false}}) {
+        QPointer<About_Ardenca> about = new About_Ardenca;
+        about->show();
+        QTest::keyClick(about, key);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY2(about.isNull() == closes, qPrintable(QKeySequence(key).toString()));
+        delete about.data();
+    }
 }
 
 QTEST_MAIN(AboutWindowTest)

@@ -9,7 +9,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <functional>
 #include <memory>
 #include <set>
 
@@ -33,12 +32,22 @@ std::unique_ptr<ArdencaWindow> started_window() {
     return window;
 }
 
-// The numbers of the fields whose shown text the action changes.
-std::set<int> fields_changed_by(ArdencaWindow& window, const std::function<void()>& action) {
+void click(ArdencaWindow& window, Command command) {
+    QTest::mouseClick(window.command_button(command), Qt::LeftButton);
+}
+
+// How many of the scroll area's two bars show.
+int bars_shown(ArdencaWindow& window) {
+    return window.scroll_area()->horizontalScrollBar()->isVisible() +
+           window.scroll_area()->verticalScrollBar()->isVisible();
+}
+
+// The numbers of the fields whose shown text a click on the command changes.
+std::set<int> fields_changed_by(ArdencaWindow& window, Command command) {
     QStringList before;
     for (const auto& info : fields())
         before << window.field_edit(info.field)->text();
-    action();
+    click(window, command);
     std::set<int> changed;
     for (const auto& info : fields())
         if (window.field_edit(info.field)->text() != before[field_index(info.field)])
@@ -81,6 +90,16 @@ QByteArray file_bytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The default file with one text replaced, written in dir; its path.
+QString written(const QTemporaryDir& dir, const QString& name, const QByteArray& from,
+                const QByteArray& to) {
+    QFile file(dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(QByteArray(default_file).replace(from, to)) <= 0)
+        qWarning("could not write %s", qPrintable(file.fileName()));
+    return file.fileName();
+}
+
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -88,29 +107,19 @@ class MainWindowTest : public QObject {
   private slots:
     void the_tick_shows_the_main_window_then_help_about_shows_one();
     void closing_the_splash_early_does_not_end_the_program();
-    void controls_stand_where_the_tables_put_them();
-    void buttons_write_their_commands_fields_data();
+    void layout_at_any_size_and_scale();
     void buttons_write_their_commands_fields();
     void fault_warns_without_blocking_and_keeps_earlier_writes();
     void file_close_ends_the_event_loop();
     void file_save_open_and_failure_through_the_dialog();
     void file_named_at_start_opens_after_the_splash();
 
-    void enter_in_an_input_field_calculates_data();
     void enter_in_an_input_field_calculates();
     void menu_keys_and_shortcuts();
     void tab_visits_the_inputs_then_the_buttons();
-    void status_line_tells_what_ran_data();
     void status_line_tells_what_ran();
     void every_field_names_its_unit();
-    void smaller_window_scrolls_to_every_control_data();
     void smaller_window_scrolls_to_every_control();
-    void picture_grows_with_the_window_in_proportion();
-    void larger_text_scales_the_form_and_captions_fit();
-    void start_size_fits_the_screen_data();
-    void start_size_fits_the_screen();
-    void a_file_with_lf_line_ends_opens();
-    void save_appends_the_ground_file_suffix();
 };
 
 void MainWindowTest::the_tick_shows_the_main_window_then_help_about_shows_one() {
@@ -148,15 +157,15 @@ void MainWindowTest::closing_the_splash_early_does_not_end_the_program() {
     QVERIFY(window.isVisible() && !window.timer1()->isActive());
 }
 
-void MainWindowTest::controls_stand_where_the_tables_put_them() {
+void MainWindowTest::layout_at_any_size_and_scale() {
     auto window = started_window();
     window->resize(window->design_window_size());
     QCoreApplication::processEvents();
     // The design's client area of 13935 x 6600 twips, without scroll bars; positions
     // worked out by hand.
-    QCOMPARE(window->container_widget(Container::Window)->size(), QSize(929, 440));
-    QVERIFY(!window->scroll_area()->horizontalScrollBar()->isVisible());
-    QVERIFY(!window->scroll_area()->verticalScrollBar()->isVisible());
+    QWidget* client = window->container_widget(Container::Window);
+    QCOMPARE(client->size(), QSize(929, 440));
+    QCOMPARE(bars_shown(*window), 0);
     const std::pair<QWidget*, QRect> expected[] = {
         {window->field_edit(Field::Text1), {16, 160, 73, 19}},   // Frame1 (8,120) + (8,40)
         {window->field_edit(Field::Text31), {208, 488, 49, 19}}, // below the client area
@@ -164,7 +173,6 @@ void MainWindowTest::controls_stand_where_the_tables_put_them() {
         {window->command_button(Command::CalculateB), {632, 480, 161, 25}},
         {window->option_button(MatchingOption::UseMatchingSection), {16, 56, 65, 49}},
     };
-    QWidget* client = window->container_widget(Container::Window);
     for (const auto& [widget, rect] : expected)
         QCOMPARE(QRect(widget->mapTo(client, QPoint()), widget->size()), rect);
 
@@ -172,31 +180,97 @@ void MainWindowTest::controls_stand_where_the_tables_put_them() {
     for (auto* frame : client->findChildren<ardenca::qt::CaptionedFrame*>())
         for (auto* label : frame->findChildren<QLabel*>())
             QVERIFY2(label->y() > frame->top_line_y() + 1, qPrintable(label->text()));
-}
 
-void MainWindowTest::buttons_write_their_commands_fields_data() {
-    QTest::addColumn<Command>("command");
-    QTest::addColumn<QList<int>>("written");
-    const QList<int> air{4, 5, 6, 7, 19, 20, 21, 22};
-    const QList<int> medium{11, 12, 13, 14, 15, 16, 17, 18, 27, 28};
-    const QList<int> search = air + QList<int>{9, 10} + medium;
-    QTest::newRow("Calc Line") << Command::CalcLine << air;
-    QTest::newRow("Calc From Medium") << Command::CalcMedium << air + medium;
-    QTest::newRow("Calculate") << Command::Calculate << search + QList<int>{32, 33};
-    QTest::newRow("Calculate a") << Command::CalculateA << search + QList<int>{32, 33};
-    QTest::newRow("Calculate b") << Command::CalculateB << search;
+    // The picture grows with the window in proportion.
+    QWidget* picture = window->container_widget(Container::Picture1);
+    window->resize(1260, 900);
+    QCoreApplication::processEvents();
+    QVERIFY(window->picture_scale() > 1.5);
+    QVERIFY(qAbs(picture->width() / double(picture->height()) - 545.0 / 417.0) < 0.01);
+    QVERIFY(qAbs(picture->width() - 545 * window->picture_scale()) <= 1);
+    // The fields on the picture keep their size and stay on it, at their place scaled.
+    for (Field field : {Field::Text27, Field::Text28, Field::Text29, Field::Text30}) {
+        QLineEdit* edit = window->field_edit(field);
+        QVERIFY(edit->size() == QSize(73, 19) && picture->rect().contains(edit->geometry()));
+        QVERIFY(qAbs(edit->x() - field_info(field).rect.left / 15.0 * window->picture_scale()) <=
+                1);
+    }
+    // The controls below the design's area stay below the picture, and in view.
+    for (Command command : {Command::CalcMedium, Command::CalculateA, Command::CalculateB}) {
+        QPushButton* button = window->command_button(command);
+        QVERIFY(button->y() > picture->geometry().bottom() &&
+                client->rect().contains(button->geometry()));
+    }
+    window->resize(window->design_window_size());
+    QCoreApplication::processEvents();
+    QCOMPARE(window->picture_scale(), 1.0);
+    QCOMPARE(picture->size(), QSize(545, 417));
+
+    // Larger text scales the form, and the captions fit.
+    const auto captions_fit = [&] {
+        for (QLabel* label : client->findChildren<QLabel*>())
+            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width() &&
+                         label->fontMetrics().height() <= label->height() + 2,
+                     qPrintable(label->text()));
+        for (QPushButton* button : client->findChildren<QPushButton*>())
+            QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) < button->width(),
+                     qPrintable(button->text()));
+    };
+    captions_fit();
+    const int small_text = window->field_edit(Field::Text1)->fontInfo().pixelSize();
+    // A window whose design size does not fit the screen shrinks the whole form; at
+    // QT_SCALE_FACTOR 2 on 1280 x 1024 the screen holds 640 x 497 logical pixels.
+    window->fit_to(QSize(640, 497), 2.0);
+    QCoreApplication::processEvents();
+    QCOMPARE(window->text_scale(), 0.67);
+    QVERIFY(window->width() <= 640 - 16 && window->height() <= 497 - 48);
+    QCOMPARE(bars_shown(*window), 0);
+    captions_fit();
+    // Not below 9 pixels of text on the screen: a small screen of ordinary pixels scrolls.
+    QCOMPARE(ArdencaWindow::fitted_scale(QSize(929, 440), QSize(600, 400), 1.0), 0.9);
+    QCOMPARE(ArdencaWindow::fitted_scale(QSize(929, 440), QSize(1000, 800), 1.0), 1.0);
+    window->fit_to(QSize(1280, 994), 1.0);
+    QCOMPARE(window->field_edit(Field::Text1)->fontInfo().pixelSize(), small_text);
+
+    window->menu_action("larger_text")->trigger();
+    QCoreApplication::processEvents();
+    QCOMPARE(window->text_scale(), 1.25);
+    QCOMPARE(client->minimumSize(), QSize(1161, 550));
+    QCOMPARE(window->field_edit(Field::Text1)->geometry(), QRect(10, 50, 91, 24));
+    QVERIFY(window->field_edit(Field::Text1)->fontInfo().pixelSize() > small_text);
+    captions_fit();
+    window->menu_action("larger_text")->trigger();
+    QCOMPARE(client->minimumSize(), QSize(929, 440));
+    QCOMPARE(window->field_edit(Field::Text1)->fontInfo().pixelSize(), small_text);
+
+    // A 1280 x 1024 screen less a 30-pixel panel, in logical pixels at scales 1, 1.5 (a bar
+    // across) and 2 (both bars); a short screen (a bar down) and a tiny one. The design's
+    // window is 929 x 481, a scroll bar 16 pixels.
+    for (const auto& [available, fitted] : {std::pair{QSize(1280, 994), QSize(929, 481)},
+                                            {QSize(853, 662), QSize(837, 497)},
+                                            {QSize(640, 497), QSize(624, 449)},
+                                            {QSize(1280, 500), QSize(945, 452)},
+                                            {QSize(300, 200), QSize(320, 240)}})
+        QCOMPARE(ArdencaWindow::fitted_size(QSize(929, 481), available, 16), fitted);
 }
 
 void MainWindowTest::buttons_write_their_commands_fields() {
-    QFETCH(Command, command);
-    QFETCH(QList<int>, written);
-    auto window = started_window();
-    const auto click = [&] { QTest::mouseClick(window->command_button(command), Qt::LeftButton); };
-    QCOMPARE(fields_changed_by(*window, click), std::set<int>(written.begin(), written.end()));
-    for (const auto& info : fields())
-        QCOMPARE(window->field_edit(info.field)->text().toStdString(),
-                 window->model().text(info.field));
-    QVERIFY(window->fault_box() == nullptr);
+    const QList<int> air{4, 5, 6, 7, 19, 20, 21, 22};
+    const QList<int> medium{11, 12, 13, 14, 15, 16, 17, 18, 27, 28};
+    const QList<int> search = air + QList<int>{9, 10} + medium, z{32, 33};
+    for (const auto& [command, written] : {std::pair{Command::CalcLine, air},
+                                           {Command::CalcMedium, air + medium},
+                                           {Command::Calculate, search + z},
+                                           {Command::CalculateA, search + z},
+                                           {Command::CalculateB, search}}) {
+        auto window = started_window();
+        QCOMPARE(fields_changed_by(*window, command),
+                 std::set<int>(written.begin(), written.end()));
+        for (const auto& info : fields())
+            QCOMPARE(window->field_edit(info.field)->text().toStdString(),
+                     window->model().text(info.field));
+        QVERIFY(window->fault_box() == nullptr);
+    }
 }
 
 void MainWindowTest::fault_warns_without_blocking_and_keeps_earlier_writes() {
@@ -210,10 +284,7 @@ void MainWindowTest::fault_warns_without_blocking_and_keeps_earlier_writes() {
     QCOMPARE(length->cursorPosition(), 0);
     // The electrical length and the line impedance are written before the reactance of
     // the open line divides by tan(0).
-    const auto click = [&] {
-        QTest::mouseClick(window->command_button(Command::CalcLine), Qt::LeftButton);
-    };
-    QCOMPARE(fields_changed_by(*window, click), (std::set<int>{4, 19, 20}));
+    QCOMPARE(fields_changed_by(*window, Command::CalcLine), (std::set<int>{4, 19, 20}));
     // Reaching this line means the warning did not block.
     QTRY_VERIFY(window->fault_box() && window->fault_box()->isVisible());
     QCOMPARE(window->fault_box()->text(),
@@ -233,14 +304,21 @@ void MainWindowTest::file_save_open_and_failure_through_the_dialog() {
     const QString path = dir.filePath("site.gnd");
     auto window = started_window();
     DialogSeen seen;
-    answer_dialog(*window, path, &seen);
+    // A name without a suffix gets the ground file's.
+    answer_dialog(*window, dir.filePath("site"), &seen);
     window->menu_action("save")->trigger();
     QCOMPARE(seen.mode, QFileDialog::AcceptSave);
     QCOMPARE(seen.filters, (QStringList{"Ground Data Files (*.gnd)", "All Files (*)"}));
     QCOMPARE(seen.selected_filter, seen.filters.front());
     QCOMPARE(seen.proposed, QDir::current().filePath("new.gnd"));
     QCOMPARE(file_bytes(path), default_file);
+    QVERIFY(!QFile::exists(dir.filePath("site")));
     QCOMPARE(window->windowTitle(), QString("Ardenca - site.gnd"));
+    QCOMPARE(window->status_line()->text(), QString("Saved site.gnd."));
+    // A name with a suffix of its own keeps it.
+    answer_dialog(*window, dir.filePath("site.txt"));
+    window->menu_action("save")->trigger();
+    QCOMPARE(file_bytes(dir.filePath("site.txt")), default_file);
 
     // Open brings back the text and the option of the file.
     window->model().set_text(Field::Text8, "14");
@@ -250,18 +328,27 @@ void MainWindowTest::file_save_open_and_failure_through_the_dialog() {
     answer_dialog(*window, path, &seen);
     window->menu_action("open")->trigger();
     QCOMPARE(seen.mode, QFileDialog::AcceptOpen);
-    QCOMPARE(seen.proposed, path); // the file chosen last
+    QCOMPARE(seen.proposed, dir.filePath("site.txt")); // the file chosen last
     QCOMPARE(window->field_edit(Field::Text8)->text(), QString("7"));
     QVERIFY(window->option_button(MatchingOption::None)->isChecked());
     QCOMPARE(window->field_edit(Field::Text10)->text(), QString("29.999988")); // recalculated
     QVERIFY(window->status_line()->text().startsWith("Open site.gnd: "));
 
     // A cancelled Save writes nothing and says nothing.
-    window->model().set_text(Field::Text8, "14");
+    window->model().set_text(Field::Text8, "21");
     answer_dialog(*window, std::nullopt);
     window->menu_action("save")->trigger();
     QCOMPARE(file_bytes(path), default_file);
     QVERIFY(window->file_box() == nullptr);
+
+    // A file with LF line ends opens.
+    QByteArray lf = QByteArray(default_file).replace("\r\n", "\n");
+    answer_dialog(*window,
+                  written(dir, "linux.gnd", default_file, lf.replace(".55\n7\n", ".55\n14\n")));
+    window->menu_action("open")->trigger();
+    QCOMPARE(window->field_edit(Field::Text8)->text(), QString("14"));
+    QCOMPARE(window->field_edit(Field::Text26)->text(), QString("9.77"));
+    QVERIFY(window->status_line()->text().startsWith("Open linux.gnd: ground found"));
 
     // A failed Open warns without blocking.
     answer_dialog(*window, dir.filePath("missing.gnd"));
@@ -270,17 +357,12 @@ void MainWindowTest::file_save_open_and_failure_through_the_dialog() {
     QVERIFY(window->status_line()->text().startsWith("Open failed, fields recalculated: "));
     QCOMPARE(window->file_box()->text(),
              "Could not open " + dir.filePath("missing.gnd") + ": No such file or directory.");
-    QCOMPARE(window->windowTitle(), QString("Ardenca - site.gnd"));
+    QCOMPARE(window->windowTitle(), QString("Ardenca - linux.gnd"));
 }
 
 void MainWindowTest::file_named_at_start_opens_after_the_splash() {
     QTemporaryDir dir;
-    QFile file(dir.filePath("lossy.gnd"));
-    QVERIFY(file.open(QIODevice::WriteOnly) &&
-            file.write(
-                QByteArray(default_file).replace("65.1779\r\n-67.3409", "4.533605\r\n4.418232")) >
-                0);
-    file.close();
+    written(dir, "lossy.gnd", "65.1779\r\n-67.3409", "4.533605\r\n4.418232");
 
     ArdencaWindow window;
     DialogSeen seen{};
@@ -298,29 +380,27 @@ void MainWindowTest::file_named_at_start_opens_after_the_splash() {
     QVERIFY(seen.filters.isEmpty()); // no dialog was shown
 }
 
-void MainWindowTest::enter_in_an_input_field_calculates_data() {
-    QTest::addColumn<Field>("field");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("calculates");
-    QTest::newRow("Spacing m") << Field::Text1 << int(Qt::Key_Return) << true;
-    QTest::newRow("Zo, keypad Enter") << Field::Text25 << int(Qt::Key_Enter) << true;
-    QTest::newRow("X_in") << Field::Text24 << int(Qt::Key_Return) << true;
-    QTest::newRow("ur") << Field::Text31 << int(Qt::Key_Return) << true;
-    // Enter after typing a conductivity must not overwrite it with a search.
-    QTest::newRow("Cond") << Field::Text9 << int(Qt::Key_Return) << false;
-    QTest::newRow("computed R in") << Field::Text17 << int(Qt::Key_Return) << false;
-}
-
 void MainWindowTest::enter_in_an_input_field_calculates() {
-    QFETCH(Field, field);
-    QFETCH(int, key);
-    QFETCH(bool, calculates);
-    auto window = started_window();
-    const auto before = window->model().evaluations();
-    QTest::keyClick(window->field_edit(field), Qt::Key(key));
-    QCOMPARE(window->model().evaluations() > before, calculates);
-    QCOMPARE(window->status_line()->text().startsWith("Calculate from Known  Z in:"), calculates);
-    QCOMPARE(window->field_edit(Field::Text10)->text() != "30", calculates);
+    const struct {
+        Field field;
+        Qt::Key key;
+        bool calculates;
+    } cases[] = {{Field::Text1, Qt::Key_Return, true},
+                 {Field::Text25, Qt::Key_Enter, true},
+                 {Field::Text24, Qt::Key_Return, true},
+                 {Field::Text31, Qt::Key_Return, true},
+                 // Enter after typing a conductivity must not overwrite it with a search.
+                 {Field::Text9, Qt::Key_Return, false},
+                 {Field::Text17, Qt::Key_Return, false}};
+    for (const auto& c : cases) {
+        auto window = started_window();
+        const auto before = window->model().evaluations();
+        QTest::keyClick(window->field_edit(c.field), c.key);
+        QCOMPARE(window->model().evaluations() > before, c.calculates);
+        QCOMPARE(window->status_line()->text().startsWith("Calculate from Known  Z in:"),
+                 c.calculates);
+        QCOMPARE(window->field_edit(Field::Text10)->text() != "30", c.calculates);
+    }
 }
 
 void MainWindowTest::menu_keys_and_shortcuts() {
@@ -373,53 +453,35 @@ void MainWindowTest::tab_visits_the_inputs_then_the_buttons() {
     QCOMPARE(QApplication::focusWidget(), window->field_edit(Field::Text9));
 }
 
-void MainWindowTest::status_line_tells_what_ran_data() {
-    QTest::addColumn<Command>("command");
-    QTest::addColumn<QString>("x_in");
-    QTest::addColumn<QString>("length");
-    QTest::addColumn<QString>("start");
-    QTest::newRow("Calc Line") << Command::CalcLine << "-67.3409"
-                               << ".55"
-                               << "Calc Line:";
-    QTest::newRow("Calc From Medium") << Command::CalcMedium << "-67.3409"
-                                      << ".55"
-                                      << "Calc From Medium:";
-    QTest::newRow("Calculate") << Command::Calculate << "-67.3409"
-                               << ".55"
-                               << "Calculate from Known  Z in: ground found by the first stage;";
-    QTest::newRow("Calculate b") << Command::CalculateB << "-67.3409"
-                                 << ".55"
-                                 << "Calculate b: ground found by the second stage;";
-    QTest::newRow("no ground") << Command::Calculate << "67"
-                               << ".55"
-                               << "Calculate from Known  Z in: no ground found (arithmetic fault);";
-    QTest::newRow("fault") << Command::CalcLine << "-67.3409"
-                           << "0"
-                           << "Calc Line stopped: division by zero \u2014 check Length m (0).";
-    QTest::newRow("fault before the search") << Command::Calculate << "-67.3409"
-                                             << "0"
-                                             << "Calculate from Known  Z in stopped in Calc Line: "
-                                                "division by zero \u2014 check Length m (0). No "
-                                                "ground found (arithmetic fault);";
-}
-
 void MainWindowTest::status_line_tells_what_ran() {
-    QFETCH(Command, command);
-    QFETCH(QString, x_in);
-    QFETCH(QString, length);
-    QFETCH(QString, start);
-    auto window = started_window();
-    window->model().set_text(Field::Text24, x_in.toStdString());
-    window->model().set_text(Field::Text3, length.toStdString());
-    const auto before = window->model().evaluations();
-    QTest::mouseClick(window->command_button(command), Qt::LeftButton);
-    const auto count = window->model().evaluations() - before;
-    const QString text = window->status_line()->text();
-    const QString counted =
-        QString(" %1 model evaluation%2 in ").arg(count).arg(count == 1 ? "" : "s");
-    QVERIFY2(text.startsWith(start + counted) && text.endsWith(" ms."), qPrintable(text));
-    if (start.contains("ground found by"))
-        QVERIFY(count > 100);
+    const QString z_in = "Calculate from Known  Z in",
+                  zero = "division by zero \u2014 check Length m (0)";
+    const struct {
+        Command command;
+        const char *x_in, *length;
+        QString start;
+    } cases[] = {
+        {Command::CalcLine, "-67.3409", ".55", "Calc Line:"},
+        {Command::CalcMedium, "-67.3409", ".55", "Calc From Medium:"},
+        {Command::Calculate, "-67.3409", ".55", z_in + ": ground found by the first stage;"},
+        {Command::CalculateB, "-67.3409", ".55", "Calculate b: ground found by the second stage;"},
+        {Command::Calculate, "67", ".55", z_in + ": no ground found (arithmetic fault);"},
+        {Command::CalcLine, "-67.3409", "0", "Calc Line stopped: " + zero + "."},
+        {Command::Calculate, "-67.3409", "0",
+         z_in + " stopped in Calc Line: " + zero + ". No ground found (arithmetic fault);"}};
+    for (const auto& c : cases) {
+        auto window = started_window();
+        window->model().set_text(Field::Text24, c.x_in);
+        window->model().set_text(Field::Text3, c.length);
+        const auto before = window->model().evaluations();
+        click(*window, c.command);
+        const auto count = window->model().evaluations() - before;
+        const QString text = window->status_line()->text();
+        const QString counted =
+            QString(" %1 model evaluation%2 in ").arg(count).arg(count == 1 ? "" : "s");
+        QVERIFY2(text.startsWith(c.start + counted) && text.endsWith(" ms."), qPrintable(text));
+        QVERIFY(count > 100 || !c.start.contains("ground found by"));
+    }
 }
 
 void MainWindowTest::every_field_names_its_unit() {
@@ -458,158 +520,32 @@ void MainWindowTest::every_field_names_its_unit() {
         QCOMPARE(window->field_edit(input)->palette().color(QPalette::Base), input_base);
 }
 
-void MainWindowTest::smaller_window_scrolls_to_every_control_data() {
-    QTest::addColumn<QSize>("asked");
-    QTest::addColumn<QSize>("got");
-    QTest::newRow("600x350") << QSize(600, 350) << QSize(600, 350);
-    QTest::newRow("200x120, held at the least size") << QSize(200, 120) << QSize(320, 240);
-}
-
 void MainWindowTest::smaller_window_scrolls_to_every_control() {
-    QFETCH(QSize, asked);
-    QFETCH(QSize, got);
-    auto window = started_window();
-    window->resize(asked);
-    QCoreApplication::processEvents();
-    QCOMPARE(window->size(), got);
-    QScrollArea* scroll = window->scroll_area();
-    QVERIFY(scroll->horizontalScrollBar()->isVisible() && scroll->verticalScrollBar()->isVisible());
-    QWidget* viewport = scroll->viewport();
-    std::vector<QWidget*> reachable{window->command_button(Command::CalcLine),
-                                    window->command_button(Command::Calculate)};
-    for (const auto& info : fields())
-        if (info.rect.top < client_height_twips || info.container != Container::Window)
-            reachable.push_back(window->field_edit(info.field));
-    QWidget* client = window->container_widget(Container::Window);
-    for (QWidget* widget : reachable) {
-        // Scrolled so that the control stands at the top left, as far as the bars go.
-        const QPoint at = widget->mapTo(client, QPoint());
-        scroll->horizontalScrollBar()->setValue(at.x());
-        scroll->verticalScrollBar()->setValue(at.y());
-        const QRect seen(widget->mapTo(viewport, QPoint()), widget->size());
-        QVERIFY2(viewport->rect().contains(seen), qPrintable(widget->objectName()));
+    // 200 x 120 is held at the least size.
+    for (const auto& [asked, got] :
+         {std::pair{QSize(600, 350), QSize(600, 350)}, {QSize(200, 120), QSize(320, 240)}}) {
+        auto window = started_window();
+        window->resize(asked);
+        QCoreApplication::processEvents();
+        QCOMPARE(window->size(), got);
+        QCOMPARE(bars_shown(*window), 2);
+        QScrollArea* scroll = window->scroll_area();
+        QWidget* viewport = scroll->viewport();
+        std::vector<QWidget*> reachable{window->command_button(Command::CalcLine),
+                                        window->command_button(Command::Calculate)};
+        for (const auto& info : fields())
+            if (info.rect.top < client_height_twips || info.container != Container::Window)
+                reachable.push_back(window->field_edit(info.field));
+        QWidget* client = window->container_widget(Container::Window);
+        for (QWidget* widget : reachable) {
+            // Scrolled so that the control stands at the top left, as far as the bars go.
+            const QPoint at = widget->mapTo(client, QPoint());
+            scroll->horizontalScrollBar()->setValue(at.x());
+            scroll->verticalScrollBar()->setValue(at.y());
+            const QRect seen(widget->mapTo(viewport, QPoint()), widget->size());
+            QVERIFY2(viewport->rect().contains(seen), qPrintable(widget->objectName()));
+        }
     }
-}
-
-void MainWindowTest::picture_grows_with_the_window_in_proportion() {
-    auto window = started_window();
-    QWidget* picture = window->container_widget(Container::Picture1);
-    window->resize(1260, 900);
-    QCoreApplication::processEvents();
-    QVERIFY(window->picture_scale() > 1.5);
-    QVERIFY(qAbs(picture->width() / double(picture->height()) - 545.0 / 417.0) < 0.01);
-    QVERIFY(qAbs(picture->width() - 545 * window->picture_scale()) <= 1);
-    // The fields on the picture keep their size and stay on it, at their place scaled.
-    for (Field field : {Field::Text27, Field::Text28, Field::Text29, Field::Text30}) {
-        QLineEdit* edit = window->field_edit(field);
-        QCOMPARE(edit->size(), QSize(73, 19));
-        QVERIFY(picture->rect().contains(edit->geometry()));
-        QVERIFY(qAbs(edit->x() - field_info(field).rect.left / 15.0 * window->picture_scale()) <=
-                1);
-    }
-    // The controls below the design's area stay below the picture, and in view.
-    QWidget* client = window->container_widget(Container::Window);
-    for (Command command : {Command::CalcMedium, Command::CalculateA, Command::CalculateB}) {
-        QPushButton* button = window->command_button(command);
-        QVERIFY(button->y() > picture->geometry().bottom());
-        QVERIFY(client->rect().contains(button->geometry()));
-    }
-    window->resize(window->design_window_size());
-    QCoreApplication::processEvents();
-    QCOMPARE(window->picture_scale(), 1.0);
-    QCOMPARE(picture->size(), QSize(545, 417));
-}
-
-void MainWindowTest::larger_text_scales_the_form_and_captions_fit() {
-    auto window = started_window();
-    QWidget* client = window->container_widget(Container::Window);
-    const auto captions_fit = [&] {
-        for (QLabel* label : client->findChildren<QLabel*>())
-            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width() &&
-                         label->fontMetrics().height() <= label->height() + 2,
-                     qPrintable(label->text()));
-        for (QPushButton* button : client->findChildren<QPushButton*>())
-            QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) < button->width(),
-                     qPrintable(button->text()));
-    };
-    captions_fit();
-    const int small_text = window->field_edit(Field::Text1)->fontInfo().pixelSize();
-    // A window whose design size does not fit the screen shrinks the whole form; at
-    // QT_SCALE_FACTOR 2 on 1280 x 1024 the screen holds 640 x 497 logical pixels.
-    window->fit_to(QSize(640, 497), 2.0);
-    QCoreApplication::processEvents();
-    QCOMPARE(window->text_scale(), 0.67);
-    QVERIFY(window->width() <= 640 - 16 && window->height() <= 497 - 48);
-    QVERIFY(!window->scroll_area()->horizontalScrollBar()->isVisible());
-    QVERIFY(!window->scroll_area()->verticalScrollBar()->isVisible());
-    captions_fit();
-    // Not below 9 pixels of text on the screen: a small screen of ordinary pixels scrolls.
-    QCOMPARE(ArdencaWindow::fitted_scale(QSize(929, 440), QSize(600, 400), 1.0), 0.9);
-    QCOMPARE(ArdencaWindow::fitted_scale(QSize(929, 440), QSize(1000, 800), 1.0), 1.0);
-    window->fit_to(QSize(1280, 994), 1.0);
-    QCOMPARE(window->field_edit(Field::Text1)->fontInfo().pixelSize(), small_text);
-
-    window->menu_action("larger_text")->trigger();
-    QCoreApplication::processEvents();
-    QCOMPARE(window->text_scale(), 1.25);
-    QCOMPARE(client->minimumSize(), QSize(1161, 550));
-    QCOMPARE(window->field_edit(Field::Text1)->geometry(), QRect(10, 50, 91, 24));
-    QVERIFY(window->field_edit(Field::Text1)->fontInfo().pixelSize() > small_text);
-    captions_fit();
-    window->menu_action("larger_text")->trigger();
-    QCOMPARE(client->minimumSize(), QSize(929, 440));
-    QCOMPARE(window->field_edit(Field::Text1)->fontInfo().pixelSize(), small_text);
-}
-
-void MainWindowTest::start_size_fits_the_screen_data() {
-    QTest::addColumn<QSize>("available");
-    QTest::addColumn<QSize>("fitted");
-    // A 1280 x 1024 screen less a 30-pixel panel, in logical pixels at each scale; the
-    // design's window is 929 x 481, a scroll bar 16 pixels.
-    QTest::newRow("scale 1") << QSize(1280, 994) << QSize(929, 481);
-    QTest::newRow("scale 1.5: a bar across") << QSize(853, 662) << QSize(837, 497);
-    QTest::newRow("scale 2: both bars") << QSize(640, 497) << QSize(624, 449);
-    QTest::newRow("short screen: a bar down") << QSize(1280, 500) << QSize(945, 452);
-    QTest::newRow("tiny screen") << QSize(300, 200) << QSize(320, 240);
-}
-
-void MainWindowTest::start_size_fits_the_screen() {
-    QFETCH(QSize, available);
-    QFETCH(QSize, fitted);
-    QCOMPARE(ArdencaWindow::fitted_size(QSize(929, 481), available, 16), fitted);
-}
-
-void MainWindowTest::a_file_with_lf_line_ends_opens() {
-    QTemporaryDir dir;
-    QFile file(dir.filePath("linux.gnd"));
-    QVERIFY(file.open(QIODevice::WriteOnly) &&
-            file.write(
-                QByteArray(default_file).replace("\r\n", "\n").replace(".55\n7\n", ".55\n14\n")) >
-                0);
-    file.close();
-    auto window = started_window();
-    answer_dialog(*window, file.fileName());
-    window->menu_action("open")->trigger();
-    QVERIFY(window->file_box() == nullptr);
-    QCOMPARE(window->field_edit(Field::Text8)->text(), QString("14"));
-    QCOMPARE(window->field_edit(Field::Text26)->text(), QString("9.77"));
-    QCOMPARE(window->windowTitle(), QString("Ardenca - linux.gnd"));
-    QVERIFY(window->status_line()->text().startsWith("Open linux.gnd: ground found"));
-}
-
-void MainWindowTest::save_appends_the_ground_file_suffix() {
-    QTemporaryDir dir;
-    auto window = started_window();
-    answer_dialog(*window, dir.filePath("mysite"));
-    window->menu_action("save")->trigger();
-    QCOMPARE(file_bytes(dir.filePath("mysite.gnd")), default_file);
-    QVERIFY(!QFile::exists(dir.filePath("mysite")));
-    QCOMPARE(window->windowTitle(), QString("Ardenca - mysite.gnd"));
-    QCOMPARE(window->status_line()->text(), QString("Saved mysite.gnd."));
-    // A name with a suffix of its own keeps it.
-    answer_dialog(*window, dir.filePath("site.txt"));
-    window->menu_action("save")->trigger();
-    QCOMPARE(file_bytes(dir.filePath("site.txt")), default_file);
 }
 
 QTEST_MAIN(MainWindowTest)
