@@ -58,11 +58,11 @@ QImage window_with(ArdencaWindow& window, QWidget* box) {
 class FieldMarksTest : public QObject {
     Q_OBJECT
   private slots:
-    void a_search_without_a_ground_warns_and_greys_what_it_left();
-    void a_partly_read_input_is_tinted_and_noticed();
+    void marks_after_a_command();
 };
 
-void FieldMarksTest::a_search_without_a_ground_warns_and_greys_what_it_left() {
+void FieldMarksTest::marks_after_a_command() {
+    // A search without a ground warns and greys what it left.
     auto window = started_window();
     click(*window, Command::Calculate);
     type_into(*window, Field::Text23, "65");
@@ -102,10 +102,8 @@ void FieldMarksTest::a_search_without_a_ground_warns_and_greys_what_it_left() {
     click(*window, Command::Calculate);
     for (const auto& info : fields())
         QCOMPARE(marked_stale(*window, info.field), 0);
-}
 
-void FieldMarksTest::a_partly_read_input_is_tinted_and_noticed() {
-    auto window = started_window();
+    // An input read in part is tinted and noticed.
     QLineEdit* frequency = window->field_edit(Field::Text8);
     const QColor base = frequency->palette().color(QPalette::Base);
     type_into(*window, Field::Text8, "14,2");

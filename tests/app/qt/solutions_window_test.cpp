@@ -41,51 +41,10 @@ SolutionsHook* hook_of(ArdencaWindow& w) {
 class SolutionsWindowTest : public QObject {
     Q_OBJECT
   private slots:
-    void the_notice_opens_the_list_and_show_writes_the_ground();
-    void tools_entry_lists_the_defaults();
+    void tools_entry_then_the_notice_and_show();
 };
 
-void SolutionsWindowTest::the_notice_opens_the_list_and_show_writes_the_ground() {
-    auto w = started_window();
-    long_probe(*w);
-    w->command_button(Command::Calculate)->click();
-    QMessageBox* notice = hook_of(*w)->notice();
-    QVERIFY(notice && notice->isVisible());
-    QVERIFY2(notice->text().contains("fits 4 grounds"), qPrintable(notice->text()));
-    // It does not hold up the main window; Calc From Medium leaves it alone.
-    QCOMPARE(notice->windowModality(), Qt::NonModal);
-    QVERIFY(!QApplication::activeModalWidget());
-    w->command_button(Command::CalcMedium)->click();
-    QCOMPARE(hook_of(*w)->notice(), notice);
-    auto* open = notice->findChild<QPushButton*>("open_solutions");
-    QVERIFY(open);
-    open->click();
-    SolutionsWindow* s = hook_of(*w)->solutions_window();
-    QVERIFY(s && s->isVisible());
-    QCOMPARE(s->table()->rowCount(), 4);
-    QVERIFY2(s->summary()->text().contains("proved complete"), qPrintable(s->summary()->text()));
-
-    // Choose the second ground (rows sorted by |gamma l|) and show it.
-    s->table()->setCurrentCell(1, 0);
-    const calc::GroundSolution& g = s->list().result().solutions[1];
-    QCOMPARE(s->table()->item(1, 2)->text().toDouble(),
-             QString::number(g.eps_r, 'g', 7).toDouble());
-    QTest::mouseClick(s->show_button(), Qt::LeftButton);
-    QCOMPARE(w->field_edit(Field::Text9)->text().toStdString(),
-             format_number(g.sigma_s_per_m, pattern::ground));
-    // Calc From Medium ran and the window shows its results.
-    QVERIFY(qAbs(w->field_edit(Field::Text17)->text().toDouble() - 20) < 2e-3);
-
-    // A new search refreshes an open list.
-    w->model().set_text(Field::Text3, ".55");
-    w->model().set_text(Field::Text8, "7");
-    w->model().set_text(Field::Text23, "65.1779");
-    w->model().set_text(Field::Text24, "-67.3409");
-    w->command_button(Command::Calculate)->click();
-    QCOMPARE(s->table()->rowCount(), 1);
-}
-
-void SolutionsWindowTest::tools_entry_lists_the_defaults() {
+void SolutionsWindowTest::tools_entry_then_the_notice_and_show() {
     auto w = started_window();
     SolutionsHook* hook = hook_of(*w);
     QVERIFY(hook);
@@ -111,6 +70,44 @@ void SolutionsWindowTest::tools_entry_lists_the_defaults() {
     w->command_button(Command::Calculate)->click();
     QVERIFY(!hook->notice());
     w->fault_box()->close();
+    s->hide();
+
+    // The notice opens the list, and Show writes a ground back.
+    long_probe(*w);
+    w->command_button(Command::Calculate)->click();
+    QMessageBox* notice = hook->notice();
+    QVERIFY(notice && notice->isVisible());
+    QVERIFY2(notice->text().contains("fits 4 grounds"), qPrintable(notice->text()));
+    // It does not hold up the main window; Calc From Medium leaves it alone.
+    QCOMPARE(notice->windowModality(), Qt::NonModal);
+    QVERIFY(!QApplication::activeModalWidget());
+    w->command_button(Command::CalcMedium)->click();
+    QCOMPARE(hook->notice(), notice);
+    auto* open = notice->findChild<QPushButton*>("open_solutions");
+    QVERIFY(open);
+    open->click();
+    QVERIFY(hook->solutions_window() == s && s->isVisible());
+    QCOMPARE(s->table()->rowCount(), 4);
+    QVERIFY2(s->summary()->text().contains("proved complete"), qPrintable(s->summary()->text()));
+
+    // Choose the second ground (rows sorted by |gamma l|) and show it.
+    s->table()->setCurrentCell(1, 0);
+    const calc::GroundSolution& g = s->list().result().solutions[1];
+    QCOMPARE(s->table()->item(1, 2)->text().toDouble(),
+             QString::number(g.eps_r, 'g', 7).toDouble());
+    QTest::mouseClick(s->show_button(), Qt::LeftButton);
+    QCOMPARE(w->field_edit(Field::Text9)->text().toStdString(),
+             format_number(g.sigma_s_per_m, pattern::ground));
+    // Calc From Medium ran and the window shows its results.
+    QVERIFY(qAbs(w->field_edit(Field::Text17)->text().toDouble() - 20) < 2e-3);
+
+    // A new search refreshes an open list.
+    w->model().set_text(Field::Text3, ".55");
+    w->model().set_text(Field::Text8, "7");
+    w->model().set_text(Field::Text23, "65.1779");
+    w->model().set_text(Field::Text24, "-67.3409");
+    w->command_button(Command::Calculate)->click();
+    QCOMPARE(s->table()->rowCount(), 1);
 }
 
 QTEST_MAIN(SolutionsWindowTest)

@@ -23,7 +23,6 @@ using namespace ardenca::charts;
 class SweepChartTest : public QObject {
     Q_OBJECT
   private slots:
-    void ticks_data();
     void ticks();
     void short_numbers();
     void runs_marks_and_alternatives();
@@ -34,39 +33,32 @@ class SweepChartTest : public QObject {
     void pictures();
 };
 
-void SweepChartTest::ticks_data() {
-    QTest::addColumn<double>("lo");
-    QTest::addColumn<double>("hi");
-    QTest::addColumn<int>("max");
-    QTest::addColumn<QStringList>("labels");
-    auto row = [](const char* name, double lo, double hi, int max, QStringList labels) {
-        QTest::newRow(name) << std::log10(lo) << std::log10(hi) << max << labels;
-    };
-    row("HF band, fine", 1.5, 31, 12, {"2", "3", "4", "5", "6", "7", "8", "9", "10", "20", "30"});
-    row("HF band, coarse", 1.5, 31, 6, {"2", "5", "10", "20"});
-    row("decades", 1e-5, 20, 8, {"1e-05", "0.0001", "0.001", "0.01", "0.1", "1", "10"});
-    row("many decades", 1e-12, 1e3, 8,
-        {"1e-12", "1e-10", "1e-08", "1e-06", "0.0001", "0.01", "1", "100"});
-    row("inside one digit", 7.02, 7.48, 10, {"7.1", "7.2", "7.3", "7.4"});
-    row("empty range", 3, 3, 10, {});
-}
-
 void SweepChartTest::ticks() {
-    QFETCH(double, lo);
-    QFETCH(double, hi);
-    QFETCH(int, max);
-    QFETCH(QStringList, labels);
-    QStringList got;
-    double previous = -1e300;
-    for (const Tick& tick : log_ticks(lo, hi, max)) {
-        got << QString::fromStdString(tick.label);
-        QVERIFY(tick.log10_value >= lo - 1e-9 && tick.log10_value <= hi + 1e-9);
-        QVERIFY(tick.log10_value > previous);
-        previous = tick.log10_value;
-        // The label is the value at the tick's place.
-        QVERIFY(std::fabs(std::log10(std::stod(tick.label)) - tick.log10_value) < 1e-9);
+    const struct {
+        double lo, hi;
+        int max;
+        QStringList labels;
+    } cases[] = {
+        {1.5, 31, 12, {"2", "3", "4", "5", "6", "7", "8", "9", "10", "20", "30"}}, // HF, fine
+        {1.5, 31, 6, {"2", "5", "10", "20"}},                                      // HF, coarse
+        {1e-5, 20, 8, {"1e-05", "0.0001", "0.001", "0.01", "0.1", "1", "10"}},
+        {1e-12, 1e3, 8, {"1e-12", "1e-10", "1e-08", "1e-06", "0.0001", "0.01", "1", "100"}},
+        {7.02, 7.48, 10, {"7.1", "7.2", "7.3", "7.4"}}, // inside one digit
+        {3, 3, 10, {}}};
+    for (const auto& c : cases) {
+        const double lo = std::log10(c.lo), hi = std::log10(c.hi);
+        QStringList got;
+        double previous = -1e300;
+        for (const Tick& tick : log_ticks(lo, hi, c.max)) {
+            got << QString::fromStdString(tick.label);
+            QVERIFY(tick.log10_value >= lo - 1e-9 && tick.log10_value <= hi + 1e-9);
+            QVERIFY(tick.log10_value > previous);
+            previous = tick.log10_value;
+            // The label is the value at the tick's place.
+            QVERIFY(std::fabs(std::log10(std::stod(tick.label)) - tick.log10_value) < 1e-9);
+        }
+        QCOMPARE(got, c.labels);
     }
-    QCOMPARE(got, labels);
 }
 
 void SweepChartTest::short_numbers() {
