@@ -115,8 +115,7 @@ class MainWindowTest : public QObject {
     void file_named_at_start_opens_after_the_splash();
 
     void enter_in_an_input_field_calculates();
-    void menu_keys_and_shortcuts();
-    void tab_visits_the_inputs_then_the_buttons();
+    void keyboard_menus_shortcuts_and_tab();
     void status_line_tells_what_ran();
     void every_field_names_its_unit();
     void smaller_window_scrolls_to_every_control();
@@ -403,7 +402,7 @@ void MainWindowTest::enter_in_an_input_field_calculates() {
     }
 }
 
-void MainWindowTest::menu_keys_and_shortcuts() {
+void MainWindowTest::keyboard_menus_shortcuts_and_tab() {
     auto window = active_window();
     QLineEdit* field = window->field_edit(Field::Text1);
     field->setFocus();
@@ -429,10 +428,8 @@ void MainWindowTest::menu_keys_and_shortcuts() {
     window->set_close_action([&closed] { closed = true; });
     QTest::keyClick(field, Qt::Key_Q, Qt::ControlModifier);
     QVERIFY(closed);
-}
 
-void MainWindowTest::tab_visits_the_inputs_then_the_buttons() {
-    auto window = active_window();
+    // Tab visits the inputs, then the buttons.
     QWidget* first = window->option_button(MatchingOption::None);
     first->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), first);
