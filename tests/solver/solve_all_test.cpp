@@ -119,10 +119,8 @@ std::vector<Reading> readings() {
     for (int i = 0; i < 6; ++i) {
         ProbeSetup p = m.realistic_probe();
         p.length_m = m.uniform(0.2, 0.5);
-        Reading r{p, m.log_uniform(1.8e6, 7e6), cplx(m.uniform(1, 200), m.uniform(10, 500)), 0, 0,
-                  ""};
-        r.what = "inductive";
-        out.push_back(r);
+        out.push_back({p, m.log_uniform(1.8e6, 7e6), cplx(m.uniform(1, 200), m.uniform(10, 500)), 0,
+                       0, "inductive"});
     }
     return out;
 }
