@@ -66,8 +66,7 @@ TEST(GroundSolutions, NoticeAfterTheSearch) {
     Ardenca m;
     set_fields(m, {{Text3, "1.2"}, {Text8, "30"}, {Text23, "20"}, {Text24, "-10"}});
     m.Command2_Click();
-    calc::SolveOptions from_ten;
-    from_ten.eps_r_min = 10;
+    const calc::SolveOptions from_ten{.eps_r_min = 10};
     EXPECT_NE(solutions_notice(m, solve_fields(m, {}, from_ten), from_ten)
                   .find("not among the 3 grounds"),
               std::string::npos);
