@@ -18,19 +18,12 @@ using testing::set_fields;
 // The matching section and the fixture's extras are cli_test's (solve through a fixture).
 TEST(GroundSolutions, ReadsTheFieldsTheSearchReads) {
     Ardenca m;
-    set_fields(m, {{Text1, ".2"},
-                   {Text2, ".005"},
-                   {Text3, "1.1"},
-                   {Text8, "14"},
-                   {Text31, "2"},
-                   {Text23, "12.5"},
-                   {Text24, "-30"}});
+    set_fields(m, {{Text1, ".2"}, {Text2, ".005"}, {Text3, "1.1"}, {Text8, "14"}});
+    set_fields(m, {{Text31, "2"}, {Text23, "12.5"}, {Text24, "-30"}});
     const FieldReading r = reading_from_fields(m);
-    EXPECT_EQ(r.probe.spacing_m, 0.2);
-    EXPECT_EQ(r.probe.radius_m, 0.005);
-    EXPECT_EQ(r.probe.length_m, 1.1);
-    EXPECT_EQ(r.probe.ur, 2);
-    EXPECT_EQ(r.freq_hz, 14e6);
+    EXPECT_EQ(
+        std::tie(r.probe.spacing_m, r.probe.radius_m, r.probe.length_m, r.probe.ur, r.freq_hz),
+        std::tuple(0.2, 0.005, 1.1, 2.0, 14e6));
     EXPECT_EQ(r.z_meter_ohm, std::complex<double>(12.5, -30));
     EXPECT_FALSE(r.probe.matching);
 }
@@ -73,8 +66,7 @@ TEST(GroundSolutions, NoticeAfterTheSearch) {
     Ardenca m;
     set_fields(m, {{Text3, "1.2"}, {Text8, "30"}, {Text23, "20"}, {Text24, "-10"}});
     m.Command2_Click();
-    calc::SolveOptions from_ten;
-    from_ten.eps_r_min = 10;
+    const calc::SolveOptions from_ten{.eps_r_min = 10};
     EXPECT_NE(solutions_notice(m, solve_fields(m, {}, from_ten), from_ten)
                   .find("not among the 3 grounds"),
               std::string::npos);

@@ -41,12 +41,8 @@ TEST(FirstStage, DefaultMeasurementGivesTheDefaultGround) {
     EXPECT_NEAR(m.state.cond, 0.0100000, 5e-8);
     EXPECT_NEAR(m.state.diel, 29.99999, 5e-6);
     // The ground's own results are those of Calc From Medium on 0.01 S/m, 30.
-    expect_texts(m, {{Text13, "47.6000"},
-                     {Text17, "65.1779"},
-                     {Text18, "-67.3409"},
-                     {Text32, "49.5094"},
-                     {Text33, "-53.5552"},
-                     {Text29, ""}});
+    expect_texts(m, {{Text13, "47.6000"}, {Text17, "65.1779"}, {Text18, "-67.3409"}});
+    expect_texts(m, {{Text32, "49.5094"}, {Text33, "-53.5552"}, {Text29, ""}});
 }
 
 // The grounds each command finds, or, with no conductivity given, that the results

@@ -2,23 +2,22 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace ardenca::calc {
 namespace {
 
-struct Pair {
-    double r, i;
-};
+using Pair = std::pair<double, double>; // real, imaginary
 
 Pair root(double r, double i) {
     Pair out{};
-    sqr_rt_i(r, i, out.r, out.i);
+    sqr_rt_i(r, i, out.first, out.second);
     return out;
 }
 
 Pair quotient(double rn, double in, double rd, double id) {
     Pair out{};
-    div_i(rn, in, rd, id, out.r, out.i);
+    div_i(rn, in, rd, id, out.first, out.second);
     return out;
 }
 
@@ -49,11 +48,8 @@ TEST(ComplexRoutines, SquareRootIsPrincipalWithTheSignOfTheImaginaryPart) {
                                {-4, 0, 0, 2},
                                {-4, -0.0, 0, 2},
                                {65.1779, -67.3409, 8.913341782592276, -3.7775338163020145}};
-    for (const auto& c : cases) {
-        const Pair z = root(c[0], c[1]);
-        EXPECT_EQ(z.r, c[2]) << c[0] << ", " << c[1]; // to the last bit
-        EXPECT_EQ(z.i, c[3]) << c[0] << ", " << c[1];
-    }
+    for (const auto& c : cases) // to the last bit
+        EXPECT_EQ(root(c[0], c[1]), Pair(c[2], c[3])) << c[0] << ", " << c[1];
 
     // The square of 1e-170 underflows to 0, so |z| - r is negative under the root.
     EXPECT_EQ(fault_kind([] { root(1e-170, 0); }), FaultKind::InvalidOperation);
@@ -62,13 +58,10 @@ TEST(ComplexRoutines, SquareRootIsPrincipalWithTheSignOfTheImaginaryPart) {
 
 TEST(ComplexRoutines, ProductAndQuotient) {
     Pair p{};
-    mult_i(1, 2, 3, 4, p.r, p.i);
-    EXPECT_EQ(p.r, -5);
-    EXPECT_EQ(p.i, 10);
-    EXPECT_EQ(quotient(-5, 10, 3, 4).r, 1);
-    EXPECT_EQ(quotient(-5, 10, 3, 4).i, 2);
-    EXPECT_EQ(quotient(1, 1, 0, 2).r, 0.5);
-    EXPECT_EQ(quotient(1, 1, 0, 2).i, -0.5);
+    mult_i(1, 2, 3, 4, p.first, p.second);
+    EXPECT_EQ(p, Pair(-5, 10));
+    EXPECT_EQ(quotient(-5, 10, 3, 4), Pair(1, 2));
+    EXPECT_EQ(quotient(1, 1, 0, 2), Pair(0.5, -0.5));
     EXPECT_EQ(fault_kind([] { quotient(1, 0, 0, 0); }), FaultKind::DivisionByZero);
 }
 
@@ -83,12 +76,11 @@ TEST(ComplexRoutines, HyperbolicTangentFromPowersOfTheProgramsE) {
 
     Pair t{};
     const double quarter = 3.14159265358979 / 4;
-    tanh_complex(program_e, 0.0, quarter, t.r, t.i);
-    EXPECT_EQ(t.r, 0);
-    EXPECT_EQ(t.i, std::tan(quarter));
-    tanh_complex(program_e, 1.0, 1.0, t.r, t.i);
-    EXPECT_NEAR(t.r, 1.0839233273386946, 1e-15);
-    EXPECT_NEAR(t.i, 0.2717525853195109, 1e-15);
+    tanh_complex(program_e, 0.0, quarter, t.first, t.second);
+    EXPECT_EQ(t, Pair(0, std::tan(quarter)));
+    tanh_complex(program_e, 1.0, 1.0, t.first, t.second);
+    EXPECT_NEAR(t.first, 1.0839233273386946, 1e-15);
+    EXPECT_NEAR(t.second, 0.2717525853195109, 1e-15);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The command-line program's open= and save=, run as a separate process.
 #include "../files/temp_dir.h"
+#include "cli_run.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 namespace ardenca {
 namespace {
 
+using cli::CliRun;
 using testing::read_bytes;
 using testing::TempDir;
 using testing::write_bytes;
@@ -22,11 +24,6 @@ std::string shell_quoted(const std::string& text) {
         out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
 }
-
-struct CliRun {
-    int status;
-    std::string out, err;
-};
 
 // Runs a shell command in dir; its output goes through pipes, so that a file size
 // limit on the command does not touch it.

@@ -78,9 +78,8 @@ TEST(AtomicFileWriter, WritesWhereTheNameLeadsAndKeepsModeAndOwner) {
         }
         const struct stat after = status_of(dir / c.written);
         if (existed) {
-            EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777) << c.name;
-            EXPECT_EQ(after.st_uid, before.st_uid) << c.name;
-            EXPECT_EQ(after.st_gid, before.st_gid) << c.name;
+            EXPECT_EQ(std::tuple(after.st_mode & 07777, after.st_uid, after.st_gid),
+                      std::tuple(before.st_mode & 07777, before.st_uid, before.st_gid));
         }
     }
 }

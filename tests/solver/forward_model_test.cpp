@@ -49,11 +49,8 @@ TEST(SolverForwardModel, AgreesWithTheClassicLineInTheGround) {
         m.calc(G, C, classic);
         const cplx want(classic.r_out, classic.i_out);
 
-        calc::ProbeSetup p;
-        p.spacing_m = std::stod(c.spacing);
-        p.radius_m = std::stod(c.radius);
-        p.length_m = std::stod(c.length);
-        p.ur = std::stod(c.ur);
+        const calc::ProbeSetup p{std::stod(c.spacing), std::stod(c.radius), std::stod(c.length),
+                                 std::stod(c.ur)};
         const double f = std::stod(c.freq_mhz) * 1e6;
         const auto line = calc::solver::probe_line(p, f);
         const std::string what = std::string(c.length) + " m at " + c.freq_mhz + " MHz";
@@ -86,10 +83,7 @@ TEST(SolverForwardModel, MatchingSectionUndoneAsTheClassicSearchDoes) {
     for (const Case& c : cases) {
         const calc::Impedance probe = calc::probe_from_meter(c.zo, c.deg, {c.z.real(), c.z.imag()});
         const cplx want(probe.r_ohm, probe.x_ohm);
-        calc::ProbeSetup p;
-        p.matching = true;
-        p.match_zo_ohm = c.zo;
-        p.match_deg = c.deg;
+        const calc::ProbeSetup p{.matching = true, .match_zo_ohm = c.zo, .match_deg = c.deg};
         const auto line = calc::solver::probe_line(p, 7e6);
         const auto chain = calc::solver::fixture_to_meter(p, line);
         const std::string what = std::to_string(c.deg) + " degrees";

@@ -20,11 +20,8 @@ struct Equation {
 
 // The equation of a long probe's reading of one ground, over the default box.
 Equation long_probe(double length_m, double freq_hz, double sigma, double eps_r, double ur) {
-    ProbeSetup p;
-    p.length_m = length_m;
-    p.ur = ur;
     Equation e;
-    e.line = probe_line(p, freq_hz);
+    e.line = probe_line({.length_m = length_m, .ur = ur}, freq_hz);
     const cplx z = rods_z_classic(e.line, sigma, eps_r);
     e.eq = ProbeEquation{cplx(0, e.line.zs_ohm) / z};
     const double s = 1 / (e.line.w_rad_s * prog_eo);
@@ -61,8 +58,7 @@ TEST(RootSearch, FallbacksFindWhatTheSeedsFind) {
 // uncertainty is unbounded.
 TEST(RootSearch, DoubleRootCountsTwice) {
     const cplx u = double_root({1.1254, 2.1062});
-    ProbeSetup p;
-    p.length_m = 2;
+    const ProbeSetup p{.length_m = 2};
     const double f = 20e6;
     const ProbeLine line = probe_line(p, f);
     const cplx z = rods_z_from_u(line, u);

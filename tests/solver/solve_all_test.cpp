@@ -119,10 +119,8 @@ std::vector<Reading> readings() {
     for (int i = 0; i < 6; ++i) {
         ProbeSetup p = m.realistic_probe();
         p.length_m = m.uniform(0.2, 0.5);
-        Reading r{p, m.log_uniform(1.8e6, 7e6), cplx(m.uniform(1, 200), m.uniform(10, 500)), 0, 0,
-                  ""};
-        r.what = "inductive";
-        out.push_back(r);
+        out.push_back({p, m.log_uniform(1.8e6, 7e6), cplx(m.uniform(1, 200), m.uniform(10, 500)), 0,
+                       0, "inductive"});
     }
     return out;
 }
@@ -240,9 +238,7 @@ TEST(SolveAll, ReadingFlagsAndCounts) {
     EXPECT_TRUE(long_probe.flags & calc::CanBeLong);
 
     // A narrower box keeps only its own grounds.
-    SolveOptions narrow;
-    narrow.eps_r_min = 20;
-    narrow.eps_r_max = 60;
+    const SolveOptions narrow{.eps_r_min = 20, .eps_r_max = 60};
     const SolveResult one =
         calc::solve_all(p, 30e6, meter_reading(p, 30e6, ground(30e6, 0.003, 40)), narrow);
     ASSERT_EQ(one.solutions.size(), 1u);
@@ -258,9 +254,8 @@ TEST(SolveAll, ReadingsNoGroundCanMakeAreNoFault) {
         EXPECT_TRUE(r.solutions.empty()) << z;
         EXPECT_TRUE(r.flags & calc::NoSolution) << z;
     }
-    SolveOptions bad;
-    bad.sigma_min_s_per_m = 0;
-    EXPECT_THROW(calc::solve_all(ProbeSetup{}, 7e6, {65, -67}, bad), std::invalid_argument);
+    EXPECT_THROW(calc::solve_all(ProbeSetup{}, 7e6, {65, -67}, {.sigma_min_s_per_m = 0}),
+                 std::invalid_argument);
 }
 
 // The 1-sigma figures against the spread a difference quotient of the whole solver gives.
@@ -274,9 +269,7 @@ TEST(SolveAll, UncertaintyMatchesDifferenceQuotients) {
         cases.push_back(m.from_ground(p, m.log_uniform(1.8e6, 30e6), m.log_uniform(5e-4, 0.5),
                                       m.uniform(3, 60), "uncertainty"));
     }
-    SolveOptions options;
-    options.meter_pct = 2;
-    options.meter_ohm = 0.3;
+    const SolveOptions options{.meter_pct = 2, .meter_ohm = 0.3};
     for (const Reading& r : cases) {
         const SolveResult base = calc::solve_all(r.p, r.f_hz, r.z_meter, options);
         ASSERT_FALSE(base.solutions.empty()) << describe(r);

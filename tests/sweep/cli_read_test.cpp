@@ -1,29 +1,12 @@
 // "ardenca-cli read": its output, its JSON and its exit statuses.
-#include "cli/cli_app.h"
-
+#include "../cli/cli_run.h"
 #include "../files/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 namespace ardenca::cli {
 namespace {
-
-struct CliRun {
-    int status;
-    std::string out, err;
-};
-
-CliRun run_cli(std::vector<std::string> args) {
-    args.insert(args.begin(), "ardenca-cli");
-    std::vector<const char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(a.c_str());
-    std::ostringstream out, err;
-    const int status = run(static_cast<int>(argv.size()), argv.data(), out, err);
-    return {status, out.str(), err.str()};
-}
 
 struct CliRead : ::testing::Test {
     ardenca::testing::TempDir dir_;
@@ -41,16 +24,14 @@ TEST_F(CliRead, JsonOfTheReadFilesAndTheRefusalOnStderr) {
     EXPECT_EQ(r.status, exit_file_failed);
     EXPECT_EQ(r.err, bad + ":2: a decimal comma in '0,5': numbers are written with a decimal "
                            "point\n");
-    const auto j = nlohmann::json::parse(r.out);
+    const auto j = r.json();
     ASSERT_EQ(j["files"].size(), 2u);
     const auto& f = j["files"][0];
-    EXPECT_EQ(f["path"], good);
-    EXPECT_EQ(f["format"], "touchstone");
-    EXPECT_EQ(f["version"], "1.1");
-    EXPECT_EQ(f["parameter"], "S");
-    EXPECT_EQ(f["data_format"], "RI");
-    EXPECT_EQ(f["r_ohm"], 50.0);
-    EXPECT_EQ(f["ports"], 1);
+    const nlohmann::json header = {{"path", good},     {"format", "touchstone"}, {"version", "1.1"},
+                                   {"parameter", "S"}, {"data_format", "RI"},    {"r_ohm", 50.0},
+                                   {"ports", 1}};
+    for (const auto& item : header.items())
+        EXPECT_EQ(f[item.key()], item.value()) << item.key();
     EXPECT_EQ(f["warnings"].size(), 1u);
     EXPECT_EQ(f["points"][0]["f_hz"], 1e6);
     EXPECT_EQ(f["points"][0]["z_ohm"], nlohmann::json::array({150.0, 0.0}));

@@ -48,10 +48,8 @@ TEST_F(SweepFiles, ContentThenNameDecidesTheReader) {
         EXPECT_EQ(s.format, c.format);
         EXPECT_EQ(s.ports, 1);
     }
-    ReadOptions options;
-    options.csv_freq_unit = FreqUnit::kHz;
-    options.z0_ohm = 75;
-    const Sweep s = read_sweep_file(write("g.csv", "F,Re S11,Im S11\n2,0.5,0\n"), options);
+    const Sweep s =
+        read_sweep_file(write("g.csv", "F,Re S11,Im S11\n2,0.5,0\n"), {FreqUnit::kHz, 75});
     EXPECT_EQ(s.points[0].freq_hz, 2000);
     EXPECT_EQ(s.points[0].z_ohm, Complex(225, 0));
 }

@@ -79,10 +79,8 @@ TEST(Touchstone, OnePortRulesOfTextAndOptions) {
 // [Reference] and the version 2 forms are read in the tables above and the two-port tests.
 TEST(Touchstone, WhatTheFileSaysIsKept) {
     const Sweep v1 = read("# MHz Y DB R 60\n1 0 0\n# Hz S RI\n");
-    EXPECT_EQ(v1.version, "1.1");
-    EXPECT_EQ(v1.parameter, "Y");
-    EXPECT_EQ(v1.data_format, "DB");
-    EXPECT_EQ(v1.r_ohm, 60);
+    EXPECT_EQ(std::tie(v1.version, v1.parameter, v1.data_format, v1.r_ohm),
+              std::tuple("1.1", "Y", "DB", 60.0));
     EXPECT_EQ(v1.warnings.size(), 1u); // the second option line
 }
 
@@ -115,9 +113,8 @@ TEST(Touchstone, OpenCircuitsAndNegativeResistanceAreKeptAndFlagged) {
     ASSERT_EQ(s.warnings.size(), 2u); // one for both negative points, one for the open
     EXPECT_NE(s.warnings[0].find("2 point(s), the first at 2 Hz"), std::string::npos);
     EXPECT_NE(s.warnings[0].find("|S11| > 1"), std::string::npos);
-    EXPECT_TRUE(read("# Hz Y RI\n1 0 0\n").points[0].infinite);
-    EXPECT_TRUE(read("# Hz S MA\n1 1 360\n").points[0].infinite);
-    EXPECT_TRUE(read("# Hz S DB\n1 0 0\n").points[0].infinite);
+    for (const char* open : {"# Hz Y RI\n1 0 0\n", "# Hz S MA\n1 1 360\n", "# Hz S DB\n1 0 0\n"})
+        EXPECT_TRUE(read(open).points[0].infinite) << open;
 }
 
 struct RefusalCase {

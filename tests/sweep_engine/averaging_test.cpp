@@ -15,15 +15,12 @@ LocationResult location(const std::vector<std::pair<double, double>>& f_mhz_s0, 
         PointResult p;
         p.freq_hz = f * 1e6;
         if (s0 > 0) {
-            calc::GroundSolution other;
-            other.sigma_s_per_m = 5;
-            other.eps_r = 100;
-            calc::GroundSolution g;
-            g.sigma_s_per_m = s0 * f;
-            g.eps_r = e0;
-            g.u_sigma_s_per_m = 0.1 * s0 * f;
-            g.u_eps_r = 1;
-            p.solutions = {other, g};
+            p.solutions = {{.sigma_s_per_m = 5, .eps_r = 100, .gamma_l = {}},
+                           {.sigma_s_per_m = s0 * f,
+                            .eps_r = e0,
+                            .gamma_l = {},
+                            .u_sigma_s_per_m = 0.1 * s0 * f,
+                            .u_eps_r = 1}};
             p.chosen = 1;
         }
         loc.points.push_back(p);

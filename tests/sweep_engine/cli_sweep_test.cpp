@@ -1,5 +1,5 @@
 // ardenca-cli sweep, run in-process on files made forward from a soil.
-#include "cli/cli_app.h"
+#include "../cli/cli_run.h"
 #include "export/export_number.h"
 #include "files/temp_dir.h"
 #include "forward_model.h"
@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <sstream>
-
 namespace ardenca::sweep {
 namespace {
 
@@ -17,19 +15,11 @@ using ardenca::testing::read_bytes;
 using ardenca::testing::TempDir;
 using ardenca::testing::write_bytes;
 
-struct CliRun {
-    int status;
-    std::string out, err;
-};
+using cli::CliRun;
 
 CliRun sweep_cli(std::vector<std::string> args) {
-    args.insert(args.begin(), {"ardenca-cli", "sweep"});
-    std::vector<const char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(a.c_str());
-    std::ostringstream out, err;
-    const int status = cli::run(static_cast<int>(argv.size()), argv.data(), out, err);
-    return {status, out.str(), err.str()};
+    args.insert(args.begin(), "sweep");
+    return cli::run_cli(args);
 }
 
 const Soil soil{"average", 0.01, 0.2, 13, 20, 0.35};
@@ -39,10 +29,8 @@ struct Files {
     TempDir dir;
     std::string a = dir / "a.s1p", b = dir / "b.s1p", bad = dir / "bad.s1p";
     Files() {
-        SweepSetup setup;
-        setup.probe.length_m = 1.2;
-        setup.probe.matching = true;
-        setup.probe.match_deg = 9.77;
+        const SweepSetup setup{.probe = {.length_m = 1.2, .matching = true, .match_deg = 9.77},
+                               .solve = {}};
         write_bytes(a, write_touchstone(synthetic(setup, soil, 27, 1e6, 27e6)));
         Soil other = soil;
         other.sigma0 = 0.012;

@@ -21,15 +21,13 @@ calc::SolveResult echo_solver(const calc::ProbeSetup& probe, double freq_hz, std
     r.complete = true;
     r.z_probe_ohm = {probe.match_deg, z.imag()};
     r.nu = freq_hz / 1e7;
-    if (z.real() > 0) {
-        calc::GroundSolution g;
-        g.sigma_s_per_m = 0.01 * freq_hz / 1e6;
-        g.eps_r = 20;
-        g.u_sigma_s_per_m = 1e-4;
-        g.u_eps_r = 0.5;
-        g.flags = freq_hz > 20e6 ? unsigned(calc::ElectricallyLong) : 0u;
-        r.solutions.push_back(g);
-    }
+    if (z.real() > 0)
+        r.solutions.push_back({.sigma_s_per_m = 0.01 * freq_hz / 1e6,
+                               .eps_r = 20,
+                               .gamma_l = {},
+                               .u_sigma_s_per_m = 1e-4,
+                               .u_eps_r = 0.5,
+                               .flags = freq_hz > 20e6 ? unsigned(calc::ElectricallyLong) : 0u});
     return r;
 }
 
@@ -43,10 +41,7 @@ Sweep sweep_of(const std::string& path, std::vector<double> freqs_mhz, double r 
 }
 
 TEST(Engine, ScalesTheSectionAndFlagsPoints) {
-    SweepSetup setup;
-    setup.probe.matching = true;
-    setup.probe.match_deg = 9.77;
-    setup.setup_freq_hz = 7e6;
+    const SweepSetup setup{.probe = {.matching = true, .match_deg = 9.77}, .solve = {}};
     Sweep s = sweep_of("a.s1p", {3.5, 7, 14, 21, 28});
     s.points[3].infinite = true;
     Sweep none = sweep_of("b.s1p", {1, 2}, -1);
@@ -107,9 +102,7 @@ TEST(Engine, ClassicPointsAreTheWindowsResults) {
             m.select_option(MatchingOption::UseMatchingSection);
         m.Command2_Click();
 
-        calc::ProbeSetup probe;
-        probe.matching = c.matching;
-        probe.match_deg = 9.77;
+        const calc::ProbeSetup probe{.matching = c.matching, .match_deg = 9.77};
         const ClassicPoint p = classic_point(probe, 7e6, {std::stod(c.r_in), std::stod(c.x_in)});
         EXPECT_EQ(p.evaluations, static_cast<long>(m.evaluations()));
         EXPECT_EQ(p.z_probe_ohm, std::complex<double>(m.state.rst, m.state.xst));
@@ -129,9 +122,7 @@ TEST(Engine, ClassicMethodChoosesItsOneGround) {
     SweepSetup setup;
     Sweep s;
     s.points = {{7e6, {65.1779, -67.3409}, false}, {7.1e6, {65.1779, 50}, false}};
-    EngineOptions options;
-    options.method = SolveMethod::Classic;
-    const SweepResult r = solve_sweeps(setup, {s}, options, &echo_solver);
+    const SweepResult r = solve_sweeps(setup, {s}, {SolveMethod::Classic}, &echo_solver);
     const auto& pts = r.locations[0].points;
     ASSERT_EQ(pts[0].chosen, 0u);
     EXPECT_NEAR(pts[0].solutions[0].sigma_s_per_m, 0.01, 1e-7);
@@ -144,14 +135,12 @@ TEST(Setup, ReadsTheGroundFileAsTheWindowDoes) {
     const std::string path = dir / "s.gnd";
     write_bytes(path, " 1 \r\n 1.5 \r\n5 0\r\n 12.5x\r\n65\r\n-67\r\n.2\r\n.01\r\n1.1\r\n3.5\r\n");
     const SweepSetup s = setup_from_ground_file(path);
-    EXPECT_TRUE(s.probe.matching);
-    EXPECT_EQ(s.probe.ur, 1.5);
-    EXPECT_EQ(s.probe.match_zo_ohm, 50); // blanks inside a field are dropped
-    EXPECT_EQ(s.probe.match_deg, 12.5);
-    EXPECT_EQ(s.probe.spacing_m, 0.2);
-    EXPECT_EQ(s.probe.radius_m, 0.01);
-    EXPECT_EQ(s.probe.length_m, 1.1);
-    EXPECT_EQ(s.setup_freq_hz, 3.5e6);
+    const calc::ProbeSetup& p = s.probe;
+    EXPECT_TRUE(p.matching);
+    // Blanks inside a field are dropped: "5 0" is 50.
+    EXPECT_EQ(std::tie(p.ur, p.match_zo_ohm, p.match_deg, p.spacing_m, p.radius_m, p.length_m,
+                       s.setup_freq_hz),
+              std::tuple(1.5, 50.0, 12.5, 0.2, 0.01, 1.1, 3.5e6));
 
     const std::pair<const char*, const char*> refused[] = {
         {"missing", nullptr},

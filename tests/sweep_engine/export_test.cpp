@@ -20,47 +20,31 @@ using ardenca::testing::TempDir;
 using ardenca::testing::write_bytes;
 
 calc::GroundSolution ground(double sigma, double eps_r) {
-    calc::GroundSolution g;
-    g.sigma_s_per_m = sigma;
-    g.eps_r = eps_r;
-    g.u_sigma_s_per_m = sigma / 30;
-    g.u_eps_r = eps_r / 7;
-    g.skin_depth_m = 1 / (sigma + 0.1);
-    g.gamma_l = {0.3, 1.1};
-    g.flags = calc::NearDoubleRoot;
-    return g;
+    return {.sigma_s_per_m = sigma,
+            .eps_r = eps_r,
+            .gamma_l = {0.3, 1.1},
+            .u_sigma_s_per_m = sigma / 30,
+            .u_eps_r = eps_r / 7,
+            .flags = calc::NearDoubleRoot,
+            .skin_depth_m = 1 / (sigma + 0.1)};
 }
 
 // Two locations: the first with a point of three grounds, one without any and an open
-// reading; the second on one point. With the average.
+// reading (its solution never chosen: all of it is an alternative); the second on one
+// point. With the average.
 sweep::SweepResult sample() {
     sweep::SweepResult r;
     r.setup.matching = true;
     r.setup_freq_hz = 7e6;
-    sweep::LocationResult a;
-    a.path = "site, \"north\".s1p";
-    sweep::PointResult p1;
-    p1.freq_hz = 1e6;
-    p1.z_measured_ohm = {65.1779, -67.3409};
-    p1.z_probe_ohm = {0.1, 1.0 / 3};
-    p1.solutions = {ground(0.1, 3), ground(0.0123, 17.25), ground(2, 150)};
-    p1.chosen = 1;
-    p1.flags = sweep::Ambiguous;
-    sweep::PointResult p2 = p1;
-    p2.freq_hz = 2e6;
-    p2.solutions.clear();
-    p2.chosen.reset();
-    p2.flags = sweep::NoSolution;
-    sweep::PointResult p3 = p1;
-    p3.freq_hz = 3e6;
-    p3.solutions = {ground(0.02, 15)};
-    p3.chosen.reset(); // never chosen: all of it is an alternative
-    p3.flags = sweep::InfiniteReading;
-    a.points = {p1, p2, p3};
-    sweep::LocationResult b;
-    b.path = "b.s1p";
-    b.points = {p1};
-    r.locations = {a, b};
+    const std::complex<double> z{65.1779, -67.3409}, zp{0.1, 1.0 / 3};
+    const sweep::PointResult p1{
+        1e6, z, zp, {ground(0.1, 3), ground(0.0123, 17.25), ground(2, 150)}, 1, sweep::Ambiguous};
+    r.locations = {{"site, \"north\".s1p",
+                    {p1,
+                     {2e6, z, zp, {}, std::nullopt, sweep::NoSolution},
+                     {3e6, z, zp, {ground(0.02, 15)}, std::nullopt, sweep::InfiniteReading}},
+                    {}},
+                   {"b.s1p", {p1}, {}}};
     r.average = std::vector<sweep::AveragePoint>{{1e6, 0.0123, 0.001, 17.25, 2, 2, true, {1}}};
     return r;
 }
@@ -98,16 +82,14 @@ TEST(Csv, RowsColumnsAndAlternatives) {
     EXPECT_EQ(rows[0][20], "alt2_u_eps_r");
 
     const auto& p1 = rows[1];
-    EXPECT_EQ(p1[0], "site, \"north\".s1p");
-    EXPECT_EQ(p1[1], "1e+06");
-    EXPECT_EQ(p1[2], "0.0123");
-    EXPECT_EQ(p1[4], "17.25");
-    EXPECT_EQ(p1[7], "3");
-    EXPECT_EQ(p1[8], "ambiguous");
-    EXPECT_EQ(p1[11], "0.1");
+    // From column 13 the alternatives, the chosen one left out.
+    const std::pair<int, const char*> cells[] = {
+        {0, "site, \"north\".s1p"}, {1, "1e+06"}, {2, "0.0123"}, {4, "17.25"}, {7, "3"},
+        {8, "ambiguous"},           {11, "0.1"},  {13, "0.1"},   {17, "2"},
+    };
+    for (const auto& [column, text] : cells)
+        EXPECT_EQ(p1[column], text) << column;
     EXPECT_EQ(std::stod(p1[12]), 1.0 / 3); // shortest form reads back exactly
-    EXPECT_EQ(p1[13], "0.1");              // the alternatives, chosen one left out
-    EXPECT_EQ(p1[17], "2");
 
     EXPECT_EQ(rows[2][2], "");
     EXPECT_EQ(rows[2][8], "no_solution");
@@ -191,13 +173,7 @@ TEST(Nec, Nec2cRunsADeckWithTheCard) {
     const std::string nec2c = ARDENCA_NEC2C;
     if (nec2c.empty())
         GTEST_SKIP() << "nec2c is not installed";
-    NecGround g;
-    g.freq_hz = 7.1e6;
-    g.sigma_s_per_m = 0.0123;
-    g.eps_r = 17.25;
-    g.u_sigma_s_per_m = 0.001;
-    g.u_eps_r = 1.5;
-    g.source = "test.s1p, at a measured point";
+    const NecGround g{7.1e6, 0.0123, 17.25, 0.001, 1.5, "test.s1p, at a measured point"};
     std::string comments, gn;
     std::istringstream in(nec_ground_cards(g));
     for (std::string line; std::getline(in, line);)

@@ -38,16 +38,14 @@ TEST(Synthetic, TrackedGroundIsTheSoil) {
                 SCOPED_TRACE(std::string(soil.name) + " " + std::to_string(length) + " " +
                              std::to_string(variant));
                 SweepSetup setup;
-                setup.probe.length_m = length;
-                if (variant == 1) {
-                    setup.probe.matching = true;
-                    setup.probe.match_deg = 30;
-                    setup.probe.lead_nh = 40;
-                    setup.probe.top_pf = 5;
-                    setup.probe.air_m = 0.05;
-                }
-                if (variant == 2)
-                    setup.probe.ur = 2;
+                setup.probe = {.length_m = length, .ur = variant == 2 ? 2.0 : 1.0};
+                if (variant == 1)
+                    setup.probe = {.length_m = length,
+                                   .matching = true,
+                                   .match_deg = 30,
+                                   .lead_nh = 40,
+                                   .top_pf = 5,
+                                   .air_m = 0.05};
                 const Sweep sw = synthetic(setup, soil, n, 1.8e6, 30e6);
                 const SweepResult r = solve_sweeps(setup, {sw}, {});
                 for (const PointResult& p : r.locations[0].points) {
@@ -72,11 +70,8 @@ TEST(Synthetic, TrackedGroundIsTheSoil) {
 
 TEST(Synthetic, ThreadCountsAgreeBitForBit) {
     const Soil soil{"average", 0.01, 0.2, 13, 20, 0.35};
-    SweepSetup setup;
-    setup.probe.length_m = 1.2;
-    setup.probe.matching = true;
-    setup.probe.match_deg = 9.77;
-    setup.setup_freq_hz = 7e6;
+    const SweepSetup setup{.probe = {.length_m = 1.2, .matching = true, .match_deg = 9.77},
+                           .solve = {}};
     std::vector<Sweep> sweeps = {synthetic(setup, soil, 261, 1e6, 27e6),
                                  synthetic(setup, soil, 50, 3e6, 12e6)};
     const SweepResult one = solve_sweeps(setup, sweeps, {SolveMethod::AllSolutions, 1, true});
@@ -92,10 +87,9 @@ TEST(Synthetic, ThreadCountsAgreeBitForBit) {
                 EXPECT_EQ(a.flags, b.flags);
                 EXPECT_EQ(a.z_probe_ohm, b.z_probe_ohm);
                 for (std::size_t k = 0; k < a.solutions.size(); ++k) {
-                    EXPECT_EQ(a.solutions[k].sigma_s_per_m, b.solutions[k].sigma_s_per_m);
-                    EXPECT_EQ(a.solutions[k].eps_r, b.solutions[k].eps_r);
-                    EXPECT_EQ(a.solutions[k].u_sigma_s_per_m, b.solutions[k].u_sigma_s_per_m);
-                    EXPECT_EQ(a.solutions[k].u_eps_r, b.solutions[k].u_eps_r);
+                    const calc::GroundSolution &x = a.solutions[k], &y = b.solutions[k];
+                    EXPECT_EQ(std::tie(x.sigma_s_per_m, x.eps_r, x.u_sigma_s_per_m, x.u_eps_r),
+                              std::tie(y.sigma_s_per_m, y.eps_r, y.u_sigma_s_per_m, y.u_eps_r));
                 }
             }
     }

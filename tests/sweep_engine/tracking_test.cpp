@@ -14,12 +14,11 @@ struct Ground {
 };
 
 calc::GroundSolution solution(const Ground& g) {
-    calc::GroundSolution s;
-    s.sigma_s_per_m = g.sigma;
-    s.eps_r = g.eps_r;
-    s.u_sigma_s_per_m = g.u_rel * g.sigma;
-    s.u_eps_r = g.u_rel * g.eps_r;
-    return s;
+    return {.sigma_s_per_m = g.sigma,
+            .eps_r = g.eps_r,
+            .gamma_l = {},
+            .u_sigma_s_per_m = g.u_rel * g.sigma,
+            .u_eps_r = g.u_rel * g.eps_r};
 }
 
 // A soil whose sigma rises and eps_r falls with frequency, as real soils do.

@@ -38,20 +38,14 @@ SweepStep read_step(std::size_t file, std::size_t points, std::vector<std::strin
 
 TEST(SweepSetup, FromTheMainWindowFields) {
     Ardenca model;
-    FixtureOptions fixture;
-    fixture.lead_nh = 30;
-    fixture.air_m = 0.05;
-    fixture.method = sweep::SolveMethod::Classic;
+    const FixtureOptions fixture{
+        .lead_nh = 30, .air_m = 0.05, .method = sweep::SolveMethod::Classic};
     SweepSetup setup = setup_from_window(model, fixture);
     const auto& p = setup.engine.probe;
-    EXPECT_EQ(p.spacing_m, 0.1);
-    EXPECT_EQ(p.radius_m, 0.007);
-    EXPECT_EQ(p.length_m, 0.55);
-    EXPECT_EQ(p.ur, 1);
+    EXPECT_EQ(std::tie(p.spacing_m, p.radius_m, p.length_m, p.ur, p.lead_nh, p.air_m),
+              std::tuple(0.1, 0.007, 0.55, 1.0, 30.0, 0.05));
     EXPECT_FALSE(p.matching);
     EXPECT_EQ(setup.engine.setup_freq_hz, 7e6);
-    EXPECT_EQ(p.lead_nh, 30);
-    EXPECT_EQ(p.air_m, 0.05);
     EXPECT_EQ(setup.method, sweep::SolveMethod::Classic);
     EXPECT_TRUE(setup.source.empty());
 
@@ -68,8 +62,7 @@ TEST(SweepSetup, FromTheMainWindowFields) {
 }
 
 TEST(SweepSetup, FromAGroundDataFile) {
-    FixtureOptions fixture;
-    fixture.top_pf = 4.7;
+    const FixtureOptions fixture{.top_pf = 4.7};
     const std::string path = ARDENCA_EXAMPLES_DIR "/matching-section.gnd";
     const SweepSetup setup = setup_from_ground_file(path, fixture);
     EXPECT_TRUE(setup.engine.probe.matching);
