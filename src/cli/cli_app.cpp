@@ -130,7 +130,7 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         ->type_name("none|matching");
     app.add_flag("--json", json, "Print one JSON object instead of the fields");
     SolveArgs solve_args;
-    add_solve_options(app, solve_args);
+    add_solve_options(app, solve_args, "solve: ");
     app.add_option("commands", command_args, "Commands to run, in order")->type_name("COMMAND");
 
     if (const auto status = parse_arguments(app, argc, argv, out, err, "ardenca-cli"))

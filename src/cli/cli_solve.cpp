@@ -52,21 +52,21 @@ std::string joined(const std::vector<std::string>& names) {
 
 } // namespace
 
-void add_solve_options(CLI::App& app, SolveArgs& a) {
+void add_solve_options(CLI::App& app, SolveArgs& a, const std::string& help_prefix) {
     app.add_option("--meter", a.meter,
-                   "solve: the meter's 1-sigma accuracy in R and in X (default 1%+0.5)")
+                   help_prefix + "the meter's 1-sigma accuracy in R and in X (default 1%+0.5)")
         ->type_name("PCT%+OHM");
     app.add_option("--sigma-range", a.sigma_range,
-                   "solve: conductivities searched, S/m (default 1e-5:20)")
+                   help_prefix + "conductivities searched, S/m (default 1e-5:20)")
         ->type_name("MIN:MAX");
     app.add_option("--epsr-range", a.epsr_range,
-                   "solve: dielectric constants searched (default 1:200)")
+                   help_prefix + "dielectric constants searched (default 1:200)")
         ->type_name("MIN:MAX");
-    app.add_option("--lead-nh", a.lead_nh, "solve: series inductance of the leads, nH")
+    app.add_option("--lead-nh", a.lead_nh, help_prefix + "series inductance of the leads, nH")
         ->type_name("NH");
-    app.add_option("--top-pf", a.top_pf, "solve: capacitance across the rod tops, pF")
+    app.add_option("--top-pf", a.top_pf, help_prefix + "capacitance across the rod tops, pF")
         ->type_name("PF");
-    app.add_option("--air-m", a.air_m, "solve: length of the rods above the ground, m")
+    app.add_option("--air-m", a.air_m, help_prefix + "length of the rods above the ground, m")
         ->type_name("M");
 }
 

@@ -25,7 +25,9 @@ struct SolveSettings {
     calc::SolveOptions options;
 };
 
-void add_solve_options(CLI::App& app, SolveArgs& args);
+// Adds --meter, --sigma-range, --epsr-range, --lead-nh, --top-pf and --air-m; each
+// help text starts with help_prefix.
+void add_solve_options(CLI::App& app, SolveArgs& args, const std::string& help_prefix);
 
 // Given the typed options, the settings, or a message saying what is wrong.
 std::optional<std::string> parse_solve_args(const SolveArgs& args, SolveSettings& settings);

@@ -2,6 +2,7 @@
 
 #include "cli_app.h"
 #include "cli_plot.h"
+#include "cli_solve.h"
 #include "export/csv_export.h"
 #include "export/export_file.h"
 #include "export/export_number.h"
@@ -57,7 +58,7 @@ struct Args {
     std::vector<std::string> paths;
     std::string setup_path;
     std::string spacing, radius, length, ur, setup_mhz, option, match_zo, match_deg;
-    std::string lead_nh, top_pf, air_m, meter, sigma_range, epsr_range;
+    SolveArgs solve; // the fixture, the meter and the box, as for "solve"
     std::string method = "all";
     bool average = false;
     std::string threads;
@@ -80,24 +81,6 @@ double number_arg(const std::string& option, const std::string& text) {
     return v.value;
 }
 
-// "MIN:MAX".
-void range_arg(const std::string& option, const std::string& text, double& lo, double& hi) {
-    const auto colon = text.find(':');
-    if (colon == std::string::npos)
-        throw UsageError(option + " '" + text + "' is not MIN:MAX");
-    lo = number_arg(option, text.substr(0, colon));
-    hi = number_arg(option, text.substr(colon + 1));
-}
-
-// "PCT%+OHM".
-void meter_arg(const std::string& text, calc::SolveOptions& o) {
-    const auto percent = text.find("%+");
-    if (percent == std::string::npos)
-        throw UsageError("--meter '" + text + "' is not PCT%+OHM (for example 1%+0.5)");
-    o.meter_pct = number_arg("--meter", text.substr(0, percent));
-    o.meter_ohm = number_arg("--meter", text.substr(percent + 2));
-}
-
 sweep::SweepSetup setup_from(const Args& a) {
     sweep::SweepSetup s;
     if (!a.setup_path.empty())
@@ -113,9 +96,6 @@ sweep::SweepSetup setup_from(const Args& a) {
     set("--ur", a.ur, p.ur);
     set("--match-zo", a.match_zo, p.match_zo_ohm);
     set("--match-deg", a.match_deg, p.match_deg);
-    set("--lead-nh", a.lead_nh, p.lead_nh);
-    set("--top-pf", a.top_pf, p.top_pf);
-    set("--air-m", a.air_m, p.air_m);
     if (!a.setup_mhz.empty())
         s.setup_freq_hz = 1e6 * number_arg("--setup-mhz", a.setup_mhz);
     if (a.option == "matching")
@@ -124,13 +104,13 @@ sweep::SweepSetup setup_from(const Args& a) {
         p.matching = false;
     else if (!a.option.empty())
         throw UsageError("--option '" + a.option + "': expected none or matching");
-    if (!a.meter.empty())
-        meter_arg(a.meter, s.solve);
-    if (!a.sigma_range.empty())
-        range_arg("--sigma-range", a.sigma_range, s.solve.sigma_min_s_per_m,
-                  s.solve.sigma_max_s_per_m);
-    if (!a.epsr_range.empty())
-        range_arg("--epsr-range", a.epsr_range, s.solve.eps_r_min, s.solve.eps_r_max);
+    SolveSettings solve{{p.lead_nh, p.top_pf, p.air_m}, s.solve};
+    if (const auto problem = parse_solve_args(a.solve, solve))
+        throw UsageError(*problem);
+    p.lead_nh = solve.extras.lead_nh;
+    p.top_pf = solve.extras.top_pf;
+    p.air_m = solve.extras.air_m;
+    s.solve = solve.options;
     return s;
 }
 
@@ -213,16 +193,7 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
     app.add_option("--match-deg", a.match_deg,
                    "Matching section length in degrees at the set-up frequency (default 0)")
         ->type_name("DEG");
-    app.add_option("--lead-nh", a.lead_nh, "Series inductance of the leads, nH")->type_name("NH");
-    app.add_option("--top-pf", a.top_pf, "Capacitance across the rod tops, pF")->type_name("PF");
-    app.add_option("--air-m", a.air_m, "Length of the rods in the air above the ground, m")
-        ->type_name("M");
-    app.add_option("--meter", a.meter, "Meter accuracy, 1 sigma (default 1%+0.5)")
-        ->type_name("PCT%+OHM");
-    app.add_option("--sigma-range", a.sigma_range, "Conductivity box, S/m (default 1e-5:20)")
-        ->type_name("MIN:MAX");
-    app.add_option("--epsr-range", a.epsr_range, "Dielectric constant box (default 1:200)")
-        ->type_name("MIN:MAX");
+    add_solve_options(app, a.solve, "");
     app.add_option("--method", a.method,
                    "all: every ground, tracked (default); classic: the two-stage search")
         ->type_name("all|classic");
