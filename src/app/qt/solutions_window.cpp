@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -115,8 +116,11 @@ void SolutionsWindow::show_chosen() {
 
 SolutionsHook::SolutionsHook(ArdencaWindow& window) : QObject(&window), main_(window) {
     setObjectName("solutions_hook");
-    QMenu* menu = window.menuBar()->addMenu(tr("Tools"));
+    // Tools stands before Help, which stays last.
+    auto* menu = new QMenu(tr("&Tools"), window.menuBar());
     menu->setObjectName("tools");
+    const QMenu* help = window.menuBar()->findChild<QMenu*>("help");
+    window.menuBar()->insertMenu(help ? help->menuAction() : nullptr, menu);
     QAction* action = menu->addAction(tr("Solutions..."));
     action->setObjectName("solutions");
     action->setShortcut(QKeySequence(tr("Ctrl+L")));
