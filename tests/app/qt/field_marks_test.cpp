@@ -3,6 +3,7 @@
 // With ARDENCA_SCREENSHOT_DIR set, the failed search is saved there as a picture.
 #include "about_ardenca.h"
 #include "ardenca_window.h"
+#include "started_window.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -14,13 +15,6 @@ using namespace ardenca;
 using ardenca::qt::ArdencaWindow;
 
 namespace {
-
-std::unique_ptr<ArdencaWindow> started_window() {
-    auto window = std::make_unique<ArdencaWindow>();
-    window->Timer1_Timer();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return window;
-}
 
 void type_into(ArdencaWindow& window, Field field, const QString& text) {
     QLineEdit* edit = window.field_edit(field);

@@ -4,6 +4,7 @@
 #include "app/number_text.h"
 #include "ardenca_window.h"
 #include "solutions_window.h"
+#include "started_window.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -16,13 +17,6 @@ using ardenca::qt::SolutionsHook;
 using ardenca::qt::SolutionsWindow;
 
 namespace {
-
-std::unique_ptr<ArdencaWindow> started_window() {
-    auto window = std::make_unique<ArdencaWindow>();
-    window->Timer1_Timer();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return window;
-}
 
 // A 1.2 m probe at 30 MHz reading 20 - j10 ohm: four grounds fit.
 void long_probe(ArdencaWindow& w) {
