@@ -1,6 +1,6 @@
-// Writes a synthetic sweep (see synthetic_sweep.h) as a Touchstone file, for the
+// Writes a synthetic sweep (see sweep_fixture.h) as a Touchstone file, for the
 // examples and the screenshots: sweep_sample_writer OUT.s1p POINTS [SCALE [RIPPLE [F_HI_MHZ]]].
-#include "synthetic_sweep.h"
+#include "sweep_fixture.h"
 
 #include <cstdio>
 #include <string>
