@@ -23,8 +23,7 @@ using namespace ardenca::charts;
 class SweepChartTest : public QObject {
     Q_OBJECT
   private slots:
-    void ticks();
-    void short_numbers();
+    void ticks_and_short_numbers();
     void runs_marks_and_alternatives();
     void long_runs_are_thinned_keeping_extremes();
     void ranges_follow_the_tracked_values();
@@ -33,7 +32,7 @@ class SweepChartTest : public QObject {
     void pictures();
 };
 
-void SweepChartTest::ticks() {
+void SweepChartTest::ticks_and_short_numbers() {
     // Log axes at 1-2-5 or 1..9 steps a decade; the linear εr axis at round steps, at most
     // as many ticks as asked for.
     const struct {
@@ -66,17 +65,15 @@ void SweepChartTest::ticks() {
         }
         QCOMPARE(got, c.labels);
     }
-}
-
-void SweepChartTest::short_numbers() {
+    // Numbers for the labels and the read-outs.
     const struct {
         double value;
         int digits;
         const char* text;
-    } cases[] = {{0.0123456, 4, "0.01235"}, {12.5, 4, "12.5"},     {1e-5, 4, "1e-05"},
-                 {2e7, 4, "2e+07"},         {-0.0, 4, "0"},        {7.0, 7, "7"},
-                 {0.00012, 2, "0.00012"},   {123456, 4, "123456"}, {1.0 / 0.0, 4, "inf"}};
-    for (const auto& c : cases)
+    } numbers[] = {{0.0123456, 4, "0.01235"}, {12.5, 4, "12.5"},     {1e-5, 4, "1e-05"},
+                   {2e7, 4, "2e+07"},         {-0.0, 4, "0"},        {7.0, 7, "7"},
+                   {0.00012, 2, "0.00012"},   {123456, 4, "123456"}, {1.0 / 0.0, 4, "inf"}};
+    for (const auto& c : numbers)
         QCOMPARE(QString::fromStdString(short_number(c.value, c.digits)), QString(c.text));
 }
 
