@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace ardenca::solver_test {
 namespace {
@@ -19,13 +20,8 @@ void expect_near_rel(cplx got, cplx want, double rel, const std::string& what) {
 }
 
 struct LineCase {
-    const char* spacing;
-    const char* radius;
-    const char* length;
-    const char* freq_mhz;
-    const char* ur;
-    double sigma;
-    double eps_r;
+    const char *spacing, *radius, *length, *freq_mhz, *ur;
+    double sigma, eps_r;
 };
 
 TEST(SolverForwardModel, AgreesWithTheClassicLineInTheGround) {
@@ -70,25 +66,20 @@ TEST(SolverForwardModel, AgreesWithTheClassicLineInTheGround) {
 // The chain's inverse carries a reading back through the matching section as the
 // classic search does: conjugate, transform, conjugate.
 TEST(SolverForwardModel, MatchingSectionUndoneAsTheClassicSearchDoes) {
-    struct Case {
-        double zo, deg;
-        cplx z;
-    };
-    const Case cases[] = {{75, 9.77, {65.1779, -67.3409}},
-                          {50, 45, {25, 10}},
-                          {50, 90, {25, 0}},
-                          {50, 135, {3, -40}},
-                          {300, 200, {120, 85}},
-                          {75, 359, {0.4, 0.7}}};
-    for (const Case& c : cases) {
-        const calc::Impedance probe = calc::probe_from_meter(c.zo, c.deg, {c.z.real(), c.z.imag()});
+    const std::tuple<double, double, cplx> cases[] = {{75, 9.77, {65.1779, -67.3409}},
+                                                      {50, 45, {25, 10}},
+                                                      {50, 90, {25, 0}},
+                                                      {50, 135, {3, -40}},
+                                                      {300, 200, {120, 85}},
+                                                      {75, 359, {0.4, 0.7}}};
+    for (const auto& [zo, deg, z] : cases) {
+        const calc::Impedance probe = calc::probe_from_meter(zo, deg, {z.real(), z.imag()});
         const cplx want(probe.r_ohm, probe.x_ohm);
-        const calc::ProbeSetup p{.matching = true, .match_zo_ohm = c.zo, .match_deg = c.deg};
-        const auto line = calc::solver::probe_line(p, 7e6);
-        const auto chain = calc::solver::fixture_to_meter(p, line);
-        const std::string what = std::to_string(c.deg) + " degrees";
-        expect_near_rel(chain.inverse()(c.z), want, 1e-9, what);
-        expect_near_rel(chain(want), c.z, 1e-9, what + " forwards");
+        const calc::ProbeSetup p{.matching = true, .match_zo_ohm = zo, .match_deg = deg};
+        const auto chain = calc::solver::fixture_to_meter(p, calc::solver::probe_line(p, 7e6));
+        const std::string what = std::to_string(deg) + " degrees";
+        expect_near_rel(chain.inverse()(z), want, 1e-9, what);
+        expect_near_rel(chain(want), z, 1e-9, what + " forwards");
     }
 }
 
