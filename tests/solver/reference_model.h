@@ -5,6 +5,7 @@
 
 #include "calc/all_solutions.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <vector>
@@ -61,8 +62,60 @@ struct ReferenceRoot {
 
 // Given a reading, every ground of the box the grid search finds, distinct, sorted by
 // conductivity.
-std::vector<ReferenceRoot> grid_search(const ProbeSetup& p, double freq_hz, cplx z_meter_ohm,
-                                       const calc::SolveOptions& box);
+inline std::vector<ReferenceRoot> grid_search(const ProbeSetup& p, double freq_hz, cplx z_meter_ohm,
+                                              const calc::SolveOptions& box) {
+    const double s_per_sigma = 1 / (2 * reference::pi * freq_hz * reference::eo);
+    auto within = [](double x, double lo, double hi) {
+        return x >= lo * (1 - 1e-8) && x <= hi * (1 + 1e-8);
+    };
+    // Point k of n spaced evenly in the logarithm from lo to hi.
+    auto grid = [](double lo, double hi, int k, int n) {
+        return lo * std::pow(hi / lo, k / (n - 1.0));
+    };
+    // Newton on the reading itself and on its reciprocal: the first is tame near the
+    // zeros of Z, the second near its poles.
+    auto f = [&](cplx eps, bool reciprocal) {
+        const cplx z = meter_reading(p, freq_hz, eps);
+        return reciprocal ? 1.0 / z - 1.0 / z_meter_ohm : z - z_meter_ohm;
+    };
+    std::vector<cplx> found;
+    for (int i = 0; i < 56; ++i) {
+        for (int k = 0; k < 28; ++k) {
+            for (bool reciprocal : {false, true}) {
+                cplx eps(grid(box.eps_r_min, box.eps_r_max, k, 28),
+                         -grid(box.sigma_min_s_per_m, box.sigma_max_s_per_m, i, 56) * s_per_sigma);
+                bool converged = false;
+                for (int it = 0; it < 60 && !converged; ++it) {
+                    const cplx h = 1e-6 * std::abs(eps);
+                    // f over its central difference quotient.
+                    cplx step = f(eps, reciprocal) * (2.0 * h) /
+                                (f(eps + h, reciprocal) - f(eps - h, reciprocal));
+                    if (!std::isfinite(std::abs(step)))
+                        break;
+                    if (std::abs(step) > 0.5 * std::abs(eps))
+                        step *= 0.5 * std::abs(eps) / std::abs(step);
+                    eps -= step;
+                    converged = std::abs(step) < 1e-13 * std::abs(eps);
+                    if (std::abs(eps) > 1e8 || eps.real() < -1e3)
+                        break;
+                }
+                const bool inside =
+                    within(eps.real(), box.eps_r_min, box.eps_r_max) &&
+                    within(-eps.imag() / s_per_sigma, box.sigma_min_s_per_m, box.sigma_max_s_per_m);
+                if (converged && inside && std::ranges::none_of(found, [&](cplx e) {
+                        return std::abs(e - eps) < 1e-7 * std::abs(eps);
+                    }))
+                    found.push_back(eps);
+            }
+        }
+    }
+    // By conductivity: by falling imaginary part.
+    std::ranges::sort(found, {}, [](cplx e) { return -e.imag(); });
+    std::vector<ReferenceRoot> out;
+    for (cplx eps : found)
+        out.push_back({-eps.imag() / s_per_sigma, eps.real()});
+    return out;
+}
 
 // Given a guess, the nearby zero of sinh 2u + 2u, where two grounds of a reading merge.
 inline cplx double_root(cplx u) {
