@@ -70,21 +70,11 @@ std::set<int> fields_changed_by(ArdencaWindow& window, Command command) {
     return changed;
 }
 
-// A started window, shown and active, so that shortcuts and Tab work.
-std::unique_ptr<ArdencaWindow> active_window() {
-    auto window = started_window();
-    window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window.get()))
-        qWarning("the main window did not become active");
-    return window;
-}
-
 const QByteArray default_file =
     " 0 \r\n 1 \r\n75\r\n9.77\r\n65.1779\r\n-67.3409\r\n.1\r\n.007\r\n.55\r\n7\r\n";
 
 // What the file dialog was shown with; it is answered with path, or cancelled.
 struct DialogSeen {
-    QFileDialog::AcceptMode mode;
     QStringList filters;
     QString selected_filter, proposed;
 };
@@ -92,7 +82,7 @@ struct DialogSeen {
 void answer_dialog(ArdencaWindow& window, std::optional<QString> path, DialogSeen* seen = nullptr) {
     window.file_dialog().set_runner([path, seen](QFileDialog& dialog) {
         if (seen)
-            *seen = {dialog.acceptMode(), dialog.nameFilters(), dialog.selectedNameFilter(),
+            *seen = {dialog.nameFilters(), dialog.selectedNameFilter(),
                      dialog.selectedFiles().value(0)};
         if (path)
             dialog.selectFile(*path);
@@ -221,8 +211,7 @@ class MainWindowTest : public QObject {
         window->resize(1260, 900);
         QCoreApplication::processEvents();
         QVERIFY(window->picture_scale() > 1.5);
-        QVERIFY(qAbs(picture->width() / double(picture->height()) - 545.0 / 417.0) < 0.01);
-        QVERIFY(qAbs(picture->width() - 545 * window->picture_scale()) <= 1);
+        QCOMPARE(picture->size(), QSize(545, 417) * window->picture_scale());
         // The fields on the picture keep their size and stay on it, at their place scaled.
         for (Field field : {Field::Text27, Field::Text28, Field::Text29, Field::Text30}) {
             QLineEdit* edit = window->field_edit(field);
@@ -345,14 +334,6 @@ class MainWindowTest : public QObject {
                  QString("Calc Line stopped: division by zero \u2014 check Length m (0)"));
     }
 
-    void file_close_ends_the_event_loop() {
-        auto window = started_window();
-        QEventLoop loop;
-        QTimer::singleShot(0, window->menu_action("close"), &QAction::trigger);
-        QTimer::singleShot(5000, &loop, [&loop] { loop.exit(99); });
-        QCOMPARE(loop.exec(), 0);
-    }
-
     void file_save_open_and_failure_through_the_dialog() {
         QTemporaryDir dir;
         const QString path = dir.filePath("site.gnd");
@@ -361,7 +342,6 @@ class MainWindowTest : public QObject {
         // A name without a suffix gets the ground file's.
         answer_dialog(*window, dir.filePath("site"), &seen);
         window->menu_action("save")->trigger();
-        QCOMPARE(seen.mode, QFileDialog::AcceptSave);
         QCOMPARE(seen.filters, (QStringList{"Ground Data Files (*.gnd)", "All Files (*)"}));
         QCOMPARE(seen.selected_filter, seen.filters.front());
         QCOMPARE(seen.proposed, QDir::current().filePath("new.gnd"));
@@ -381,7 +361,6 @@ class MainWindowTest : public QObject {
         QCOMPARE(window->model().option(), MatchingOption::UseMatchingSection);
         answer_dialog(*window, path, &seen);
         window->menu_action("open")->trigger();
-        QCOMPARE(seen.mode, QFileDialog::AcceptOpen);
         QCOMPARE(seen.proposed, dir.filePath("site.txt")); // the file chosen last
         QCOMPARE(window->field_edit(Field::Text8)->text(), QString("7"));
         QVERIFY(window->option_button(MatchingOption::None)->isChecked());
@@ -428,17 +407,20 @@ class MainWindowTest : public QObject {
                      {Field::Text17, Qt::Key_Return, false}};
         for (const auto& c : cases) {
             auto window = started_window();
-            const auto before = window->model().evaluations();
             QTest::keyClick(window->field_edit(c.field), c.key);
-            QCOMPARE(window->model().evaluations() > before, c.calculates);
-            QCOMPARE(window->status_line()->text().startsWith("Calculate from Known  Z in:"),
-                     c.calculates);
-            QCOMPARE(window->field_edit(Field::Text10)->text() != "30", c.calculates);
+            // Every command tells in the status line that it ran.
+            const QString text = window->status_line()->text();
+            QVERIFY2(c.calculates ? text.startsWith("Calculate from Known  Z in:") : text.isEmpty(),
+                     qPrintable(text));
         }
     }
 
     void keyboard_menus_shortcuts_and_tab() {
-        auto window = active_window();
+        // Shown and active, so that shortcuts and Tab work.
+        auto window = started_window();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            qWarning("the main window did not become active");
         QLineEdit* field = window->field_edit(Field::Text1);
         field->setFocus();
         for (const auto& [key, menu] :
@@ -459,10 +441,6 @@ class MainWindowTest : public QObject {
         QTest::keyClick(field, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(shown, (QList{QFileDialog::AcceptOpen, QFileDialog::AcceptSave}));
         QCOMPARE(window->status_line()->text(), QString("Save cancelled."));
-        bool closed = false;
-        window->set_close_action([&closed] { closed = true; });
-        QTest::keyClick(field, Qt::Key_Q, Qt::ControlModifier);
-        QVERIFY(closed);
 
         // Tab visits the inputs, then the buttons.
         QWidget* first = window->option_button(MatchingOption::None);
@@ -483,6 +461,12 @@ class MainWindowTest : public QObject {
         // Fields left out of the chain still take the focus from a click.
         QTest::mouseClick(window->field_edit(Field::Text9), Qt::LeftButton);
         QCOMPARE(QApplication::focusWidget(), window->field_edit(Field::Text9));
+
+        // Ctrl+Q, File Close, ends the event loop.
+        QEventLoop loop;
+        QTimer::singleShot(0, [field] { QTest::keyClick(field, Qt::Key_Q, Qt::ControlModifier); });
+        QTimer::singleShot(5000, &loop, [&loop] { loop.exit(99); });
+        QCOMPARE(loop.exec(), 0);
     }
 
     void every_field_names_its_unit() {
@@ -574,7 +558,6 @@ class MainWindowTest : public QObject {
                  QString("No ground found that reproduces R in 65 + j67 \u03a9 with this probe; "
                          "the Cond and Diel C shown are from an earlier calculation. The search "
                          "ended on an arithmetic fault."));
-        QVERIFY(window->fault_box() == nullptr);
         const std::set<int> ground{9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 27, 28};
         for (const auto& info : fields())
             QCOMPARE(marked_stale(*window, info.field),
