@@ -1,7 +1,9 @@
 // The main window as a user meets it: start-up behind the splash, controls, buttons and
 // menus, typing and the option, a fault warning, and files through the Qt dialog; the
 // keyboard, the status line, the fields' units, and the window at any size and scale; the
-// marks a command leaves on the fields, and the Solutions window with its notice.
+// marks a command leaves on the fields, the Solutions window with its notice, and the
+// About window on its own: its text fits it, it stands centred, and a left click on the
+// text, and only there, unloads it, as Esc, Enter and Space do.
 // With ARDENCA_SCREENSHOT_DIR set, the failed search is saved there as a picture.
 #include "about_ardenca.h"
 #include "answer_edit.h"
@@ -162,6 +164,69 @@ class MainWindowTest : public QObject {
         QVERIFY(about && about->isVisible());
         window.menu_action("about")->trigger();
         QCOMPARE(window.about_window(), about.data());
+    }
+
+    void about_text_fits_and_the_window_stands_centred() {
+        About_Ardenca about;
+        about.show();
+        QLabel* label = about.label1();
+        const QStringList lines = label->text().split('\n');
+        QCOMPARE(label->text(), About_Ardenca::about_text());
+        QVERIFY(lines.size() > 5);
+        QVERIFY(label->fontMetrics().lineSpacing() * lines.size() <= label->height());
+        for (const QString& line : lines)
+            QVERIFY2(label->fontMetrics().horizontalAdvance(line) <= about.width(),
+                     qPrintable(line));
+
+        // Centred with the outer size known at load; a frame that the window system adds
+        // only when the window appears may shift it by its own width.
+        const QRect screen = about.screen()->geometry(), frame = about.frameGeometry();
+        QVERIFY(qAbs(frame.center().x() - screen.center().x()) <=
+                (frame.width() - about.width()) / 2 + 1);
+        QVERIFY(qAbs(frame.center().y() - screen.center().y()) <=
+                (frame.height() - about.height()) / 2 + 1);
+
+        // The hint: smaller, inside the window, whole, and under the last line of the text.
+        QLabel* hint = about.close_hint();
+        QVERIFY(hint->isVisible() && hint->font().pixelSize() < label->font().pixelSize());
+        QVERIFY(about.rect().contains(hint->geometry()));
+        QVERIFY(hint->fontMetrics().horizontalAdvance(hint->text()) <= hint->width());
+        QVERIFY(hint->y() >= label->y() + lines.size() * label->fontMetrics().lineSpacing());
+        // A click on the hint reaches the text beneath it.
+        QCOMPARE(about.childAt(hint->geometry().center()), label);
+    }
+
+    void about_unloads_on_a_left_click_on_the_text_and_on_closing_keys() {
+        // Key 0 stands for a click: at y 60 on the text, at y 5 on the strip above it, which
+        // is the window's.
+        const struct {
+            Qt::Key key;
+            Qt::MouseButton button;
+            int y;
+            bool closes;
+        } cases[] = {{Qt::Key(0), Qt::LeftButton, 5, false},
+                     {Qt::Key(0), Qt::RightButton, 60, false},
+                     {Qt::Key(0), Qt::LeftButton, 60, true},
+                     {Qt::Key_Escape, {}, 0, true},
+                     {Qt::Key_Return, {}, 0, true},
+                     {Qt::Key_Enter, {}, 0, true},
+                     {Qt::Key_Space, {}, 0, true},
+                     {Qt::Key_A, {}, 0, false},
+                     {Qt::Key_Tab, {}, 0, false}};
+        for (const auto& c : cases) {
+            QPointer<About_Ardenca> about = new About_Ardenca;
+            about->show();
+            QWidget* text = about->label1();
+            if (c.key)
+                QTest::keyClick(about, c.key);
+            else
+                QTest::mouseClick(c.y > 5 ? text : about.data(), c.button, {}, QPoint(150, c.y));
+            flush_deletes();
+            QVERIFY2(
+                about.isNull() == c.closes,
+                qPrintable(QString("key %1, button %2, y %3").arg(c.key).arg(c.button).arg(c.y)));
+            delete about.data();
+        }
     }
 
     void closing_the_splash_early_does_not_end_the_program() {
