@@ -587,7 +587,7 @@ class MainWindowTest : public QObject {
     }
 
     void field_marks_after_a_command() {
-        // A search without a ground writes only the reading's Z, warns, and greys what it left.
+        // A search without a ground writes only R and X at the meter, warns, and greys the rest.
         auto window = started_window();
         click(*window, Command::Calculate);
         type_into(*window, Field::Text23, "65");
