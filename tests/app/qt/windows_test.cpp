@@ -15,8 +15,11 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <cstdio>
+#include <map>
 #include <memory>
 #include <set>
+#include <string>
 
 using namespace ardenca;
 using namespace ardenca::qt;
@@ -159,87 +162,6 @@ class MainWindowTest : public QObject {
         QVERIFY(about && about->isVisible());
         window.menu_action("about")->trigger();
         QCOMPARE(window.about_window(), about.data());
-    }
-
-    void about_text_fits_and_the_window_stands_centred() {
-        About_Ardenca about;
-        about.show();
-        QLabel* label = about.label1();
-        const QStringList lines = label->text().split('\n');
-        QCOMPARE(label->text(), About_Ardenca::about_text());
-        QVERIFY(lines.size() > 5);
-        QVERIFY(label->fontMetrics().lineSpacing() * lines.size() <= label->height());
-        for (const QString& line : lines)
-            QVERIFY2(label->fontMetrics().horizontalAdvance(line) <= about.width(),
-                     qPrintable(line));
-
-        // Centred with the outer size known at load; a frame that the window system adds
-        // only when the window appears may shift it by its own width.
-        const QRect screen = about.screen()->geometry(), frame = about.frameGeometry();
-        QVERIFY(qAbs(frame.center().x() - screen.center().x()) <=
-                (frame.width() - about.width()) / 2 + 1);
-        QVERIFY(qAbs(frame.center().y() - screen.center().y()) <=
-                (frame.height() - about.height()) / 2 + 1);
-
-        // The hint: smaller, inside the window, whole, and under the last line of the text.
-        QLabel* hint = about.close_hint();
-        QVERIFY(hint->isVisible() && hint->font().pixelSize() < label->font().pixelSize());
-        QVERIFY(about.rect().contains(hint->geometry()));
-        QVERIFY(hint->fontMetrics().horizontalAdvance(hint->text()) <= hint->width());
-        QVERIFY(hint->y() >= label->y() + lines.size() * label->fontMetrics().lineSpacing());
-        // A click on the hint reaches the text beneath it.
-        QCOMPARE(about.childAt(hint->geometry().center()), label);
-    }
-
-    void about_unloads_on_a_left_click_on_the_text_and_on_closing_keys() {
-        // Key 0 stands for a click: at y 60 on the text, at y 5 on the strip above it, which
-        // is the window's.
-        const struct {
-            Qt::Key key;
-            Qt::MouseButton button;
-            int y;
-            bool closes;
-        } cases[] = {{Qt::Key(0), Qt::LeftButton, 5, false},
-                     {Qt::Key(0), Qt::RightButton, 60, false},
-                     {Qt::Key(0), Qt::LeftButton, 60, true},
-                     {Qt::Key_Escape, {}, 0, true},
-                     {Qt::Key_Return, {}, 0, true},
-                     {Qt::Key_Enter, {}, 0, true},
-                     {Qt::Key_Space, {}, 0, true},
-                     {Qt::Key_A, {}, 0, false},
-                     {Qt::Key_Tab, {}, 0, false}};
-        for (const auto& c : cases) {
-            QPointer<About_Ardenca> about = new About_Ardenca;
-            about->show();
-            QWidget* text = about->label1();
-            if (c.key)
-                QTest::keyClick(about, c.key);
-            else
-                QTest::mouseClick(c.y > 5 ? text : about.data(), c.button, {}, QPoint(150, c.y));
-            flush_deletes();
-            QVERIFY2(
-                about.isNull() == c.closes,
-                qPrintable(QString("key %1, button %2, y %3").arg(c.key).arg(c.button).arg(c.y)));
-            delete about.data();
-        }
-    }
-
-    void closing_the_splash_early_does_not_end_the_program() {
-        // In the running program the splash is the only visible window: a click closes it
-        // before the tick, which must not count as closing the last window.
-        ArdencaWindow window;
-        QPointer<About_Ardenca> splash = window.about_window();
-        bool closed_before_tick = false;
-        QTimer::singleShot(0, &window,
-                           [&] { QTest::mouseClick(splash->label1(), Qt::LeftButton); });
-        QTimer::singleShot(100, &window, [&] {
-            closed_before_tick = splash.isNull() && window.timer1()->isActive();
-            window.Timer1_Timer();
-        });
-        QTimer::singleShot(150, &window, [] { QCoreApplication::exit(3); });
-        QCOMPARE(QApplication::exec(), 3);
-        QVERIFY(closed_before_tick);
-        QVERIFY(window.isVisible() && !window.timer1()->isActive());
     }
 
     void layout_at_any_size_and_scale_and_scrolled() {
@@ -638,7 +560,96 @@ class MainWindowTest : public QObject {
         QVERIFY(!frequency->toolTip().contains("read as"));
         QCOMPARE(frequency->palette().color(QPalette::Base), base);
     }
+};
 
+class AboutWindowTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void about_text_fits_and_the_window_stands_centred() {
+        About_Ardenca about;
+        about.show();
+        QLabel* label = about.label1();
+        const QStringList lines = label->text().split('\n');
+        QCOMPARE(label->text(), About_Ardenca::about_text());
+        QVERIFY(lines.size() > 5);
+        QVERIFY(label->fontMetrics().lineSpacing() * lines.size() <= label->height());
+        for (const QString& line : lines)
+            QVERIFY2(label->fontMetrics().horizontalAdvance(line) <= about.width(),
+                     qPrintable(line));
+
+        // Centred with the outer size known at load; a frame that the window system adds
+        // only when the window appears may shift it by its own width.
+        const QRect screen = about.screen()->geometry(), frame = about.frameGeometry();
+        QVERIFY(qAbs(frame.center().x() - screen.center().x()) <=
+                (frame.width() - about.width()) / 2 + 1);
+        QVERIFY(qAbs(frame.center().y() - screen.center().y()) <=
+                (frame.height() - about.height()) / 2 + 1);
+
+        // The hint: smaller, inside the window, whole, and under the last line of the text.
+        QLabel* hint = about.close_hint();
+        QVERIFY(hint->isVisible() && hint->font().pixelSize() < label->font().pixelSize());
+        QVERIFY(about.rect().contains(hint->geometry()));
+        QVERIFY(hint->fontMetrics().horizontalAdvance(hint->text()) <= hint->width());
+        QVERIFY(hint->y() >= label->y() + lines.size() * label->fontMetrics().lineSpacing());
+        // A click on the hint reaches the text beneath it.
+        QCOMPARE(about.childAt(hint->geometry().center()), label);
+    }
+
+    void about_unloads_on_a_left_click_on_the_text_and_on_closing_keys() {
+        // Key 0 stands for a click: at y 60 on the text, at y 5 on the strip above it, which
+        // is the window's.
+        const struct {
+            Qt::Key key;
+            Qt::MouseButton button;
+            int y;
+            bool closes;
+        } cases[] = {{Qt::Key(0), Qt::LeftButton, 5, false},
+                     {Qt::Key(0), Qt::RightButton, 60, false},
+                     {Qt::Key(0), Qt::LeftButton, 60, true},
+                     {Qt::Key_Escape, {}, 0, true},
+                     {Qt::Key_Return, {}, 0, true},
+                     {Qt::Key_Enter, {}, 0, true},
+                     {Qt::Key_Space, {}, 0, true},
+                     {Qt::Key_A, {}, 0, false},
+                     {Qt::Key_Tab, {}, 0, false}};
+        for (const auto& c : cases) {
+            QPointer<About_Ardenca> about = new About_Ardenca;
+            about->show();
+            QWidget* text = about->label1();
+            if (c.key)
+                QTest::keyClick(about, c.key);
+            else
+                QTest::mouseClick(c.y > 5 ? text : about.data(), c.button, {}, QPoint(150, c.y));
+            flush_deletes();
+            QVERIFY2(
+                about.isNull() == c.closes,
+                qPrintable(QString("key %1, button %2, y %3").arg(c.key).arg(c.button).arg(c.y)));
+            delete about.data();
+        }
+    }
+
+    void closing_the_splash_early_does_not_end_the_program() {
+        // In the running program the splash is the only visible window: a click closes it
+        // before the tick, which must not count as closing the last window.
+        ArdencaWindow window;
+        QPointer<About_Ardenca> splash = window.about_window();
+        bool closed_before_tick = false;
+        QTimer::singleShot(0, &window,
+                           [&] { QTest::mouseClick(splash->label1(), Qt::LeftButton); });
+        QTimer::singleShot(100, &window, [&] {
+            closed_before_tick = splash.isNull() && window.timer1()->isActive();
+            window.Timer1_Timer();
+        });
+        QTimer::singleShot(150, &window, [] { QCoreApplication::exit(3); });
+        QCOMPARE(QApplication::exec(), 3);
+        QVERIFY(closed_before_tick);
+        QVERIFY(window.isVisible() && !window.timer1()->isActive());
+    }
+};
+
+class SolutionsWindowTest : public QObject {
+    Q_OBJECT
+  private slots:
     void solutions_from_the_tools_entry_and_the_notice() {
         auto w = started_window();
         auto* hook = w->findChild<SolutionsHook*>("solutions_hook");
@@ -708,5 +719,24 @@ class MainWindowTest : public QObject {
     }
 };
 
-QTEST_MAIN(MainWindowTest)
-#include "main_window_test.moc"
+// Each window class is a ctest test of its own: the first argument names the one to run.
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    MainWindowTest main_window;
+    AboutWindowTest about_window;
+    SolutionsWindowTest solutions_window;
+    const std::map<std::string, QObject*> tests = {{"main_window", &main_window},
+                                                   {"about_window", &about_window},
+                                                   {"solutions_window", &solutions_window}};
+    const auto test = argc > 1 ? tests.find(argv[1]) : tests.end();
+    if (test == tests.end()) {
+        std::fputs("usage: windows_test main_window|about_window|solutions_window [options]\n",
+                   stderr);
+        return 2;
+    }
+    argv[1] = argv[0];
+    return QTest::qExec(test->second, argc - 1, argv + 1);
+}
+
+#include "windows_test.moc"
