@@ -21,7 +21,7 @@ TEST(CalcLine, DefaultLine) {
 
     const FieldTexts once = texts_of(m);
     m.Line_Param_Click();
-    EXPECT_TRUE(changed_fields(once, texts_of(m)).empty());
+    EXPECT_TRUE(changed_fields(once, m).empty());
 }
 
 TEST(CalcLine, OtherLineAndNoFaultCases) {
@@ -47,7 +47,7 @@ TEST(CalcLine, OtherLineAndNoFaultCases) {
 
 struct FaultCase {
     const char* name;
-    std::vector<std::pair<Field, const char*>> fields;
+    FieldTextList fields;
     FaultKind kind;
     std::vector<Field> written; // fields written before the fault, in field order
 };
@@ -78,7 +78,7 @@ TEST(CalcLine, FaultsStopAtTheFailingStepKeepingEarlierWrites) {
         } catch (const ArithmeticFault& f) {
             EXPECT_EQ(f.kind(), c.kind);
         }
-        EXPECT_EQ(changed_fields(before, texts_of(m)), c.written);
+        EXPECT_EQ(changed_fields(before, m), c.written);
         EXPECT_EQ(m.state.C_o, 0); // never written
         EXPECT_EQ(m.state.ur, 1);
     }

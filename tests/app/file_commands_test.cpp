@@ -124,43 +124,35 @@ TEST_F(FileCommands, CancelReportingIsOffUntilTheFirstSave) {
     EXPECT_EQ(read_bytes(dir / "a.gnd"), file_with(" 0 ", " 1 ", "55"));
 }
 
-TEST_F(FileCommands, AFailedSaveTellsTheUserAndKeepsTheOldFile) {
-    write_bytes(dir / "a.gnd", "old");
-    // Lets 20 bytes through, then the device is full.
-    testing::FailingSaveSystem full(testing::FailingSaveSystem::Call::Write, ENOSPC, 20);
-    model.set_save_system(full);
-    click(&Ardenca::save_Click, "a.gnd");
-    model.set_save_system(files::real_save_system());
-    model.set_text(Text31, "1e999"); // too large to read: no number to save
-    click(&Ardenca::save_Click, "a.gnd");
-
-    EXPECT_EQ(read_bytes(dir / "a.gnd"), "old");
-    EXPECT_EQ(model.caption(), "Ardenca");
-    ASSERT_EQ(dialog.failures().size(), 2u);
-    EXPECT_EQ(dialog.failures()[0], "The file was not saved: " + (dir / "a.gnd") +
-                                        ": writing failed: No space left on device. Any earlier "
-                                        "file of that name is unchanged.");
-    EXPECT_NE(dialog.failures()[1].find("the ur field cannot be read as a number (overflow"),
-              std::string::npos);
-}
-
-TEST_F(FileCommands, SaveRefusesAFieldThatOpenWouldMisread) {
+// A failed save tells the user and keeps the old file.
+TEST_F(FileCommands, SaveRefusesAFieldThatOpenWouldMisreadAndAFullDevice) {
     write_bytes(dir / "a.gnd", "old");
     std::string longest = "65";
     longest.resize(files::max_line_bytes, ' ');
     const struct {
         Field field;
         std::string text, failure; // "" for a save that succeeds
+        bool device_full = false;  // lets 20 bytes through
     } cases[] = {
         {Text25, "75\r 1 ", "the field \"Zo\" (Text25) holds a line break"},
         {Text8, "7\n", "the field \"Frequency Mhz\" (Text8) holds a line break"},
         {Text23, longest + "1", "the field \"R in\" (Text23) is longer than 64 KiB"},
+        // Too large to read: no number to save.
+        {Text31, "1e999", "the ur field cannot be read as a number (overflow"},
+        {Text25, "75",
+         "The file was not saved: " + (dir / "a.gnd") +
+             ": writing failed: No space left on device. Any earlier file of that name is "
+             "unchanged.",
+         true},
         {Text23, longest, ""},
     };
     for (const auto& c : cases) {
         Ardenca model;
         ScriptedFileDialog dialog;
         model.set_file_dialog(&dialog);
+        testing::FailingSaveSystem full(testing::FailingSaveSystem::Call::Write, ENOSPC, 20);
+        if (c.device_full)
+            model.set_save_system(full);
         model.set_text(c.field, c.text);
         dialog.answer(dir / "a.gnd");
         model.save_Click();

@@ -5,6 +5,7 @@
 #include "calc/ground_search.h"
 #include "model_fixture.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace ardenca {
@@ -13,15 +14,9 @@ namespace {
 using namespace ardenca::testing;
 using enum Field;
 
-void measure(Ardenca& m, const char* r_in, const char* x_in) {
-    set_fields(m, {{Text23, r_in}, {Text24, x_in}});
-}
-
 bool results_unchanged(const FieldTexts& before, const Ardenca& m) {
-    for (Field f : ground_fields)
-        if (before[field_index(f)] != m.text(f))
-            return false;
-    return true;
+    return std::ranges::all_of(ground_fields,
+                               [&](Field f) { return before[field_index(f)] == m.text(f); });
 }
 
 // The search's outcome in short: its kind, the stage whose ground the fields show, and
@@ -33,16 +28,6 @@ std::string outcome_of(const Ardenca& m) {
     if (o.reason)
         s += o.reason == SearchStop::Fault ? " fault" : " bound";
     return s;
-}
-
-TEST(FirstStage, DefaultMeasurementGivesTheDefaultGround) {
-    Ardenca m;
-    m.Calc_a_Click();
-    EXPECT_NEAR(m.state.cond, 0.0100000, 5e-8);
-    EXPECT_NEAR(m.state.diel, 29.99999, 5e-6);
-    // The ground's own results are those of Calc From Medium on 0.01 S/m, 30.
-    expect_texts(m, {{Text13, "47.6000"}, {Text17, "65.1779"}, {Text18, "-67.3409"}});
-    expect_texts(m, {{Text32, "49.5094"}, {Text33, "-53.5552"}, {Text29, ""}});
 }
 
 // The grounds each command finds, or, with no conductivity given, that the results
@@ -59,9 +44,14 @@ TEST(Searches, GroundsFoundByEachCommand) {
         int error_ct;
         std::uint64_t evaluations; // 0: not checked
         const char* outcome;
+        FieldTextList texts = {}; // more results
     };
+    // The ground's own results are those of Calc From Medium on 0.01 S/m, 30.
+    const FieldTextList more = {{Text13, "47.6000"}, {Text17, "65.1779"},  {Text18, "-67.3409"},
+                                {Text32, "49.5094"}, {Text33, "-53.5552"}, {Text29, ""}};
     const Case cases[] = {
-        {"65.1779", "-67.3409", false, A, "00.01", "29.999988", 0, 3933, "first 1"},
+        // The default measurement.
+        {"65.1779", "-67.3409", false, A, "00.01", "29.999988", 0, 3933, "first 1", more},
         {"65.1779", "-67.3409", false, B, "00.01", "29.999988", 0, 3961, "second 2"},
         {"65.1779", "-67.3409", false, Both, "00.01", "29.999988", 0, 0, "first 1"},
         {"65.1779", "-67.3409", true, A, "00.00879", "21.706903", 0, 0, "first 1"},
@@ -81,17 +71,16 @@ TEST(Searches, GroundsFoundByEachCommand) {
         SCOPED_TRACE(std::string(c.r_in) + " " + c.x_in + (c.matching ? " matching" : "") +
                      " run " + "ab+"[c.run]);
         Ardenca m;
-        measure(m, c.r_in, c.x_in);
-        set_fields(m, {{Text32, "old"}, {Text33, "old"}});
+        set_fields(m, {{Text23, c.r_in}, {Text24, c.x_in}, {Text32, "old"}, {Text33, "old"}});
         if (c.matching)
             m.select_option(MatchingOption::UseMatchingSection);
         const FieldTexts before = texts_of(m);
         c.run == A ? m.Calc_a_Click() : c.run == B ? m.Calc_b_Click() : m.Command2_Click();
-        if (c.cond) {
+        if (c.cond)
             expect_texts(m, {{Text9, c.cond}, {Text10, c.diel}});
-        } else {
+        else
             EXPECT_TRUE(results_unchanged(before, m));
-        }
+        expect_texts(m, c.texts);
         EXPECT_EQ(m.state.error_ct, c.error_ct);
         if (c.evaluations) {
             EXPECT_EQ(m.evaluations(), c.evaluations);
@@ -113,18 +102,14 @@ TEST(Searches, GroundsFoundByEachCommand) {
         if (c.run == Both) {
             const calc::ClassicSolution sol = calc::solve_classic(
                 calc::air_line({7, .1, .007, .55, 1}), m.state.rst, m.state.xst);
-            EXPECT_EQ(sol.found, found);
-            EXPECT_EQ(sol.failed_runs, m.state.error_ct);
-            EXPECT_EQ(sol.evaluations, m.evaluations());
-            EXPECT_EQ(sol.ground.sigma_s_per_m, m.state.cond);
-            EXPECT_EQ(sol.ground.eps_r, m.state.diel);
+            EXPECT_EQ(
+                std::tuple(sol.found, sol.failed_runs, sol.evaluations, sol.ground.sigma_s_per_m,
+                           sol.ground.eps_r),
+                std::tuple(found, m.state.error_ct, m.evaluations(), m.state.cond, m.state.diel));
         }
         // The first stage clears the through-the-section readout; the second leaves it.
-        if (c.run == B) {
-            EXPECT_EQ(m.text(Text32), "old");
-        }
-        if (c.run == A && c.matching) {
-            EXPECT_EQ(m.text(Text32), "");
+        if (c.run == B || (c.run == A && c.matching)) {
+            EXPECT_EQ(m.text(Text32), c.run == B ? "old" : "");
         }
     }
 }
@@ -132,7 +117,7 @@ TEST(Searches, GroundsFoundByEachCommand) {
 TEST(Calculate, FaultCountRunsFromZeroToThree) {
     // Positive reactance: both stages fail.
     Ardenca m;
-    measure(m, "65.1779", "50");
+    set_fields(m, {{Text23, "65.1779"}, {Text24, "50"}});
     m.Command2_Click();
     EXPECT_EQ(m.state.diel, 0);
     // "Calculate a" and "Calculate b" add to the count without resetting it.
@@ -145,12 +130,12 @@ TEST(Calculate, FaultCountRunsFromZeroToThree) {
     Ardenca d;
     d.set_text(Text10, "300");
     d.Medium_Click();
-    measure(d, "65.1779", "50");
+    set_fields(d, {{Text23, "65.1779"}, {Text24, "50"}});
     d.Command2_Click();
     EXPECT_EQ(d.state.error_ct, 3);
 
     d.Medium_Click();
-    measure(d, "65.1779", "-67.3409");
+    set_fields(d, {{Text23, "65.1779"}, {Text24, "-67.3409"}});
     d.Command2_Click();
     EXPECT_EQ(d.state.error_ct, 0);
 }
@@ -177,21 +162,23 @@ TEST(Calculate, FaultsBeforeTheSearchProperReachTheCaller) {
 
 TEST(Calculate, ZeroResistanceAndRoundTargetsEnd) {
     Ardenca m;
-    measure(m, "0", "-67.3409");
+    set_fields(m, {{Text23, "0"}, {Text24, "-67.3409"}});
     m.Calc_a_Click();
     EXPECT_EQ(m.state.rst, 1e-32);
     EXPECT_GT(m.evaluations(), 10000u);
     m.Calc_b_Click();
 
     Ardenca round;
-    measure(round, "65", "-30");
+    set_fields(round, {{Text23, "65"}, {Text24, "-30"}});
     round.Command2_Click();
     EXPECT_LE(round.evaluations(), 3 * calc::max_search_evaluations);
 }
 
 TEST(Calculate, EndlessSecondStageStopsAtTheEvaluationBound) {
+    // A probe and feed line on which the second stage cycles until the evaluation bound.
     Ardenca m;
-    set_fields(m, endless_second_stage);
+    set_fields(m, {{Text1, ".271"}, {Text2, ".011"}, {Text3, ".704"}, {Text8, "18.63"}});
+    set_fields(m, {{Text25, "384"}, {Text26, "21.6"}, {Text23, "38.0199"}, {Text24, "180.4741"}});
     m.select_option(MatchingOption::UseMatchingSection);
     m.Calc_a_Click();
     ASSERT_EQ(m.state.error_ct, 1);
