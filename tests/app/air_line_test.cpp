@@ -12,9 +12,8 @@ using enum Field;
 TEST(CalcLine, DefaultLine) {
     Ardenca m;
     m.Line_Param_Click();
-    const CalcState& s = m.state;
-    EXPECT_EQ(s.f, 7e6);
-    EXPECT_EQ(s.w, 43982297.15025706); // 2 x the program's pi, not the library's
+    // w is 2 x the program's pi, not the library's.
+    EXPECT_EQ(std::tuple(m.state.f, m.state.w), std::tuple(7e6, 43982297.15025706));
     expect_texts(m, {{Text20, "00.0807"}, {Text19, "04.6232"}, {Text4, "318.8904"}});
     expect_texts(m, {{Text5, "-3943.4617"}, {Text21, "1.046e-11"}, {Text22, "1.064e-6"}});
     expect_texts(m, {{Text6, "5.753e-12"}, {Text7, "5.85e-7"}});
@@ -45,27 +44,23 @@ TEST(CalcLine, OtherLineAndNoFaultCases) {
     EXPECT_EQ(quarter_wave.text(Text5), "00.0000");
 }
 
-struct FaultCase {
-    const char* name;
-    FieldTextList fields;
-    FaultKind kind;
-    std::vector<Field> written; // fields written before the fault, in field order
-};
-
 TEST(CalcLine, FaultsStopAtTheFailingStepKeepingEarlierWrites) {
-    const std::vector<FaultCase> cases = {
-        {"frequency 0", {{Text8, "0"}}, FaultKind::DivisionByZero, {}},
-        {"frequency empty", {{Text8, ""}}, FaultKind::DivisionByZero, {}},
-        {"frequency 1e999", {{Text8, "1e999"}}, FaultKind::Overflow, {}},
-        {"radius 0", {{Text2, "0"}}, FaultKind::DivisionByZero, {Text20}},
-        {"spacing and radius 0", {{Text1, "0"}, {Text2, "0"}}, FaultKind::DivisionByZero, {Text20}},
-        {"spacing 0", {{Text1, "0"}}, FaultKind::InvalidOperation, {Text20}},
-        {"opposite signs", {{Text1, "-.1"}}, FaultKind::InvalidOperation, {Text20}},
-        {"length 0", {{Text3, "0"}}, FaultKind::DivisionByZero, {Text4, Text19, Text20}},
-        {"spacing = radius",
-         {{Text1, ".007"}},
-         FaultKind::DivisionByZero,
-         {Text4, Text5, Text19, Text20}},
+    using enum FaultKind;
+    const struct {
+        const char* name;
+        FieldTextList fields;
+        FaultKind kind;
+        std::vector<Field> written; // fields written before the fault, in field order
+    } cases[] = {
+        {"frequency 0", {{Text8, "0"}}, DivisionByZero, {}},
+        {"frequency empty", {{Text8, ""}}, DivisionByZero, {}},
+        {"frequency 1e999", {{Text8, "1e999"}}, Overflow, {}},
+        {"radius 0", {{Text2, "0"}}, DivisionByZero, {Text20}},
+        {"spacing and radius 0", {{Text1, "0"}, {Text2, "0"}}, DivisionByZero, {Text20}},
+        {"spacing 0", {{Text1, "0"}}, InvalidOperation, {Text20}},
+        {"opposite signs", {{Text1, "-.1"}}, InvalidOperation, {Text20}},
+        {"length 0", {{Text3, "0"}}, DivisionByZero, {Text4, Text19, Text20}},
+        {"spacing = radius", {{Text1, ".007"}}, DivisionByZero, {Text4, Text5, Text19, Text20}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -79,8 +74,8 @@ TEST(CalcLine, FaultsStopAtTheFailingStepKeepingEarlierWrites) {
             EXPECT_EQ(f.kind(), c.kind);
         }
         EXPECT_EQ(changed_fields(before, m), c.written);
-        EXPECT_EQ(m.state.C_o, 0); // never written
-        EXPECT_EQ(m.state.ur, 1);
+        // C_o and ur are never written.
+        EXPECT_EQ(std::tuple(m.state.C_o, m.state.ur), std::tuple(0.0, 1.0));
     }
 }
 

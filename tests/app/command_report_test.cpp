@@ -75,6 +75,8 @@ TEST(PartlyRead, InputsNotWhollyANumberAreListedWithWhatTheyReadAs) {
 }
 
 // "Calc Line stopped: division by zero \u2014 check Frequency Mhz (0)" is cli_test's.
+// A fault before the search proper reaches the caller: it is no failed search, and the
+// line in the ground was not evaluated.
 TEST(FaultPlace, MessagesNameTheStepAndTheInputsItRead) {
     using enum Command;
     const std::tuple<Command, Field, const char*, std::string> cases[] = {
@@ -86,23 +88,31 @@ TEST(FaultPlace, MessagesNameTheStepAndTheInputsItRead) {
         {CalcLine, Text1, ".007",
          "Calc Line stopped: division by zero \u2014 check Spacing m (0.007), Radius m (0.007)"},
         // With the matching section used.
-        {CalculateB, Text25, "0",
-         "Calculate b stopped in the matching section: division by zero \u2014 check Zo (0), L "
+        {CalculateA, Text25, "0",
+         "Calculate a stopped in the matching section: division by zero \u2014 check Zo (0), L "
          "Degrees (9.77), R in (65.1779), X_in (-67.3409)"},
+        {CalculateB, Text23, "1e999",
+         "Calculate b stopped: overflow \u2014 check R in (\"1e999\")"},
         {CalcLine, Text31, "1e999", "Calc Line stopped: overflow \u2014 check ur (\"1e999\")"},
         {CalcMedium, Text10, "1e300",
          "Calc From Medium stopped: overflow \u2014 check Cond (0.01), Diel C (1e+300)"},
     };
     for (const auto& [command, field, text, message] : cases) {
         Ardenca m;
-        m.set_text(field, text);
-        if (command == CalculateB)
+        set_fields(m, {{Text29, "x"}, {field, text}});
+        if (command == CalculateA)
             m.select_option(MatchingOption::UseMatchingSection);
         try {
             run_command(m, command);
             ADD_FAILURE() << "no fault: " << message;
         } catch (const ArithmeticFault& fault) {
             EXPECT_EQ(fault_message(command, fault, m.fault_place()), message);
+        }
+        // Only Calc From Medium's own evaluation overflows.
+        EXPECT_EQ(std::tuple(m.state.error_ct, m.evaluations()),
+                  std::tuple(0, field == Text10 ? 1u : 0u));
+        if (command == CalculateA) {
+            EXPECT_EQ(m.text(Text29), ""); // cleared before the feed line faulted
         }
     }
     Ardenca m;

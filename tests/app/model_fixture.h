@@ -2,11 +2,13 @@
 #pragma once
 
 #include "app/ardenca.h"
+#include "app/commands.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -48,6 +50,13 @@ inline const std::vector<Field> ground_fields = {
 inline void set_fields(Ardenca& m, const FieldTextList& texts) {
     for (const auto& [field, text] : texts)
         m.set_text(field, text);
+}
+
+// Runs the commands named by letters in turn: l Calc Line, m Calc From Medium,
+// + Calculate from Known  Z in, a Calculate a, b Calculate b.
+inline void run(Ardenca& m, std::string_view commands) {
+    for (char c : commands)
+        run_command(m, static_cast<Command>(std::string_view("lm+ab").find(c)));
 }
 
 // Each field holds exactly its expected text.

@@ -33,12 +33,11 @@ std::string outcome_of(const Ardenca& m) {
 // The grounds each command finds, or, with no conductivity given, that the results
 // stay as they were, stale.
 TEST(Searches, GroundsFoundByEachCommand) {
-    enum Run { A, B, Both };
     struct Case {
         const char* r_in;
         const char* x_in;
         bool matching;
-        Run run;
+        const char* run;  // the command, as run() names it
         const char* cond; // nullptr: no result field changes
         const char* diel;
         int error_ct;
@@ -51,31 +50,31 @@ TEST(Searches, GroundsFoundByEachCommand) {
                                 {Text32, "49.5094"}, {Text33, "-53.5552"}, {Text29, ""}};
     const Case cases[] = {
         // The default measurement.
-        {"65.1779", "-67.3409", false, A, "00.01", "29.999988", 0, 3933, "first 1", more},
-        {"65.1779", "-67.3409", false, B, "00.01", "29.999988", 0, 3961, "second 2"},
-        {"65.1779", "-67.3409", false, Both, "00.01", "29.999988", 0, 0, "first 1"},
-        {"65.1779", "-67.3409", true, A, "00.00879", "21.706903", 0, 0, "first 1"},
-        {"65.1779", "-67.3409", true, B, "00.00879", "21.706903", 0, 0, "second 2"},
-        {"4.533605", "4.418232", false, A, "00.085204", "506.481693", 0, 4135, "first 1"},
+        {"65.1779", "-67.3409", false, "a", "00.01", "29.999988", 0, 3933, "first 1", more},
+        {"65.1779", "-67.3409", false, "b", "00.01", "29.999988", 0, 3961, "second 2"},
+        {"65.1779", "-67.3409", false, "+", "00.01", "29.999988", 0, 0, "first 1"},
+        {"65.1779", "-67.3409", true, "a", "00.00879", "21.706903", 0, 0, "first 1"},
+        {"65.1779", "-67.3409", true, "b", "00.00879", "21.706903", 0, 0, "second 2"},
+        {"4.533605", "4.418232", false, "a", "00.085204", "506.481693", 0, 4135, "first 1"},
         // A dielectric constant above 250 after the first stage runs the second.
-        {"4.533605", "4.418232", false, Both, "01.00", "80.000385", 0, 11477, "second 2"},
-        {"16.309623", "7.865200", false, A, nullptr, nullptr, 1, 0, "none - fault"},
+        {"4.533605", "4.418232", false, "+", "01.00", "80.000385", 0, 11477, "second 2"},
+        {"16.309623", "7.865200", false, "a", nullptr, nullptr, 1, 0, "none - fault"},
         // The first stage overflows, the second finds the ground.
-        {"16.309623", "7.865200", false, Both, "00.10", "10.000001", 1, 0, "second 2"},
-        {"7.483915", "7.412295", false, B, "00.30", "15.000068", 0, 0, "second 2"},
+        {"16.309623", "7.865200", false, "+", "00.10", "10.000001", 1, 0, "second 2"},
+        {"7.483915", "7.412295", false, "b", "00.30", "15.000068", 0, 0, "second 2"},
         // The second stage gives up; the first stage's results stay on display.
-        {"0.402382", "0.695330", false, Both, "00.005", "399.999995", 1, 0, "kept 1 fault"},
-        {"65.1779", "50", false, Both, nullptr, nullptr, 2, 0, "none - fault"},
+        {"0.402382", "0.695330", false, "+", "00.005", "399.999995", 1, 0, "kept 1 fault"},
+        {"65.1779", "50", false, "+", nullptr, nullptr, 2, 0, "none - fault"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.r_in) + " " + c.x_in + (c.matching ? " matching" : "") +
-                     " run " + "ab+"[c.run]);
+        SCOPED_TRACE(std::string(c.r_in) + " " + c.x_in + (c.matching ? " matching " : " ") +
+                     c.run);
         Ardenca m;
         set_fields(m, {{Text23, c.r_in}, {Text24, c.x_in}, {Text32, "old"}, {Text33, "old"}});
         if (c.matching)
             m.select_option(MatchingOption::UseMatchingSection);
         const FieldTexts before = texts_of(m);
-        c.run == A ? m.Calc_a_Click() : c.run == B ? m.Calc_b_Click() : m.Command2_Click();
+        run(m, c.run);
         if (c.cond)
             expect_texts(m, {{Text9, c.cond}, {Text10, c.diel}});
         else
@@ -99,7 +98,7 @@ TEST(Searches, GroundsFoundByEachCommand) {
             expect_texts(m, {{Text29, "65.1779"}, {Text30, "-67.3409"}});
         }
         // The two-stage policy on values finds what the window shows.
-        if (c.run == Both) {
+        if (*c.run == '+') {
             const calc::ClassicSolution sol = calc::solve_classic(
                 calc::air_line({7, .1, .007, .55, 1}), m.state.rst, m.state.xst);
             EXPECT_EQ(
@@ -108,56 +107,26 @@ TEST(Searches, GroundsFoundByEachCommand) {
                 std::tuple(found, m.state.error_ct, m.evaluations(), m.state.cond, m.state.diel));
         }
         // The first stage clears the through-the-section readout; the second leaves it.
-        if (c.run == B || (c.run == A && c.matching)) {
-            EXPECT_EQ(m.text(Text32), c.run == B ? "old" : "");
+        if (*c.run == 'b' || (*c.run == 'a' && c.matching)) {
+            EXPECT_EQ(m.text(Text32), *c.run == 'b' ? "old" : "");
         }
     }
 }
 
+// Positive reactance: both stages fail and leave the dielectric constant as it was.
+// "Calculate a" and "Calculate b" add to the count, "Calculate from Known  Z in" starts
+// it again; a dielectric constant above 250 left from "Calc From Medium" runs the
+// failing second stage a second time.
 TEST(Calculate, FaultCountRunsFromZeroToThree) {
-    // Positive reactance: both stages fail.
-    Ardenca m;
-    set_fields(m, {{Text23, "65.1779"}, {Text24, "50"}});
-    m.Command2_Click();
-    EXPECT_EQ(m.state.diel, 0);
-    // "Calculate a" and "Calculate b" add to the count without resetting it.
-    m.Calc_a_Click();
-    m.Calc_b_Click();
-    EXPECT_EQ(m.state.error_ct, 4);
-
-    // A dielectric constant above 250 left from "Calc From Medium" runs the failing
-    // second stage a second time.
-    Ardenca d;
-    d.set_text(Text10, "300");
-    d.Medium_Click();
-    set_fields(d, {{Text23, "65.1779"}, {Text24, "50"}});
-    d.Command2_Click();
-    EXPECT_EQ(d.state.error_ct, 3);
-
-    d.Medium_Click();
-    set_fields(d, {{Text23, "65.1779"}, {Text24, "-67.3409"}});
-    d.Command2_Click();
-    EXPECT_EQ(d.state.error_ct, 0);
-}
-
-TEST(Calculate, FaultsBeforeTheSearchProperReachTheCaller) {
-    Ardenca m;
-    m.set_text(Text8, "0");
-    EXPECT_THROW(m.Command2_Click(), ArithmeticFault);
-    EXPECT_EQ(m.state.error_ct, 0);
-    EXPECT_EQ(m.evaluations(), 0u);
-
-    Ardenca t;
-    t.select_option(MatchingOption::UseMatchingSection);
-    t.set_text(Text25, "0");
-    t.set_text(Text29, "x");
-    EXPECT_THROW(t.Calc_a_Click(), ArithmeticFault);
-    EXPECT_EQ(t.text(Text29), ""); // cleared before the feed line faulted
-    EXPECT_EQ(t.state.error_ct, 0);
-
-    Ardenca r;
-    r.set_text(Text23, "1e999");
-    EXPECT_THROW(r.Calc_b_Click(), ArithmeticFault);
+    const std::tuple<const char*, int, double> cases[] = {
+        {"+ab", 4, 0}, {"ab+", 2, 0}, {"m+", 3, 300}};
+    for (const auto& [commands, error_ct, diel] : cases) {
+        Ardenca m;
+        set_fields(m, {{Text10, "300"}, {Text23, "65.1779"}, {Text24, "50"}});
+        run(m, commands);
+        EXPECT_EQ(std::tuple(m.state.error_ct, m.state.diel), std::tuple(error_ct, diel))
+            << commands;
+    }
 }
 
 TEST(Calculate, ZeroResistanceAndRoundTargetsEnd) {
