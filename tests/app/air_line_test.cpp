@@ -44,13 +44,18 @@ TEST(CalcLine, OtherLineAndNoFaultCases) {
     EXPECT_EQ(quarter_wave.text(Text5), "00.0000");
 }
 
+// Calc Line, and Calc From Medium after it: in the ground, no ground at all makes the
+// admittance zero; a very lossy one overflows the hyperbolic tangent.
 TEST(CalcLine, FaultsStopAtTheFailingStepKeepingEarlierWrites) {
     using enum FaultKind;
+    const std::vector<Field> air_line = {Text4,  Text5,  Text6,  Text7,
+                                         Text19, Text20, Text21, Text22};
     const struct {
         const char* name;
         FieldTextList fields;
         FaultKind kind;
         std::vector<Field> written; // fields written before the fault, in field order
+        const char* command = "l";  // as run() names it
     } cases[] = {
         {"frequency 0", {{Text8, "0"}}, DivisionByZero, {}},
         {"frequency empty", {{Text8, ""}}, DivisionByZero, {}},
@@ -61,6 +66,8 @@ TEST(CalcLine, FaultsStopAtTheFailingStepKeepingEarlierWrites) {
         {"opposite signs", {{Text1, "-.1"}}, InvalidOperation, {Text20}},
         {"length 0", {{Text3, "0"}}, DivisionByZero, {Text4, Text19, Text20}},
         {"spacing = radius", {{Text1, ".007"}}, DivisionByZero, {Text4, Text5, Text19, Text20}},
+        {"no ground", {{Text9, "0"}, {Text10, "0"}}, DivisionByZero, air_line, "m"},
+        {"very lossy ground", {{Text9, "1e6"}}, Overflow, air_line, "m"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -68,14 +75,16 @@ TEST(CalcLine, FaultsStopAtTheFailingStepKeepingEarlierWrites) {
         set_fields(m, c.fields);
         const FieldTexts before = texts_of(m);
         try {
-            m.Line_Param_Click();
+            run(m, c.command);
             ADD_FAILURE() << "no fault";
         } catch (const ArithmeticFault& f) {
             EXPECT_EQ(f.kind(), c.kind);
         }
         EXPECT_EQ(changed_fields(before, m), c.written);
-        // C_o and ur are never written.
-        EXPECT_EQ(std::tuple(m.state.C_o, m.state.ur), std::tuple(0.0, 1.0));
+        if (*c.command == 'l') {
+            // C_o and ur are never written.
+            EXPECT_EQ(std::tuple(m.state.C_o, m.state.ur), std::tuple(0.0, 1.0));
+        }
     }
 }
 

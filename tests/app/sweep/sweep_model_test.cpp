@@ -19,21 +19,15 @@ namespace {
 
 using Kind = SweepStep::Kind;
 
+// Every member given, in order: kind, file, point_count, warnings, error, points,
+// average, notes.
 SweepStep step(Kind kind, std::size_t file, std::vector<sweep::PointResult> points = {},
                std::string error = "") {
-    SweepStep step;
-    step.kind = kind;
-    step.file = file;
-    step.points = std::move(points);
-    step.error = std::move(error);
-    return step;
+    return {kind, file, 0, {}, std::move(error), std::move(points), {}, {}};
 }
 
 SweepStep read_step(std::size_t file, std::size_t points, std::vector<std::string> warnings = {}) {
-    SweepStep read = step(Kind::Read, file);
-    read.point_count = points;
-    read.warnings = std::move(warnings);
-    return read;
+    return {Kind::Read, file, points, std::move(warnings), "", {}, {}, {}};
 }
 
 } // namespace
