@@ -198,6 +198,7 @@ TEST(PartlyRead, InputsNotWhollyANumberAreListedWithWhatTheyReadAs) {
     EXPECT_EQ(m.partly_read().size(), 1u);
     m.Line_Param_Click(); // a new command reports only its own reads
     EXPECT_TRUE(m.partly_read().empty());
+    EXPECT_EQ(m.fault_place().step, FaultStep::None); // as it ended normally
 }
 
 // "Calc Line stopped: division by zero \u2014 check Frequency Mhz (0)" is cli_test's.
@@ -241,9 +242,6 @@ TEST(FaultPlace, MessagesNameTheStepAndTheInputsItRead) {
             EXPECT_EQ(m.text(Text29), ""); // cleared before the feed line faulted
         }
     }
-    Ardenca m;
-    m.Line_Param_Click(); // a command that ends normally leaves no place
-    EXPECT_EQ(m.fault_place().step, FaultStep::None);
 }
 
 } // namespace

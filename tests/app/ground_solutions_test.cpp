@@ -34,20 +34,19 @@ TEST(GroundSolutions, NoticeAfterTheSearch) {
         const char* expected; // a part of the notice; "" for no notice
         calc::SolveOptions options = {};
     };
+    const auto long_probe = [](const char* r_in, const char* x_in) {
+        return FieldTextList{{Text3, "1.2"}, {Text8, "30"}, {Text23, r_in}, {Text24, x_in}};
+    };
     const Case cases[] = {
         {{}, ""},
         // The search's 1 S/m, 80 is the one ground of the box.
         {{{Text23, "4.533605"}, {Text24, "4.418232"}}, ""},
-        {{{Text3, "1.2"}, {Text8, "30"}, {Text23, "20"}, {Text24, "-10"}},
-         "This reading fits 4 grounds"},
+        {long_probe("20", "-10"), "This reading fits 4 grounds"},
         // The search finds the long probe's first ground (dielectric constant 3.9); a
         // range from 10 up leaves it out.
-        {{{Text3, "1.2"}, {Text8, "30"}, {Text23, "20"}, {Text24, "-10"}},
-         "not among the 3 grounds",
-         {.eps_r_min = 10}},
+        {long_probe("20", "-10"), "not among the 3 grounds", {.eps_r_min = 10}},
         // Both stages miss this reading of the long probe, though three grounds fit it.
-        {{{Text3, "1.2"}, {Text8, "30"}, {Text23, "189.6"}, {Text24, "-273.8"}},
-         "The search found no ground, but"},
+        {long_probe("189.6", "-273.8"), "The search found no ground, but"},
         // Dielectric constant 400 lies outside the box.
         {{{Text23, "0.402382"}, {Text24, "0.695330"}}, "The search's result lies outside"},
         // Both stages fault.

@@ -83,7 +83,7 @@ TEST(SweepSetup, EveryInputCountsAsAChange) {
 }
 
 TEST(SweepModel, TakesTheStepsOfItsOwnRunOnly) {
-    const auto made = ardenca::testing::made_result(1, 20);
+    const auto points = ardenca::testing::made_result(1, 20).locations[0].points;
     SweepModel model;
     const int old_run = model.start({"a.s1p", "b.s1p"}, SweepSetup{});
     const int run = model.start({"a.s1p", "b.s1p"}, SweepSetup{});
@@ -92,7 +92,6 @@ TEST(SweepModel, TakesTheStepsOfItsOwnRunOnly) {
 
     EXPECT_TRUE(model.apply(run, step(Kind::Refused, 0, {}, "a.s1p:3: not a number")));
     EXPECT_TRUE(model.apply(run, read_step(1, 20, {"|S11| > 1 at 3 points"})));
-    const auto& points = made.locations[0].points;
     // Points of the refused file.
     EXPECT_FALSE(model.apply(run, step(Kind::Points, 0, {points[0]})));
     EXPECT_TRUE(model.apply(run, step(Kind::Points, 1, {points.begin(), points.begin() + 12})));
