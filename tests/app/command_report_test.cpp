@@ -175,6 +175,7 @@ TEST(SearchOutcome, StaleUntilWrittenAgainAndNoOutcomeWithoutASearch) {
 
     m.Medium_Click(); // writes the line in the ground, not Cond and Diel C
     EXPECT_FALSE(m.search_outcome());
+    EXPECT_EQ(m.fault_place().step, FaultStep::None); // as it ended normally
     EXPECT_EQ(stale_fields(m), (std::vector<Field>{Text9, Text10}));
     m.set_text(Text9, ".02"); // typing counts as writing
     EXPECT_EQ(stale_fields(m), std::vector<Field>{Text10});
@@ -198,7 +199,6 @@ TEST(PartlyRead, InputsNotWhollyANumberAreListedWithWhatTheyReadAs) {
     EXPECT_EQ(m.partly_read().size(), 1u);
     m.Line_Param_Click(); // a new command reports only its own reads
     EXPECT_TRUE(m.partly_read().empty());
-    EXPECT_EQ(m.fault_place().step, FaultStep::None); // as it ended normally
 }
 
 // "Calc Line stopped: division by zero \u2014 check Frequency Mhz (0)" is cli_test's.
