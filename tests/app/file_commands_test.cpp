@@ -4,15 +4,15 @@
 #include "app/ardenca.h"
 #include "calc/arithmetic_fault.h"
 #include "files/ground_file.h"
+#include "model_fixture.h"
 
 #include <gtest/gtest.h>
 
 namespace ardenca {
 namespace {
 
+using namespace ardenca::testing;
 using enum Field;
-using testing::read_bytes;
-using testing::write_bytes;
 
 // The default file with lines 1 to 3 replaced, every line ended with end.
 std::string file_with(const std::string& l1, const std::string& l2, const std::string& l3,
@@ -23,6 +23,13 @@ std::string file_with(const std::string& l1, const std::string& l2, const std::s
     return out;
 }
 
+// The dialog told one failure that contains failure; none for "".
+void expect_told(const ScriptedFileDialog& dialog, const std::string& failure) {
+    const std::string told = dialog.failures().empty() ? "" : dialog.failures()[0];
+    EXPECT_EQ(dialog.failures().size(), failure.empty() ? 0u : 1u) << failure;
+    EXPECT_NE(told.find(failure), std::string::npos) << told;
+}
+
 class FileCommands : public ::testing::Test {
   protected:
     FileCommands() { model.set_file_dialog(&dialog); }
@@ -31,7 +38,7 @@ class FileCommands : public ::testing::Test {
         (model.*command)();
     }
 
-    testing::TempDir dir;
+    TempDir dir;
     Ardenca model;
     ScriptedFileDialog dialog;
 };
@@ -39,27 +46,23 @@ class FileCommands : public ::testing::Test {
 TEST_F(FileCommands, SaveThenOpenRestoresEveryInput) {
     click(&Ardenca::save_Click, "a.gnd");
     EXPECT_EQ(dialog.shown()[0].file_name, "new.gnd");
-    EXPECT_EQ(read_bytes(dir / "a.gnd"),
-              " 0 \r\n 1 \r\n75\r\n9.77\r\n65.1779\r\n-67.3409\r\n.1\r\n.007\r\n.55\r\n7\r\n");
+    EXPECT_EQ(read_bytes(dir / "a.gnd"), file_with(" 0 ", " 1 ", "75"));
     EXPECT_EQ(model.caption(), "Ardenca - a.gnd");
 
     // Lines 3 to 10 keep the text as typed, whatever it is.
-    const std::pair<Field, const char*> typed[] = {
-        {Text25, "50"}, {Text26, "abc"},   {Text23, " 4.533605 "}, {Text24, ""},
-        {Text1, ".1 "}, {Text2, ".00635"}, {Text3, "1,5"},         {Text8, "14.1"}};
-    for (auto [field, text] : typed)
-        model.set_text(field, text);
+    const FieldTextList typed = {{Text25, "50"}, {Text26, "abc"}, {Text23, " 4.533605 "},
+                                 {Text24, ""},   {Text1, ".1 "},  {Text2, ".00635"},
+                                 {Text3, "1,5"}, {Text8, "14.1"}};
+    set_fields(model, typed);
     model.select_option(MatchingOption::UseMatchingSection);
     model.set_text(Text31, "1.23456"); // saved as a number, shown after the pattern
     click(&Ardenca::save_Click, "b.gnd");
     model.select_option(MatchingOption::None);
     model.set_text(Text25, "");
     click(&Ardenca::open_Click, "b.gnd");
-    for (auto [field, text] : typed)
-        EXPECT_EQ(model.text(field), text);
-    EXPECT_EQ(model.text(Text31), "1.2346");
-    EXPECT_TRUE(model.matching_section_used());
-    EXPECT_EQ(model.caption(), "Ardenca - b.gnd");
+    expect_texts(model, typed);
+    EXPECT_EQ(std::tuple(model.text(Text31), model.matching_section_used(), model.caption()),
+              std::tuple("1.2346", true, "Ardenca - b.gnd"));
     EXPECT_TRUE(dialog.failures().empty());
 }
 
@@ -92,9 +95,7 @@ TEST_F(FileCommands, OpenReadsTenLinesAndTellsWhatWasWrong) {
         EXPECT_EQ(model.matching_section_used(), c.option_set);
         EXPECT_EQ(model.caption(), c.failure.empty() ? "Ardenca - x.gnd" : "Ardenca");
         EXPECT_FALSE(model.text(Text13).empty()); // recalculated either way
-        const std::string told = dialog.failures().empty() ? "" : dialog.failures()[0];
-        EXPECT_EQ(dialog.failures().size(), c.failure.empty() ? 0u : 1u);
-        EXPECT_NE(told.find(c.failure), std::string::npos) << told;
+        expect_told(dialog, c.failure);
     }
 }
 
@@ -124,56 +125,46 @@ TEST_F(FileCommands, CancelReportingIsOffUntilTheFirstSave) {
     EXPECT_EQ(read_bytes(dir / "a.gnd"), file_with(" 0 ", " 1 ", "55"));
 }
 
-TEST_F(FileCommands, AFailedSaveTellsTheUserAndKeepsTheOldFile) {
-    write_bytes(dir / "a.gnd", "old");
-    // Lets 20 bytes through, then the device is full.
-    testing::FailingSaveSystem full(testing::FailingSaveSystem::Call::Write, ENOSPC, 20);
-    model.set_save_system(full);
-    click(&Ardenca::save_Click, "a.gnd");
-    model.set_save_system(files::real_save_system());
-    model.set_text(Text31, "1e999"); // too large to read: no number to save
-    click(&Ardenca::save_Click, "a.gnd");
-
-    EXPECT_EQ(read_bytes(dir / "a.gnd"), "old");
-    EXPECT_EQ(model.caption(), "Ardenca");
-    ASSERT_EQ(dialog.failures().size(), 2u);
-    EXPECT_EQ(dialog.failures()[0], "The file was not saved: " + (dir / "a.gnd") +
-                                        ": writing failed: No space left on device. Any earlier "
-                                        "file of that name is unchanged.");
-    EXPECT_NE(dialog.failures()[1].find("the ur field cannot be read as a number (overflow"),
-              std::string::npos);
-}
-
-TEST_F(FileCommands, SaveRefusesAFieldThatOpenWouldMisread) {
+// A failed save tells the user and keeps the old file.
+TEST_F(FileCommands, SaveRefusesAFieldThatOpenWouldMisreadAndAFullDevice) {
     write_bytes(dir / "a.gnd", "old");
     std::string longest = "65";
     longest.resize(files::max_line_bytes, ' ');
     const struct {
         Field field;
         std::string text, failure; // "" for a save that succeeds
+        bool device_full = false;  // lets 20 bytes through
     } cases[] = {
         {Text25, "75\r 1 ", "the field \"Zo\" (Text25) holds a line break"},
         {Text8, "7\n", "the field \"Frequency Mhz\" (Text8) holds a line break"},
         {Text23, longest + "1", "the field \"R in\" (Text23) is longer than 64 KiB"},
+        // Too large to read: no number to save.
+        {Text31, "1e999", "the ur field cannot be read as a number (overflow"},
+        {Text25, "75",
+         "The file was not saved: " + (dir / "a.gnd") +
+             ": writing failed: No space left on device. Any earlier file of that name is "
+             "unchanged.",
+         true},
         {Text23, longest, ""},
     };
     for (const auto& c : cases) {
         Ardenca model;
         ScriptedFileDialog dialog;
         model.set_file_dialog(&dialog);
+        FailingSaveSystem full(FailingSaveSystem::Call::Write, ENOSPC, 20);
+        if (c.device_full)
+            model.set_save_system(full);
         model.set_text(c.field, c.text);
         dialog.answer(dir / "a.gnd");
         model.save_Click();
+        expect_told(dialog, c.failure);
         if (c.failure.empty()) {
-            EXPECT_TRUE(dialog.failures().empty());
             dialog.answer(dir / "a.gnd");
             model.set_text(c.field, "");
             model.open_Click();
             EXPECT_EQ(model.text(c.field), c.text);
             continue;
         }
-        ASSERT_EQ(dialog.failures().size(), 1u) << c.failure;
-        EXPECT_NE(dialog.failures()[0].find(c.failure), std::string::npos) << dialog.failures()[0];
         EXPECT_EQ(read_bytes(dir / "a.gnd"), "old");
         EXPECT_EQ(model.caption(), "Ardenca");
         EXPECT_EQ(dir.entries().size(), 1u);

@@ -13,6 +13,7 @@ namespace ardenca {
 namespace {
 
 using enum Field;
+using testing::FieldTextList;
 using testing::set_fields;
 
 // The matching section and the fixture's extras are cli_test's (solve through a fixture).
@@ -21,24 +22,31 @@ TEST(GroundSolutions, ReadsTheFieldsTheSearchReads) {
     set_fields(m, {{Text1, ".2"}, {Text2, ".005"}, {Text3, "1.1"}, {Text8, "14"}});
     set_fields(m, {{Text31, "2"}, {Text23, "12.5"}, {Text24, "-30"}});
     const FieldReading r = reading_from_fields(m);
-    EXPECT_EQ(
-        std::tie(r.probe.spacing_m, r.probe.radius_m, r.probe.length_m, r.probe.ur, r.freq_hz),
-        std::tuple(0.2, 0.005, 1.1, 2.0, 14e6));
+    const auto& p = r.probe;
+    EXPECT_EQ(std::tie(p.spacing_m, p.radius_m, p.length_m, p.ur, r.freq_hz, p.matching),
+              std::tuple(0.2, 0.005, 1.1, 2.0, 14e6, false));
     EXPECT_EQ(r.z_meter_ohm, std::complex<double>(12.5, -30));
-    EXPECT_FALSE(r.probe.matching);
 }
 
 TEST(GroundSolutions, NoticeAfterTheSearch) {
     struct Case {
-        std::vector<std::pair<Field, const char*>> fields;
+        FieldTextList fields;
         const char* expected; // a part of the notice; "" for no notice
+        calc::SolveOptions options = {};
+    };
+    const auto long_probe = [](const char* r_in, const char* x_in) {
+        return FieldTextList{{Text3, "1.2"}, {Text8, "30"}, {Text23, r_in}, {Text24, x_in}};
     };
     const Case cases[] = {
         {{}, ""},
         // The search's 1 S/m, 80 is the one ground of the box.
         {{{Text23, "4.533605"}, {Text24, "4.418232"}}, ""},
-        {{{Text3, "1.2"}, {Text8, "30"}, {Text23, "20"}, {Text24, "-10"}},
-         "This reading fits 4 grounds"},
+        {long_probe("20", "-10"), "This reading fits 4 grounds"},
+        // The search finds the long probe's first ground (dielectric constant 3.9); a
+        // range from 10 up leaves it out.
+        {long_probe("20", "-10"), "not among the 3 grounds", {.eps_r_min = 10}},
+        // Both stages miss this reading of the long probe, though three grounds fit it.
+        {long_probe("189.6", "-273.8"), "The search found no ground, but"},
         // Dielectric constant 400 lies outside the box.
         {{{Text23, "0.402382"}, {Text24, "0.695330"}}, "The search's result lies outside"},
         // Both stages fault.
@@ -48,28 +56,10 @@ TEST(GroundSolutions, NoticeAfterTheSearch) {
         Ardenca m;
         set_fields(m, c.fields);
         m.Command2_Click();
-        const std::string notice = solutions_notice(m, solve_fields(m));
-        if (std::string(c.expected).empty())
-            EXPECT_EQ(notice, "");
-        else
-            EXPECT_NE(notice.find(c.expected), std::string::npos) << notice;
+        const std::string notice = solutions_notice(m, solve_fields(m, {}, c.options), c.options);
+        EXPECT_TRUE(*c.expected ? notice.find(c.expected) != std::string::npos : notice.empty())
+            << notice;
     }
-    // A reading of the long probe that both stages miss, though three grounds fit it.
-    Ardenca missed;
-    set_fields(missed, {{Text3, "1.2"}, {Text8, "30"}, {Text23, "189.6"}, {Text24, "-273.8"}});
-    missed.Command2_Click();
-    EXPECT_NE(
-        solutions_notice(missed, solve_fields(missed)).find("The search found no ground, but"),
-        std::string::npos);
-    // The search finds the long probe's first ground (dielectric constant 3.9); a range
-    // from 10 up leaves it out, and the notice says the search's ground is not listed.
-    Ardenca m;
-    set_fields(m, {{Text3, "1.2"}, {Text8, "30"}, {Text23, "20"}, {Text24, "-10"}});
-    m.Command2_Click();
-    const calc::SolveOptions from_ten{.eps_r_min = 10};
-    EXPECT_NE(solutions_notice(m, solve_fields(m, {}, from_ten), from_ten)
-                  .find("not among the 3 grounds"),
-              std::string::npos);
 }
 
 TEST(GroundSolutions, ListRowsSummaryAndChoice) {
