@@ -25,12 +25,8 @@ std::vector<Expected> expected_points(const std::string& path) {
 }
 
 TEST(GeneratedFiles, ReadAsTheirWriterComputed) {
-    const struct {
-        const char* name;
-        FileFormat format;
-        int ports;
-        const char* version;
-    } files[] = {
+    // File, format, ports, version.
+    const std::tuple<const char*, FileFormat, int, const char*> files[] = {
         {"probe_v1.s1p", FileFormat::Touchstone, 1, "1.1"},
         {"probe_v2_db.s1p", FileFormat::Touchstone, 1, "2.0"},
         {"series_v1.s2p", FileFormat::Touchstone, 2, "1.1"},
@@ -38,15 +34,15 @@ TEST(GeneratedFiles, ReadAsTheirWriterComputed) {
         {"analyser.csv", FileFormat::Csv, 1, ""},
         {"vna.csv", FileFormat::Csv, 1, ""},
     };
-    for (const auto& file : files) {
-        SCOPED_TRACE(file.name);
-        const std::string path = std::string(ARDENCA_SWEEP_DATA_DIR) + "/" + file.name;
+    for (const auto& [name, format, ports, version] : files) {
+        SCOPED_TRACE(name);
+        const std::string path = std::string(ARDENCA_SWEEP_DATA_DIR) + "/" + name;
         const Sweep s = read_sweep_file(path, {});
         const std::vector<Expected> expected = expected_points(path);
         ASSERT_GT(expected.size(), 10u);
-        EXPECT_EQ(s.format, file.format);
-        EXPECT_EQ(s.ports, file.ports);
-        EXPECT_EQ(s.version, file.version);
+        EXPECT_EQ(s.format, format);
+        EXPECT_EQ(s.ports, ports);
+        EXPECT_EQ(s.version, version);
         ASSERT_EQ(s.points.size(), expected.size());
         for (std::size_t i = 0; i < expected.size(); ++i) {
             EXPECT_EQ(s.points[i].freq_hz, expected[i].freq_hz) << i;
