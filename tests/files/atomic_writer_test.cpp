@@ -75,7 +75,6 @@ TEST(AtomicFileWriter, AnyFailureLeavesTheOldFileAndNoTemporaryFile) {
         {Call::Access, EACCES, 0, "cannot write to it: Permission denied"}, // read-only file
         {Call::Write, EDQUOT, 0, "writing failed: Disk quota exceeded"},
         {Call::Write, ENOSPC, 2500, "writing failed: No space left on device"}, // fills up
-        {Call::Write, EFBIG, 0, "writing failed: File too large"},              // ulimit -f
         {Call::Sync, EIO, 0, "writing to the device failed: Input/output error"},
         {Call::Rename, EXDEV, 0, "cannot replace the file: Invalid cross-device link"}};
     for (const auto& [call, error, budget, reason] : cases) {
