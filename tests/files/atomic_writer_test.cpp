@@ -31,10 +31,10 @@ std::string save(const std::string& path, SaveSystem& system) {
     }
 }
 
-struct stat status_of(const std::string& path) {
+auto mode_and_owner(const std::string& path) {
     struct stat st {};
     ::stat(path.c_str(), &st);
-    return st;
+    return std::tuple(st.st_mode & 07777, st.st_uid, st.st_gid);
 }
 
 TEST(AtomicFileWriter, WritesWhereTheNameLeadsAndKeepsModeAndOwner) {
@@ -55,16 +55,14 @@ TEST(AtomicFileWriter, WritesWhereTheNameLeadsAndKeepsModeAndOwner) {
         }
         if (name != written)
             fs::create_symlink(written, dir.path() / name);
-        const struct stat before = status_of(dir / written);
+        const auto before = mode_and_owner(dir / written);
         const auto names_before = dir.entries().size() + (existed ? 0 : 1);
         EXPECT_EQ(save(dir / name, real_save_system()), "") << name.size();
         EXPECT_EQ(read_bytes(dir / written), new_content) << name.size();
         EXPECT_EQ(dir.entries().size(), names_before) << "a temporary file was left";
         EXPECT_EQ(fs::is_symlink(dir.path() / name), name != written) << name;
-        const struct stat after = status_of(dir / written);
         if (existed) {
-            EXPECT_EQ(std::tuple(after.st_mode & 07777, after.st_uid, after.st_gid),
-                      std::tuple(before.st_mode & 07777, before.st_uid, before.st_gid));
+            EXPECT_EQ(mode_and_owner(dir / written), before);
         }
     }
 }
@@ -119,8 +117,8 @@ TEST(AtomicFileWriterDeathTest, AKilledSaveLeavesTheOldFileUntilTheNextSaveClean
 
     // A save still running (its file locked) and another file's leftovers stay.
     const std::string running = dir / (temp_name_prefix("a.gnd") + "runnin.tmp");
-    const std::string other = dir / (temp_name_prefix("b.gnd") + "stale1.tmp");
-    testing::write_bytes(other, "b");
+    const std::string other =
+        testing::write_bytes(dir / (temp_name_prefix("b.gnd") + "stale1.tmp"), "b");
     int fd = -1;
     ASSERT_EQ(real_save_system().create_new(running, 0600, fd), 0);
 

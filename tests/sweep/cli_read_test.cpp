@@ -21,16 +21,12 @@ TEST(CliRead, JsonTextRefusalsAndUsageErrors) {
                            "point\n");
     const auto j = r.json();
     ASSERT_EQ(j["files"].size(), 2u);
-    const auto& f = j["files"][0];
-    const nlohmann::json header = {{"path", good},     {"format", "touchstone"}, {"version", "1.1"},
-                                   {"parameter", "S"}, {"data_format", "RI"},    {"r_ohm", 50.0},
-                                   {"ports", 1}};
-    for (const auto& item : header.items())
-        EXPECT_EQ(f[item.key()], item.value()) << item.key();
-    EXPECT_EQ(f["warnings"].size(), 1u);
-    EXPECT_EQ(f["points"][0]["f_hz"], 1e6);
-    EXPECT_EQ(f["points"][0]["z_ohm"], nlohmann::json::array({150.0, 0.0}));
-    EXPECT_TRUE(f["points"][1]["z_ohm"].is_null());
+    auto first = nlohmann::json::parse(R"j({"format": "touchstone", "version": "1.1",
+        "parameter": "S", "data_format": "RI", "r_ohm": 50.0, "ports": 1,
+        "warnings": ["1 point(s) read as an open circuit (infinite impedance)"],
+        "points": [{"f_hz": 1e6, "z_ohm": [150, 0]}, {"f_hz": 2e6, "z_ohm": null}]})j");
+    first["path"] = good;
+    EXPECT_EQ(j["files"][0], first);
     EXPECT_EQ(j["files"][1]["format"], "csv");
     EXPECT_EQ(j["files"][1]["points"][0]["f_hz"], 3000.0);
     EXPECT_EQ(j["refused"][0]["line"], 2);

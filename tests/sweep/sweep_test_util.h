@@ -35,9 +35,7 @@ inline ::testing::AssertionResult near(Complex actual, Complex expected, double 
     const double scale = std::max(std::abs(expected), 1e-300);
     if (std::abs(actual - expected) <= relative * scale)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "got (" << actual.real() << ", " << actual.imag() << "), expected ("
-           << expected.real() << ", " << expected.imag() << ")";
+    return ::testing::AssertionFailure() << "got " << actual << ", expected " << expected;
 }
 
 } // namespace ardenca::sweep::testing
