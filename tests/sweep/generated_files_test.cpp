@@ -34,7 +34,6 @@ TEST(GeneratedFiles, ReadAsTheirWriterComputed) {
             EXPECT_TRUE(testing::near(s.points[i].z_ohm, {r, x}, 1e-9)) << i;
         }
         EXPECT_EQ(s.points.size(), i);
-        EXPECT_GT(i, 10u);
     }
 }
 

@@ -62,7 +62,6 @@ TEST(SweepFiles, RefusedWithoutReadingOrWaiting) {
 
 TEST(SweepBounds, AMillionPointsAndNoMore) {
     std::string text = "# Hz Z RI\n";
-    text.reserve(20'000'000);
     for (std::size_t i = 1; i <= max_points; ++i) {
         text += std::to_string(i);
         text += " 1 0\n";

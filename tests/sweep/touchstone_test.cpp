@@ -61,7 +61,6 @@ TEST(Touchstone, OnePortRulesOfTextAndOptions) {
         EXPECT_EQ(s.ports, 1);
         EXPECT_TRUE(s.s_matrices.empty());
         EXPECT_EQ(s.points[0].freq_hz, freq_hz);
-        EXPECT_FALSE(s.points[0].infinite);
         EXPECT_TRUE(near(s.points[0].z_ohm, z_ohm));
     }
 }

@@ -90,9 +90,7 @@ TEST(TwoPort, EveryParameterAndLayoutGivesTheSMatrixAndSeriesImpedance) {
         SCOPED_TRACE(name);
         const Sweep sw = read_touchstone(text, "p.s2p");
         ASSERT_EQ(sw.s_matrices.size(), 1u);
-        EXPECT_EQ(sw.ports, 2);
         EXPECT_EQ(sw.port_r_ohm, (std::vector<double>{r, r2_ohm}));
-        EXPECT_EQ(sw.points[0].freq_hz, 5);
         for (int k = 0; k < 4; ++k)
             EXPECT_TRUE(near(sw.s_matrices[0][k], s_expected[k])) << k;
         // y = (I - S)(I + S)^-1, and the series impedance -sqrt(r1 r2) / y21.
@@ -103,8 +101,8 @@ TEST(TwoPort, EveryParameterAndLayoutGivesTheSMatrixAndSeriesImpedance) {
 
 // Both orders of non-reciprocal data are read in the test above.
 TEST(TwoPort, MissingDataOrderAndUpperMatrix) {
-    const std::string data = "1 0.1 0 0.2 0 0.3 0 0.4 0\n";
-    const Sweep missing = read_touchstone(v2_two_port("# Hz S RI", "", data), "c.s2p");
+    const Sweep missing =
+        read_touchstone(v2_two_port("# Hz S RI", "", "1 0.1 0 0.2 0 0.3 0 0.4 0\n"), "c.s2p");
     EXPECT_EQ(missing.s_matrices[0], (SMatrix2{0.1, 0.3, 0.2, 0.4})); // 11 21 12 22
     EXPECT_EQ(missing.warnings.size(), 1u);
     const Sweep upper =
