@@ -4,7 +4,6 @@
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,54 +31,38 @@ std::string save(const std::string& path, SaveSystem& system) {
     }
 }
 
-struct stat status_of(const std::string& path) {
+auto mode_and_owner(const std::string& path) {
     struct stat st {};
     ::stat(path.c_str(), &st);
-    return st;
+    return std::tuple(st.st_mode & 07777, st.st_uid, st.st_gid);
 }
 
 TEST(AtomicFileWriter, WritesWhereTheNameLeadsAndKeepsModeAndOwner) {
-    const struct {
-        std::string name;    // saved under this name
-        std::string written; // the file that then holds the new content
-        std::function<void(const TempDir&)> setup;
-    } cases[] = {
-        {"link.gnd", "a.gnd",
-         [](const TempDir& dir) {
-             testing::write_bytes(dir / "a.gnd", old_content);
-             fs::create_symlink("a.gnd", dir.path() / "link.gnd");
-         }},
-        {"dangling.gnd", "new.gnd", // a link to a file that does not exist yet
-         [](const TempDir& dir) { fs::create_symlink("new.gnd", dir.path() / "dangling.gnd"); }},
-        {std::string(251, 'l') + ".gnd", std::string(251, 'l') + ".gnd",
-         [](const TempDir& dir) {
-             testing::write_bytes(dir / (std::string(251, 'l') + ".gnd"), "");
-         }},
-        {"owned.gnd", "owned.gnd",
-         [](const TempDir& dir) {
-             testing::write_bytes(dir / "owned.gnd", old_content);
-             // Another owner where this process may give the file away.
-             [[maybe_unused]] const int given = ::chown((dir / "owned.gnd").c_str(), 1234, 5678);
-             ::chmod((dir / "owned.gnd").c_str(), 02640);
-         }},
+    const std::string long_name = std::string(251, 'l') + ".gnd";
+    // Saved under this name; the file that then holds the new content; whether it existed.
+    const std::tuple<std::string, std::string, bool> cases[] = {
+        {"link.gnd", "a.gnd", true},
+        {"dangling.gnd", "new.gnd", false}, // a link to a file that does not exist yet
+        {long_name, long_name, true},
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, written, existed] : cases) {
         TempDir dir;
-        c.setup(dir);
-        const bool existed = fs::exists(dir / c.written);
-        const struct stat before = status_of(dir / c.written);
-        const auto names_before = dir.entries().size() + (existed ? 0 : 1);
-
-        EXPECT_EQ(save(dir / c.name, real_save_system()), "") << c.name.size();
-        EXPECT_EQ(read_bytes(dir / c.written), new_content) << c.name.size();
-        EXPECT_EQ(dir.entries().size(), names_before) << "a temporary file was left";
-        if (c.name != c.written) {
-            EXPECT_TRUE(fs::is_symlink(dir.path() / c.name)) << c.name;
-        }
-        const struct stat after = status_of(dir / c.written);
         if (existed) {
-            EXPECT_EQ(std::tuple(after.st_mode & 07777, after.st_uid, after.st_gid),
-                      std::tuple(before.st_mode & 07777, before.st_uid, before.st_gid));
+            testing::write_bytes(dir / written, old_content);
+            // Another owner where this process may give the file away.
+            [[maybe_unused]] const int given = ::chown((dir / written).c_str(), 1234, 5678);
+            ::chmod((dir / written).c_str(), 02666); // more than the umask lets through
+        }
+        if (name != written)
+            fs::create_symlink(written, dir.path() / name);
+        const auto before = mode_and_owner(dir / written);
+        const auto names_before = dir.entries().size() + (existed ? 0 : 1);
+        EXPECT_EQ(save(dir / name, real_save_system()), "") << name.size();
+        EXPECT_EQ(read_bytes(dir / written), new_content) << name.size();
+        EXPECT_EQ(dir.entries().size(), names_before) << "a temporary file was left";
+        EXPECT_EQ(fs::is_symlink(dir.path() / name), name != written) << name;
+        if (existed) {
+            EXPECT_EQ(mode_and_owner(dir / written), before);
         }
     }
 }
@@ -90,7 +73,6 @@ TEST(AtomicFileWriter, AnyFailureLeavesTheOldFileAndNoTemporaryFile) {
         {Call::Access, EACCES, 0, "cannot write to it: Permission denied"}, // read-only file
         {Call::Write, EDQUOT, 0, "writing failed: Disk quota exceeded"},
         {Call::Write, ENOSPC, 2500, "writing failed: No space left on device"}, // fills up
-        {Call::Write, EFBIG, 0, "writing failed: File too large"},              // ulimit -f
         {Call::Sync, EIO, 0, "writing to the device failed: Input/output error"},
         {Call::Rename, EXDEV, 0, "cannot replace the file: Invalid cross-device link"}};
     for (const auto& [call, error, budget, reason] : cases) {
@@ -135,8 +117,8 @@ TEST(AtomicFileWriterDeathTest, AKilledSaveLeavesTheOldFileUntilTheNextSaveClean
 
     // A save still running (its file locked) and another file's leftovers stay.
     const std::string running = dir / (temp_name_prefix("a.gnd") + "runnin.tmp");
-    const std::string other = dir / (temp_name_prefix("b.gnd") + "stale1.tmp");
-    testing::write_bytes(other, "b");
+    const std::string other =
+        testing::write_bytes(dir / (temp_name_prefix("b.gnd") + "stale1.tmp"), "b");
     int fd = -1;
     ASSERT_EQ(real_save_system().create_new(running, 0600, fd), 0);
 

@@ -22,12 +22,7 @@ TEST(DecimalText, LeadingDecimalTakesTheLongestNumber) {
 
 TEST(DecimalText, ParseRoundsToNearestWithSubnormalsAndOverflow) {
     using Status = DecimalValue::Status;
-    struct Case {
-        std::string_view text;
-        Status status;
-        double value;
-    };
-    const Case cases[] = {
+    const std::tuple<std::string_view, Status, double> cases[] = {
         {"0.1", Status::Number, 0x1.999999999999ap-4},
         {"-0", Status::Number, -0.0},
         {"+.5e-3", Status::Number, 0x1.0624dd2f1a9fcp-11},
@@ -45,11 +40,11 @@ TEST(DecimalText, ParseRoundsToNearestWithSubnormalsAndOverflow) {
         {" 1", Status::NotNumber, 0},
         {"", Status::NotNumber, 0},
     };
-    for (const Case& c : cases) {
-        const DecimalValue v = parse_decimal(c.text);
-        EXPECT_EQ(v.status, c.status) << c.text;
-        EXPECT_EQ(std::bit_cast<std::uint64_t>(v.value), std::bit_cast<std::uint64_t>(c.value))
-            << c.text;
+    for (const auto& [text, status, value] : cases) {
+        const DecimalValue v = parse_decimal(text);
+        EXPECT_EQ(v.status, status) << text;
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(v.value), std::bit_cast<std::uint64_t>(value))
+            << text;
     }
 }
 

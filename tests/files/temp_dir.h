@@ -35,8 +35,10 @@ class TempDir {
     std::filesystem::path path_;
 };
 
-inline void write_bytes(const std::string& path, const std::string& bytes) {
+// Writes the file whole; its path.
+inline std::string write_bytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
+    return path;
 }
 
 inline std::string read_bytes(const std::string& path) {

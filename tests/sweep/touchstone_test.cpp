@@ -8,28 +8,23 @@
 namespace ardenca::sweep {
 namespace {
 
+using testing::from_s;
 using testing::near;
-using testing::refusal_of;
+using testing::refused;
 
 Sweep read(const std::string& text) {
     return read_touchstone(text, "t.s1p");
 }
 
-Complex from_s(Complex s, double r) {
-    return r * (1.0 + s) / (1.0 - s);
+// A version 2 one-port file: its header lines after [Number of Ports], its network data.
+std::string version2(const std::string& header, const std::string& data) {
+    return "[Version] 2.0\n[Number of Ports] 1\n" + header + "[Network Data]\n" + data + "[End]\n";
 }
-
-struct OnePortCase {
-    const char* name;
-    std::string text;
-    double freq_hz; // of the first point
-    Complex z_ohm;  // of the first point
-    std::size_t points;
-};
 
 TEST(Touchstone, OnePortRulesOfTextAndOptions) {
     const double deg = 3.141592653589793 / 180;
-    const OnePortCase cases[] = {
+    // Name, text, the count of points, the first point's frequency and impedance.
+    const std::tuple<const char*, std::string, double, Complex, std::size_t> cases[] = {
         {"defaults GHz S MA R 50", "#\n1 0.5 0\n", 1e9, 150, 1},
         {"no blank after #, lower case", "#mhz s ri r 50\n2 0.5 0\n", 2e6, 150, 1},
         {"fields in any order", "# R 75 RI s KHZ\n3 0.5 0\n", 3e3, 225, 1},
@@ -38,7 +33,6 @@ TEST(Touchstone, OnePortRulesOfTextAndOptions) {
          "\xEF\xBB\xBF! caf\xC3\xA9 \xFF\r\n  \t# Hz S RI R 50  \r\r\n\t1\t0.5\t0 \r2 0 0\n", 1,
          150, 2},
         {"comments anywhere", "! head\n# Hz S RI ! units\n1 0.5 0 ! a point\n! end", 1, 150, 1},
-        {"later option lines ignored", "# Hz S RI R 50\n# GHz Z MA R 1\n1 0.5 0\n", 1, 150, 1},
         {"MA angle in degrees", "# Hz S MA\n1 0.5 90\n", 1, from_s({0, 0.5}, 50), 1},
         {"MA half turn exact", "# Hz S MA\n1 0.5 -180\n", 1, from_s(-0.5, 50), 1},
         {"MA any angle", "# Hz S MA\n1 0.5 33\n", 1,
@@ -47,36 +41,30 @@ TEST(Touchstone, OnePortRulesOfTextAndOptions) {
         {"version 1 Z normalised to R", "# Hz Z RI R 75\n1 0.5 -2\n", 1, Complex(37.5, -150), 1},
         {"version 1 Y normalised to 1/R", "# Hz Y RI R 50\n1 2 0\n", 1, 25, 1},
         {"version 2 Z as is",
-         "[Version] 2.0\n# Hz Z RI R 75\n[Number of Ports] 1\n"
-         "[Number of Frequencies] 1\n[Network Data]\n1 0.5 -2\n[End]\n",
-         1, Complex(0.5, -2), 1},
-        {"version 2 Y as is",
-         "[Version] 2.1\n# Hz Y RI\n[Number of Ports] 1\n[Network Data]\n"
-         "1 0.04 0\n",
-         1, 25, 1},
+         version2("# Hz Z RI R 75\n[Reference] 20\n[Number of Frequencies] 1\n", "1 0.5 -2\n"), 1,
+         Complex(0.5, -2), 1},
+        {"version 2 Y as is", version2("# Hz Y RI\n", "1 0.04 0\n"), 1, 25, 1},
         {"[Reference] overrides R for S",
-         "[Version] 2.0\n# Hz S RI R 50\n[Number of Ports] 1\n[Reference] 75\n"
-         "[Number of Frequencies] 2\n[Network Data]\n1 0.5 0\n2 0 0\n[End]\n",
-         1, 225, 2},
+         version2("# Hz S RI R 50\n[Reference] 75\n", "1 0.5 0\n2 0 0\n"), 1, 225, 2},
         {"information block skipped",
-         "[Version] 2.0\n# Hz S RI\n[Number of Ports] 1\n[Begin Information]\n[Number of "
-         "Ports] 7\n1 2 3 4\n[End Information]\n[Network Data]\n1 0.5 0\n[End]\nafter end\n",
+         version2(
+             "# Hz S RI\n[Begin Information]\n[Number of Ports] 7\n1 2 3 4\n[End Information]\n",
+             "1 0.5 0\n") +
+             "after end\n",
          1, 150, 1},
         {"frequency zero", "# Hz Z RI\n0 1 0\n1 1 0\n", 0, 50, 2},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Sweep s = read(c.text);
-        ASSERT_EQ(s.points.size(), c.points);
+    for (const auto& [name, text, freq_hz, z_ohm, points] : cases) {
+        SCOPED_TRACE(name);
+        const Sweep s = read(text);
+        ASSERT_EQ(s.points.size(), points);
         EXPECT_EQ(s.ports, 1);
         EXPECT_TRUE(s.s_matrices.empty());
-        EXPECT_EQ(s.points[0].freq_hz, c.freq_hz);
-        EXPECT_FALSE(s.points[0].infinite);
-        EXPECT_TRUE(near(s.points[0].z_ohm, c.z_ohm));
+        EXPECT_EQ(s.points[0].freq_hz, freq_hz);
+        EXPECT_TRUE(near(s.points[0].z_ohm, z_ohm));
     }
 }
 
-// [Reference] and the version 2 forms are read in the tables above and the two-port tests.
 TEST(Touchstone, WhatTheFileSaysIsKept) {
     const Sweep v1 = read("# MHz Y DB R 60\n1 0 0\n# Hz S RI\n");
     EXPECT_EQ(std::tie(v1.version, v1.parameter, v1.data_format, v1.r_ohm),
@@ -84,32 +72,11 @@ TEST(Touchstone, WhatTheFileSaysIsKept) {
     EXPECT_EQ(v1.warnings.size(), 1u); // the second option line
 }
 
-// The format's own worked example: a normalised version 1 file and its version 2 twin.
-TEST(Touchstone, VersionOneZNormalisedEqualsItsVersionTwoTwin) {
-    const Sweep v1 = read("!1-port Z-parameter file, multiple frequency points\n"
-                          "# MHz Z MA R 75\n!freq magZ11 angZ11\n"
-                          "100 0.99 -4\n200 0.80 -22\n300 0.707 -45\n400 0.40 -62\n500 0.01 -89\n");
-    const Sweep v2 = read("!1-port Z-parameter file, multiple frequency points\n[Version] 2.0\n"
-                          "# MHz Z MA R 75\n[Number of Ports] 1\n[Number of Frequencies] 5\n"
-                          "[Reference] 20.0\n[Network Data]\n!freq magZ11 angZ11\n"
-                          "100 74.25 -4\n200 60 -22\n300 53.025 -45\n400 30 -62\n500 0.75 -89\n"
-                          "[End]\n");
-    ASSERT_EQ(v1.points.size(), 5u);
-    ASSERT_EQ(v2.points.size(), 5u);
-    for (std::size_t i = 0; i < 5; ++i) {
-        EXPECT_EQ(v1.points[i].freq_hz, v2.points[i].freq_hz);
-        EXPECT_TRUE(near(v1.points[i].z_ohm, v2.points[i].z_ohm, 1e-14)) << i;
-    }
-    EXPECT_TRUE(near(v1.points[0].z_ohm, std::polar(74.25, -4 * 3.141592653589793 / 180)));
-}
-
 TEST(Touchstone, OpenCircuitsAndNegativeResistanceAreKeptAndFlagged) {
     const Sweep s = read("# Hz S RI\n1 1 0\n2 1.5 0\n3 0.5 0\n4 -1.2 0.1\n");
     ASSERT_EQ(s.points.size(), 4u);
     EXPECT_TRUE(s.points[0].infinite);
-    EXPECT_FALSE(s.points[1].infinite);
     EXPECT_LT(s.points[1].z_ohm.real(), 0);
-    EXPECT_LT(s.points[3].z_ohm.real(), 0);
     ASSERT_EQ(s.warnings.size(), 2u); // one for both negative points, one for the open
     EXPECT_NE(s.warnings[0].find("2 point(s), the first at 2 Hz"), std::string::npos);
     EXPECT_NE(s.warnings[0].find("|S11| > 1"), std::string::npos);
@@ -117,16 +84,10 @@ TEST(Touchstone, OpenCircuitsAndNegativeResistanceAreKeptAndFlagged) {
         EXPECT_TRUE(read(open).points[0].infinite) << open;
 }
 
-struct RefusalCase {
-    const char* name;
-    std::string text;
-    long line;
-    const char* reason; // a part of it
-};
-
 TEST(Touchstone, RefusalsNameTheLine) {
     const std::string v2 = "[Version] 2.0\n# Hz S RI\n[Number of Ports] 1\n";
-    const RefusalCase cases[] = {
+    // Name, text, the line refused and a part of the reason.
+    const std::tuple<const char*, std::string, long, const char*> cases[] = {
         {"data before the option line", "! c\n1 0.5 0\n# Hz S RI\n", 2, "before the option line"},
         {"decimal comma", "# Hz S RI\n1 0,5 0\n", 2, "decimal comma"},
         {"word for a number", "# Hz S RI\n1 0.5 0\n2 x 0\n", 3, "'x' where a number belongs"},
@@ -176,8 +137,6 @@ TEST(Touchstone, RefusalsNameTheLine) {
         {"too few frequencies",
          v2 + "[Number of Frequencies] 3\n[Network Data]\n1 0 0\n2 0 0\n[End]\n", 4,
          "says 3, but the network data hold 2"},
-        {"too few at the end of the file",
-         v2 + "[Number of Frequencies] 2\n[Network Data]\n1 0 0\n", 4, "says 2"},
         {"one-port data in a two-port file",
          "[Version] 2.0\n# Hz S RI\n[Number of Ports] 2\n[Two-Port Data Order] 12_21\n"
          "[Network Data]\n1 0 0\n2 0 0\n",
@@ -193,16 +152,11 @@ TEST(Touchstone, RefusalsNameTheLine) {
         {"mixed mode", v2 + "[Mixed-Mode Order] D2,1 C2,1\n", 4, "mixed-mode"},
         {"unclosed keyword", v2 + "[Network Data\n", 4, "closing ']'"},
         {"no points", "# Hz S RI\n! nothing\n", 0, "no data points"},
-        {"empty file", "", 0, "no data points"},
         {"[Number of Frequencies] past the bound", v2 + "[Number of Frequencies] 1000001\n", 4,
          "at most 1000000"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto r = refusal_of([&] { read(c.text); });
-        EXPECT_EQ(r.line, c.line) << r.reason;
-        EXPECT_NE(r.reason.find(c.reason), std::string::npos) << r.reason;
-    }
+    for (const auto& [name, text, line, reason] : cases)
+        EXPECT_TRUE(refused([&] { read(text); }, line, reason)) << name;
 }
 
 } // namespace

@@ -10,17 +10,12 @@
 namespace ardenca::sweep {
 namespace {
 
-bool same_bits(double a, double b) {
+template <class T> bool same_bits(const T& a, const T& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-bool same_bits(Complex a, Complex b) {
-    return same_bits(a.real(), b.real()) && same_bits(a.imag(), b.imag());
 }
 
 void expect_same(const Sweep& a, const Sweep& b, bool exact_z) {
     ASSERT_EQ(a.points.size(), b.points.size());
-    EXPECT_EQ(a.ports, b.ports);
     EXPECT_EQ(a.port_r_ohm, b.port_r_ohm);
     for (std::size_t i = 0; i < a.points.size(); ++i) {
         EXPECT_TRUE(same_bits(a.points[i].freq_hz, b.points[i].freq_hz)) << i;
@@ -32,16 +27,12 @@ void expect_same(const Sweep& a, const Sweep& b, bool exact_z) {
     }
     ASSERT_EQ(a.s_matrices.size(), b.s_matrices.size());
     for (std::size_t i = 0; i < a.s_matrices.size(); ++i)
-        for (int k = 0; k < 4; ++k)
-            EXPECT_TRUE(same_bits(a.s_matrices[i][k], b.s_matrices[i][k])) << i << ' ' << k;
+        EXPECT_TRUE(same_bits(a.s_matrices[i], b.s_matrices[i])) << i;
 }
 
 TEST(TouchstoneWriter, ReadsBackBitIdentical) {
-    const struct {
-        const char* name;
-        std::string text;
-        bool exact_z;
-    } cases[] = {
+    // Name, text, whether the impedances read back bit-identical too.
+    const std::tuple<const char*, std::string, bool> cases[] = {
         {"one-port S, awkward numbers",
          "# MHz S MA R 50\n1e-5 0 0\n0.1 0.3333333333333333 -179.99\n123.456789 "
          "0.9999999999999999 1e-300\n1e9 1e-300 -0\n",
@@ -58,13 +49,13 @@ TEST(TouchstoneWriter, ReadsBackBitIdentical) {
         {"one-port with an open circuit", "# Hz Y RI R 50\n1 0 0\n2 0.3 -0.7\n3 1e-3 1e-2\n",
          false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Sweep first = read_touchstone(c.text, "a.s1p");
+    for (const auto& [name, text, exact_z] : cases) {
+        SCOPED_TRACE(name);
+        const Sweep first = read_touchstone(text, "a.s1p");
         const std::string written = write_touchstone(first);
         const Sweep again = read_touchstone(written, "b.s1p");
-        expect_same(first, again, c.exact_z);
-        if (c.exact_z) {
+        expect_same(first, again, exact_z);
+        if (exact_z) {
             EXPECT_EQ(written, write_touchstone(again));
         }
     }
