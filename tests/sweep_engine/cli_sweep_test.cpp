@@ -109,6 +109,7 @@ TEST(CliSweep, SetupFileEqualsOptionsAndClassicMatchesTheSearch) {
     const auto& p = j["files"][0]["points"][6]; // 7 MHz
     ASSERT_EQ(p["f_hz"], 7e6);
     ASSERT_EQ(p["solutions"].size(), 1u);
+    EXPECT_EQ(p["chosen"], 0);
     EXPECT_TRUE(p["solutions"][0]["u_eps_r"].is_null());
     EXPECT_NEAR(p["solutions"][0]["eps_r"].get<double>(), soil.eps_r(7e6), 1e-3);
 }
