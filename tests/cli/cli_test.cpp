@@ -89,23 +89,38 @@ TEST(Cli, StatusStderrAndJson) {
 }
 
 TEST(Cli, UsageErrorsRunNothing) {
-    for (const auto& args :
-         std::vector<std::vector<std::string>>{{"--set", "Text34=1", "calc-line"},
-                                               {"--set", "Text8", "calc-line"},
-                                               {"--option", "both", "calc-line"},
-                                               {"calc-line", "frobnicate"},
-                                               {"--no-such-flag"},
-                                               {"--meter", "1+0.5", "solve"},
-                                               {"--meter", "1%+x", "solve"},
-                                               {"--sigma-range", "5:1", "solve"},
-                                               {"--epsr-range", "0:10", "solve"},
-                                               {"--epsr-range", "10", "solve"},
-                                               {"--lead-nh", "-3", "solve"},
-                                               {"--air-m", "1,5", "solve"}}) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"--set", "Text34=1", "calc-line"},
+        {"--set", "Text8", "calc-line"},
+        {"--option", "both", "calc-line"},
+        {"calc-line", "frobnicate"},
+        {"--no-such-flag"},
+        {"--meter", "1+0.5", "solve"},
+        {"--meter", "1%+x", "solve"},
+        {"--sigma-range", "5:1", "solve"},
+        {"--epsr-range", "0:10", "solve"},
+        {"--epsr-range", "10", "solve"},
+        {"--lead-nh", "-3", "solve"},
+        {"--air-m", "1,5", "solve"},
+        // Before any file is read.
+        {"sweep"},
+        {"sweep", "a.s1p", "--json", "--csv"},
+        {"sweep", "a.s1p", "--meter", "1%"},
+        {"sweep", "a.s1p", "--sigma-range", "1e-5"},
+        {"sweep", "a.s1p", "--spacing", "0,1"},
+        {"sweep", "a.s1p", "--method", "newton"},
+        {"sweep", "a.s1p", "--method", "classic", "--lead-nh", "20"},
+        {"sweep", "a.s1p", "--radius", "0.2"}, // touching rods
+        {"sweep", "a.s1p", "--setup", "/no/such.gnd"},
+        {"sweep", "a.s1p", "--freq-unit", "furlong"},
+        {"sweep", "a.s1p", "--threads", "1.5"},
+    };
+    for (const auto& args : cases) {
         const CliRun r = run_cli(args);
-        EXPECT_EQ(r.status, exit_usage) << args[0] << " " << args[1];
+        EXPECT_EQ(r.status, exit_usage) << testing::PrintToString(args);
         EXPECT_EQ(r.out, "");
-        EXPECT_NE(r.err.find("ardenca-cli:"), std::string::npos);
+        EXPECT_TRUE(r.err.starts_with(args[0] == "sweep" ? "ardenca-cli sweep: " : "ardenca-cli: "))
+            << r.err;
     }
     EXPECT_NE(run_cli({"--set", "Text34=1"}).err.find("Text34"), std::string::npos);
     EXPECT_NE(run_cli({"frobnicate"}).err.find("frobnicate"), std::string::npos);
