@@ -32,8 +32,7 @@ struct Files {
         const SweepSetup setup{.probe = {.length_m = 1.2, .matching = true, .match_deg = 9.77},
                                .solve = {}};
         write_bytes(a, write_touchstone(synthetic(setup, soil, 27, 1e6, 27e6)));
-        Soil other = soil;
-        other.sigma0 = 0.012;
+        const Soil other{"other", 0.012, 0.2, 13, 20, 0.35};
         write_bytes(b, write_touchstone(synthetic(setup, other, 12, 2.5e6, 24.5e6)));
         write_bytes(bad, "# MHz Z RI R 50\n1 2 3\n1,5 2 3\n");
     }
@@ -86,9 +85,8 @@ TEST(CliSweep, SetupFileEqualsOptionsAndClassicMatchesTheSearch) {
     write_bytes(gnd,
                 " 1 \r\n 1 \r\n75\r\n9.77\r\n65.1779\r\n-67.3409\r\n.1\r\n.007\r\n1.2\r\n7\r\n");
     const CliRun from_file = sweep_cli({"--setup", gnd, f.a, "--json"});
-    const CliRun from_options = sweep_cli(with_probe({f.a, "--json"}));
     EXPECT_EQ(from_file.status, 0) << from_file.err;
-    EXPECT_EQ(from_file.out, from_options.out);
+    EXPECT_EQ(from_file.out, sweep_cli(with_probe({f.a, "--json"})).out);
 
     const CliRun classic = sweep_cli({"--setup", gnd, f.a, "--json", "--method", "classic"});
     EXPECT_EQ(classic.status, 0) << classic.err;

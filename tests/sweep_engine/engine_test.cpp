@@ -60,6 +60,8 @@ TEST(Engine, ScalesTheSectionAndFlagsPoints) {
         EXPECT_FALSE(p.chosen);
     }
     EXPECT_FALSE(r.average);
+    const SweepResult classic = solve_sweeps(setup, {none}, {SolveMethod::Classic});
+    EXPECT_EQ(classic.locations[0].points[0].flags, unsigned(NoSolution));
 }
 
 TEST(Engine, RefusesASetupThatMakesNoSense) {
@@ -109,13 +111,6 @@ TEST(Engine, ClassicPointsAreTheWindowsResults) {
         EXPECT_TRUE(std::isnan(p.ground->u_sigma_s_per_m));
         EXPECT_LT(p.ground->residual_ohm, 1e-6);
     }
-}
-
-TEST(Engine, ClassicMethodFlagsAPointWithoutGround) {
-    Sweep s;
-    s.points = {{7.1e6, {65.1779, 50}, false}};
-    const SweepResult r = solve_sweeps({}, {s}, {SolveMethod::Classic}, &echo_solver);
-    EXPECT_EQ(r.locations[0].points[0].flags, unsigned(NoSolution));
 }
 
 TEST(Setup, ReadsTheGroundFileAsTheWindowDoes) {
