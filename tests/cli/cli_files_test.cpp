@@ -18,21 +18,15 @@ using testing::read_bytes;
 using testing::TempDir;
 using testing::write_bytes;
 
-std::string shell_quoted(const std::string& text) {
-    std::string out = "'";
-    for (const char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-// Runs a shell command in dir; its output goes through pipes, so that a file size
-// limit on the command does not touch it.
+// Runs a shell command in dir, from a script there; its output goes through pipes, so
+// that a file size limit on the command does not touch it.
 CliRun run_shell(const TempDir& dir, const std::string& command_line) {
     const std::string out = dir / "stdout.txt", err = dir / "stderr.txt";
     const std::string command = "cd '" + dir.path().string() + "' && { " + command_line +
                                 " 2>&3 | cat >'" + out + "'; exit ${PIPESTATUS[0]}; } 3>&1 " +
                                 "| cat >'" + err + "'; exit ${PIPESTATUS[0]}";
-    const int raw = std::system(("bash -c " + shell_quoted(command)).c_str());
+    write_bytes(dir / "run.sh", command);
+    const int raw = std::system(("bash '" + dir / "run.sh" + "'").c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_bytes(out), read_bytes(err)};
 }
 
@@ -52,7 +46,7 @@ TEST(CliFiles, OpenThenSaveGivesTheSameBytes) {
         EXPECT_EQ(run.status, 0) << name << run.err;
         EXPECT_EQ(read_bytes(dir / copy), read_bytes(example)) << name;
     }
-    EXPECT_EQ(dir.entries().size(), 5u); // the three files, stdout and stderr
+    EXPECT_EQ(dir.entries().size(), 6u); // the three files, the script, stdout and stderr
 }
 
 TEST(CliFiles, AFailedOpenExits4AndTheSaveRuns) {
@@ -93,7 +87,8 @@ TEST(CliFiles, OddTargetsFailWithoutHangingAndLeaveNoTemporaryFile) {
         EXPECT_EQ(read_bytes(dir / "ro.gnd"), "old");
         auto names = dir.entries();
         std::sort(names.begin(), names.end());
-        EXPECT_EQ(names, (std::vector<std::string>{"pipe", "ro.gnd", "stderr.txt", "stdout.txt"}));
+        EXPECT_EQ(names, (std::vector<std::string>{"pipe", "ro.gnd", "run.sh", "stderr.txt",
+                                                   "stdout.txt"}));
     }
 }
 
