@@ -30,8 +30,7 @@ TEST(Synthetic, TrackedGroundIsTheSoil) {
         for (double length : {0.3, 0.55, 1.2, 2.0})
             for (int variant = 0; variant < 3; ++variant) {
                 const int n = variant == 1 ? 21 : 101;
-                SCOPED_TRACE(std::string(soil.name) + " " + std::to_string(length) + " " +
-                             std::to_string(variant));
+                SCOPED_TRACE(testing::Message() << soil.name << " " << length << " " << variant);
                 SweepSetup setup;
                 setup.probe = {.length_m = length, .ur = variant == 2 ? 2.0 : 1.0};
                 if (variant == 1)
