@@ -10,28 +10,27 @@
 namespace ardenca::sweep {
 namespace {
 
-struct Ground {
-    double sigma, eps_r, u_rel;
-};
+using Ground = calc::GroundSolution;
+using Grounds = std::vector<Ground>;
 
-calc::GroundSolution solution(const Ground& g) {
-    return {.sigma_s_per_m = g.sigma,
-            .eps_r = g.eps_r,
+Ground ground(double sigma, double eps_r, double u_rel) {
+    return {.sigma_s_per_m = sigma,
+            .eps_r = eps_r,
             .gamma_l = {},
-            .u_sigma_s_per_m = g.u_rel * g.sigma,
-            .u_eps_r = g.u_rel * g.eps_r};
+            .u_sigma_s_per_m = u_rel * sigma,
+            .u_eps_r = u_rel * eps_r};
 }
 
 // A soil whose sigma rises and eps_r falls with frequency, as real soils do.
 Ground true_soil(double f_mhz) {
-    return {0.01 * std::pow(f_mhz, 0.2), 30 * std::pow(f_mhz, -0.15), 0.03};
+    return ground(0.01 * std::pow(f_mhz, 0.2), 30 * std::pow(f_mhz, -0.15), 0.03);
 }
 
 // A scenario: the candidates at each frequency besides the true ground, the points where
 // the true ground is among them, and where in the list it goes.
 struct Scenario {
     const char* name;
-    std::function<std::vector<Ground>(int i, double f_mhz)> others;
+    std::function<Grounds(int i, double f_mhz)> others;
     std::function<bool(int i)> true_present;
     bool true_first; // the true ground first in the list, else last
     std::function<double(double f_mhz)> soil_u = nullptr; // the soil's relative uncertainty
@@ -52,13 +51,12 @@ std::vector<PointResult> run(const Scenario& s) {
         p.freq_hz = f * 1e6;
         p.chosen = 0; // left from an earlier run, as the flags
         p.flags = Ambiguous | ElectricallyLong;
-        for (const Ground& g : s.others(i, f))
-            p.solutions.push_back(solution(g));
+        p.solutions = s.others(i, f);
         if (s.true_present(i)) {
             Ground t = true_soil(f);
             if (s.soil_u)
-                t.u_rel = s.soil_u(f);
-            p.solutions.insert(s.true_first ? p.solutions.begin() : p.solutions.end(), solution(t));
+                t = ground(t.sigma_s_per_m, t.eps_r, s.soil_u(f));
+            p.solutions.insert(s.true_first ? p.solutions.begin() : p.solutions.end(), t);
         }
     }
     track_solutions(points);
@@ -71,24 +69,24 @@ int wrong_choices(const Scenario& s, const std::vector<PointResult>& points) {
     for (int i = 0; i < n_points; ++i)
         wrong += s.true_present(i) &&
                  !(points[i].chosen && points[i].solutions[*points[i].chosen].sigma_s_per_m ==
-                                           true_soil(freq_mhz_of(i)).sigma);
+                                           true_soil(freq_mhz_of(i)).sigma_s_per_m);
     return wrong;
 }
 
 auto always = [](int) { return true; };
-auto none = [](int, double) { return std::vector<Ground>{}; };
+auto none = [](int, double) { return Grounds{}; };
 
 // A branch that enters above 8 MHz, steep and far from the soil.
-std::vector<Ground> steep_branch(double f) {
+Grounds steep_branch(double f) {
     if (f < 8)
         return {};
-    return {{0.05 * std::pow(f / 8, 1.5), 80 / (f / 8), 0.1}};
+    return {ground(0.05 * std::pow(f / 8, 1.5), 80 / (f / 8), 0.1)};
 }
 
 // A deterministic scatter of grounds that follow no curve.
 Ground scattered(int i) {
     const double a = std::fmod(i * 0.618034, 1.0), b = std::fmod(i * 0.414214, 1.0);
-    return {1e-3 * std::pow(1e3, a), 2 * std::pow(50.0, b), 0.05};
+    return ground(1e-3 * std::pow(1e3, a), 2 * std::pow(50.0, b), 0.05);
 }
 
 TEST(Tracking, FollowsTheSoilPastOtherBranches) {
@@ -104,11 +102,9 @@ TEST(Tracking, FollowsTheSoilPastOtherBranches) {
          },
          always, true},
         {"no unique point: a scatter beside the soil everywhere",
-         [](int i, double) { return std::vector<Ground>{scattered(i)}; }, always, false},
+         [](int i, double) { return Grounds{scattered(i)}; }, always, false},
         {"unique only in the middle: tracked down as well",
-         [](int i, double f) {
-             return i > 100 && i < 120 ? std::vector<Ground>{} : steep_branch(f * 8);
-         },
+         [](int i, double f) { return i > 100 && i < 120 ? Grounds{} : steep_branch(f * 8); },
          always, true},
         {"readings without any ground in between", [](int, double f) { return steep_branch(f); },
          [](int i) { return i < 140 || i > 150; }, false},
@@ -136,8 +132,8 @@ TEST(Tracking, FollowsTheSoilPastOtherBranches) {
             ambiguous += (p.flags & Ambiguous) != 0;
             const Ground t = true_soil(freq_mhz_of(i));
             close += std::any_of(p.solutions.begin(), p.solutions.end(), [&](const auto& g) {
-                return g.sigma_s_per_m != t.sigma &&
-                       std::abs(std::log(g.sigma_s_per_m / t.sigma)) < 0.2 &&
+                return g.sigma_s_per_m != t.sigma_s_per_m &&
+                       std::abs(std::log(g.sigma_s_per_m / t.sigma_s_per_m)) < 0.2 &&
                        std::abs(std::log(g.eps_r / t.eps_r)) < 0.2;
             });
         }
@@ -158,11 +154,11 @@ TEST(Tracking, BranchesPassingCloseAreFlaggedAndTheSoilIsKept) {
     const Scenario s{"head-on",
                      [=](int, double f) {
                          if (f < 3) // it enters the box at 3 MHz
-                             return std::vector<Ground>{};
+                             return Grounds{};
                          const Ground t = true_soil(f);
                          const double d = offset(f);
-                         return std::vector<Ground>{
-                             {t.sigma * std::exp(2 * d), t.eps_r * std::exp(-d + 0.01), u_near(f)}};
+                         return Grounds{ground(t.sigma_s_per_m * std::exp(2 * d),
+                                               t.eps_r * std::exp(-d + 0.01), u_near(f))};
                      },
                      always, false, u_near};
     const std::vector<PointResult> points = run(s);
