@@ -23,23 +23,21 @@ TEST(Synthetic, TrackedGroundIsTheSoil) {
         {"rock", 0.0002, 0.5, 5, 3, 0.2},     {"steep", 0.001, 0.8, 3, 100, 0.8},
         {"steeper", 0.003, 1.0, 4, 150, 1.0},
     };
+    // Direct, through a matching section with a fixture, and with ur = 2.
+    const calc::ProbeSetup probes[] = {
+        {},
+        {.matching = true, .match_deg = 30, .lead_nh = 40, .top_pf = 5, .air_m = 0.05},
+        {.ur = 2}};
     int counted = 0, right = 0;
-    // Short and long rods; direct, through a matching section with a fixture, and with
-    // ur = 2; coarse and fine sweeps.
+    // Short and long rods; coarse sweeps through the matching section, else fine ones.
     for (const Soil& soil : soils)
         for (double length : {0.3, 0.55, 1.2, 2.0})
-            for (int variant = 0; variant < 3; ++variant) {
-                const int n = variant == 1 ? 21 : 101;
-                SCOPED_TRACE(testing::Message() << soil.name << " " << length << " " << variant);
-                SweepSetup setup;
-                setup.probe = {.length_m = length, .ur = variant == 2 ? 2.0 : 1.0};
-                if (variant == 1)
-                    setup.probe = {.length_m = length,
-                                   .matching = true,
-                                   .match_deg = 30,
-                                   .lead_nh = 40,
-                                   .top_pf = 5,
-                                   .air_m = 0.05};
+            for (calc::ProbeSetup probe : probes) {
+                SCOPED_TRACE(testing::Message() << soil.name << " " << length << " " << probe.ur
+                                                << " " << probe.matching);
+                probe.length_m = length;
+                const SweepSetup setup{.probe = probe, .solve = {}};
+                const int n = probe.matching ? 21 : 101;
                 const Sweep sw = synthetic(setup, soil, n, 1.8e6, 30e6);
                 const SweepResult r = solve_sweeps(setup, {sw}, {});
                 for (const PointResult& p : r.locations[0].points) {
