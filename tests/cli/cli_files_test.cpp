@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace ardenca {
@@ -67,9 +68,8 @@ TEST(CliFiles, OddTargetsFailWithoutHangingAndLeaveNoTemporaryFile) {
     // Root may write any file: the read-only save runs as nobody where it can.
     const std::string as_user =
         ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
-    const struct {
-        std::string prefix, args, reason;
-    } cases[] = {
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        // prefix, args, reason
         {"timeout 5 ", "open=pipe", "pipe: it is a named pipe (FIFO)"},
         {"timeout 5 ", "save=pipe", "pipe: it is a named pipe (FIFO)"},
         {as_user, "save=ro.gnd", "ro.gnd: cannot write to it: Permission denied"},
@@ -78,12 +78,11 @@ TEST(CliFiles, OddTargetsFailWithoutHangingAndLeaveNoTemporaryFile) {
         {"sh -c 'ulimit -f 0; exec \"$0\" \"$@\"' ", "save=big.gnd",
          "big.gnd: writing failed: File too large"},
     };
-    for (const auto& c : cases) {
-        const CliRun run =
-            run_shell(dir, c.prefix + "'" ARDENCA_CLI_PATH "' " + c.args + " calc-line");
-        EXPECT_EQ(run.status, 4) << c.args << run.err;
-        EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
-        EXPECT_NE(run.out.find("Text4   318.8904"), std::string::npos) << c.args;
+    for (const auto& [prefix, args, reason] : cases) {
+        const CliRun run = run_shell(dir, prefix + "'" ARDENCA_CLI_PATH "' " + args + " calc-line");
+        EXPECT_EQ(run.status, 4) << args << run.err;
+        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+        EXPECT_NE(run.out.find("Text4   318.8904"), std::string::npos) << args;
         EXPECT_EQ(read_bytes(dir / "ro.gnd"), "old");
         auto names = dir.entries();
         std::sort(names.begin(), names.end());

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ardenca::cli {
@@ -20,10 +21,7 @@ TEST(Cli, StatusStderrAndJson) {
     const std::string none =
         R"("/result": {"found": false, "stage": null, "reason": "fault", "outcome": "none"})";
     const std::vector<std::string> far = {"--set", "Text23=65", "--set", "Text24=67"};
-    const struct {
-        std::vector<std::string> args;
-        std::string expected;
-    } cases[] = {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
         // State values read back to the identical double.
         {{"calc-medium"},
          R"({"status": 0, "stderr": "", "/option": "none", "/caption": "Ardenca",
@@ -63,12 +61,12 @@ TEST(Cli, StatusStderrAndJson) {
          R"({"status": 3, "/fault/message": "overflow", "stderr":)"
          R"( "ardenca-cli: solve: Solve stopped: overflow.\n"})"},
     };
-    for (const auto& c : cases) {
-        const auto expected = nlohmann::json::parse(c.expected);
+    for (const auto& [more, text] : cases) {
+        const auto expected = nlohmann::json::parse(text);
         std::vector<std::string> args = {"--json"};
         if (expected.value("told", false))
             args.insert(args.end(), far.begin(), far.end());
-        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.insert(args.end(), more.begin(), more.end());
         SCOPED_TRACE(testing::PrintToString(args));
         const CliRun r = run_cli(args);
         const auto j = r.json();
@@ -127,10 +125,7 @@ TEST(Cli, UsageErrorsRunNothing) {
 
 // Text for a person: each run's lines appear in this order.
 TEST(Cli, PrintsForAPerson) {
-    const struct {
-        std::vector<std::string> args;
-        std::vector<const char*> lines;
-    } cases[] = {
+    const std::pair<std::vector<std::string>, std::vector<const char*>> cases[] = {
         {{"--help"}, {"calc-medium"}},
         {{"calc-line"}, {"Matching Section", "TL Dimensions\n", "Spacing m", "318.8904"}},
         {{"open=" ARDENCA_EXAMPLES_DIR "/matching-section.gnd", "solve"},
@@ -138,11 +133,11 @@ TEST(Cli, PrintsForAPerson) {
           "1 ground, proved complete"}},
         {{"--set", "Text24=900", "solve"}, {"No ground in the range reproduces this reading."}},
     };
-    for (const auto& c : cases) {
-        const CliRun r = run_cli(c.args);
+    for (const auto& [args, lines] : cases) {
+        const CliRun r = run_cli(args);
         EXPECT_EQ(r.status, exit_ok) << r.err;
         std::size_t at = 0;
-        for (const char* line : c.lines) {
+        for (const char* line : lines) {
             at = r.out.find(line, at);
             EXPECT_NE(at, std::string::npos) << line << "\n" << r.out;
         }

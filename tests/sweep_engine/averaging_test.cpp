@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 namespace ardenca::sweep {
 namespace {
@@ -30,25 +31,21 @@ LocationResult location(const std::vector<std::pair<double, double>>& f_mhz_s0, 
 
 TEST(GroundAt, ExactInterpolatedOrNothing) {
     const LocationResult loc = location({{2, 0.01}, {4, 0.01}, {8, -1}, {16, 0.01}}, 20);
-    struct Case {
-        double f_mhz;
-        bool found, interpolated;
-        double sigma;
-    };
     const double t3 = std::log(1.5) / std::log(2.0); // 3 MHz between 2 and 4 in ln f
     const double t6 = std::log(1.5) / std::log(4.0); // 6 MHz between 4 and 16: 8 has none
-    const Case cases[] = {{2, true, false, 0.02},  {3, true, true, 0.02 + 0.02 * t3},
-                          {8, false, false, 0},    {6, true, true, 0.04 + 0.12 * t6},
-                          {1.99, false, false, 0}, {16.01, false, false, 0},
-                          {16, true, false, 0.16}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.f_mhz);
-        const auto g = chosen_ground_at(loc, c.f_mhz * 1e6);
-        ASSERT_EQ(g.has_value(), c.found);
+    // The frequency, whether interpolated, and sigma (0: no ground there).
+    const std::tuple<double, bool, double> cases[] = {{2, false, 0.02}, {3, true, 0.02 + 0.02 * t3},
+                                                      {8, false, 0},    {6, true, 0.04 + 0.12 * t6},
+                                                      {1.99, false, 0}, {16.01, false, 0},
+                                                      {16, false, 0.16}};
+    for (const auto& [f_mhz, interpolated, sigma] : cases) {
+        SCOPED_TRACE(f_mhz);
+        const auto g = chosen_ground_at(loc, f_mhz * 1e6);
+        ASSERT_EQ(g.has_value(), sigma > 0);
         if (!g)
             continue;
-        EXPECT_EQ(g->interpolated, c.interpolated);
-        EXPECT_NEAR(g->sigma_s_per_m, c.sigma, 1e-15);
+        EXPECT_EQ(g->interpolated, interpolated);
+        EXPECT_NEAR(g->sigma_s_per_m, sigma, 1e-15);
         EXPECT_EQ(g->eps_r, 20);
     }
 }
