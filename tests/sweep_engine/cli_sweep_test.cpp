@@ -17,9 +17,15 @@ using ardenca::testing::write_bytes;
 
 using cli::CliRun;
 
-CliRun sweep_cli(std::vector<std::string> args) {
-    args.insert(args.begin(), "sweep");
-    return cli::run_cli(args);
+// ardenca-cli sweep on the arguments, after the probe's options unless a set-up file
+// gives them.
+CliRun sweep_cli(const std::vector<std::string>& args, bool probe = true) {
+    std::vector<std::string> all = {"sweep"};
+    if (probe)
+        all.insert(all.end(), {"--length", "1.2", "--option", "matching", "--match-deg", "9.77",
+                               "--setup-mhz", "7"});
+    all.insert(all.end(), args.begin(), args.end());
+    return cli::run_cli(all);
 }
 
 const Soil soil{"average", 0.01, 0.2, 13, 20, 0.35};
@@ -38,18 +44,10 @@ struct Files {
     }
 };
 
-const std::vector<std::string> probe = {"--length",    "1.2",  "--option",    "matching",
-                                        "--match-deg", "9.77", "--setup-mhz", "7"};
-
-std::vector<std::string> with_probe(std::vector<std::string> args) {
-    args.insert(args.begin(), probe.begin(), probe.end());
-    return args;
-}
-
 TEST(CliSweep, JsonCsvNecAndARefusedFile) {
     Files f;
-    const CliRun ok = sweep_cli(
-        with_probe({f.a, f.bad, f.b, "--average", "--json", "--nec-at", "7", f.dir / "g.nec"}));
+    const CliRun ok =
+        sweep_cli({f.a, f.bad, f.b, "--average", "--json", "--nec-at", "7", f.dir / "g.nec"});
     EXPECT_EQ(ok.status, 4);
     EXPECT_EQ(ok.err.substr(0, f.bad.size() + 3), f.bad + ":3:");
     const nlohmann::json j = nlohmann::json::parse(ok.out);
@@ -84,11 +82,11 @@ TEST(CliSweep, SetupFileEqualsOptionsAndClassicMatchesTheSearch) {
     const std::string gnd = f.dir / "probe.gnd";
     write_bytes(gnd,
                 " 1 \r\n 1 \r\n75\r\n9.77\r\n65.1779\r\n-67.3409\r\n.1\r\n.007\r\n1.2\r\n7\r\n");
-    const CliRun from_file = sweep_cli({"--setup", gnd, f.a, "--json"});
+    const CliRun from_file = sweep_cli({"--setup", gnd, f.a, "--json"}, false);
     EXPECT_EQ(from_file.status, 0) << from_file.err;
-    EXPECT_EQ(from_file.out, sweep_cli(with_probe({f.a, "--json"})).out);
+    EXPECT_EQ(from_file.out, sweep_cli({f.a, "--json"}).out);
 
-    const CliRun classic = sweep_cli({"--setup", gnd, f.a, "--json", "--method", "classic"});
+    const CliRun classic = sweep_cli({"--setup", gnd, f.a, "--json", "--method", "classic"}, false);
     EXPECT_EQ(classic.status, 0) << classic.err;
     const nlohmann::json j = nlohmann::json::parse(classic.out);
     EXPECT_EQ(j["setup"]["method"], "classic");
@@ -103,8 +101,7 @@ TEST(CliSweep, SetupFileEqualsOptionsAndClassicMatchesTheSearch) {
 TEST(CliSweep, CsvTablePlotAndExitStatuses) {
     Files f;
     // A file named .csv gets CSV; the rows' numbers are those of the JSON (export tests).
-    const CliRun run =
-        sweep_cli(with_probe({f.a, "--plot", f.dir / "p.svg", "-o", f.dir / "out.csv"}));
+    const CliRun run = sweep_cli({f.a, "--plot", f.dir / "p.svg", "-o", f.dir / "out.csv"});
 #ifdef ARDENCA_CLI_PLOT
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(read_bytes(f.dir / "p.svg").find("<svg"), std::string::npos);
@@ -115,15 +112,14 @@ TEST(CliSweep, CsvTablePlotAndExitStatuses) {
     EXPECT_TRUE(rows.starts_with("location,f_hz,sigma_s_per_m,")) << rows;
     EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 28);
     // Any other name gets the table; a plot it cannot draw is a failed output.
-    EXPECT_EQ(sweep_cli(with_probe({f.a, "--plot", f.dir / "p.gif", "-o", f.dir / "t.txt"})).status,
-              4);
+    EXPECT_EQ(sweep_cli({f.a, "--plot", f.dir / "p.gif", "-o", f.dir / "t.txt"}).status, 4);
     EXPECT_NE(read_bytes(f.dir / "t.txt").find("f_MHz"), std::string::npos);
 
     // A box that holds none of the soil: no point has a ground.
-    const CliRun none = sweep_cli(with_probe({f.a, "--sigma-range", "1:20", "--csv"}));
+    const CliRun none = sweep_cli({f.a, "--sigma-range", "1:20", "--csv"});
     EXPECT_EQ(none.status, 5);
     EXPECT_NE(none.out.find("no_solution"), std::string::npos);
-    EXPECT_EQ(sweep_cli({f.bad}).status, 4); // a file refused and nothing else
+    EXPECT_EQ(sweep_cli({f.bad}, false).status, 4); // a file refused and nothing else
 }
 
 } // namespace
