@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -9,37 +10,30 @@
 namespace ardenca::sweep {
 namespace {
 
-struct Ground {
-    double sigma, eps_r, u_rel;
-};
+using Ground = calc::GroundSolution;
+using Grounds = std::vector<Ground>;
 
-calc::GroundSolution solution(const Ground& g) {
-    return {.sigma_s_per_m = g.sigma,
-            .eps_r = g.eps_r,
+Ground ground(double sigma, double eps_r, double u_rel) {
+    return {.sigma_s_per_m = sigma,
+            .eps_r = eps_r,
             .gamma_l = {},
-            .u_sigma_s_per_m = g.u_rel * g.sigma,
-            .u_eps_r = g.u_rel * g.eps_r};
+            .u_sigma_s_per_m = u_rel * sigma,
+            .u_eps_r = u_rel * eps_r};
 }
 
 // A soil whose sigma rises and eps_r falls with frequency, as real soils do.
 Ground true_soil(double f_mhz) {
-    return {0.01 * std::pow(f_mhz, 0.2), 30 * std::pow(f_mhz, -0.15), 0.03};
+    return ground(0.01 * std::pow(f_mhz, 0.2), 30 * std::pow(f_mhz, -0.15), 0.03);
 }
 
-// A scenario: the candidates at each frequency besides the true ground (nullopt when the
-// true ground is not among them), and where in the list the true ground goes.
+// A scenario: the candidates at each frequency besides the true ground, the points where
+// the true ground is among them, and where in the list it goes.
 struct Scenario {
     const char* name;
-    std::function<std::vector<Ground>(int i, double f_mhz)> others;
+    std::function<Grounds(int i, double f_mhz)> others;
     std::function<bool(int i)> true_present;
     bool true_first; // the true ground first in the list, else last
     std::function<double(double f_mhz)> soil_u = nullptr; // the soil's relative uncertainty
-};
-
-struct Outcome {
-    std::vector<PointResult> points;
-    int true_points = 0; // points where the true ground is a candidate
-    int right = 0;       // ... and was chosen
 };
 
 constexpr int n_points = 301;
@@ -48,49 +42,51 @@ double freq_mhz_of(int i) {
     return std::exp(std::log(1.0) + (std::log(30.0) - std::log(1.0)) * i / (n_points - 1));
 }
 
-Outcome run(const Scenario& s) {
-    Outcome o;
+// The points of a scenario, tracked.
+std::vector<PointResult> run(const Scenario& s) {
+    std::vector<PointResult> points(n_points);
     for (int i = 0; i < n_points; ++i) {
         const double f = freq_mhz_of(i);
-        PointResult p;
+        PointResult& p = points[i];
         p.freq_hz = f * 1e6;
-        for (const Ground& g : s.others(i, f))
-            p.solutions.push_back(solution(g));
+        p.chosen = 0; // left from an earlier run, as the flags
+        p.flags = Ambiguous | ElectricallyLong;
+        p.solutions = s.others(i, f);
         if (s.true_present(i)) {
-            const auto at = s.true_first ? p.solutions.begin() : p.solutions.end();
             Ground t = true_soil(f);
             if (s.soil_u)
-                t.u_rel = s.soil_u(f);
-            p.solutions.insert(at, solution(t));
+                t = ground(t.sigma_s_per_m, t.eps_r, s.soil_u(f));
+            p.solutions.insert(s.true_first ? p.solutions.begin() : p.solutions.end(), t);
         }
-        o.points.push_back(p);
     }
-    track_solutions(o.points);
-    for (int i = 0; i < n_points; ++i) {
-        const PointResult& p = o.points[i];
-        if (!s.true_present(i))
-            continue;
-        ++o.true_points;
-        if (p.chosen && p.solutions[*p.chosen].sigma_s_per_m == true_soil(freq_mhz_of(i)).sigma)
-            ++o.right;
-    }
-    return o;
+    track_solutions(points);
+    return points;
+}
+
+// The number of points where the soil is a candidate but not the one chosen.
+int wrong_choices(const Scenario& s, const std::vector<PointResult>& points) {
+    int wrong = 0;
+    for (int i = 0; i < n_points; ++i)
+        wrong += s.true_present(i) &&
+                 !(points[i].chosen && points[i].solutions[*points[i].chosen].sigma_s_per_m ==
+                                           true_soil(freq_mhz_of(i)).sigma_s_per_m);
+    return wrong;
 }
 
 auto always = [](int) { return true; };
-auto none = [](int, double) { return std::vector<Ground>{}; };
+auto none = [](int, double) { return Grounds{}; };
 
 // A branch that enters above 8 MHz, steep and far from the soil.
-std::vector<Ground> steep_branch(double f) {
+Grounds steep_branch(double f) {
     if (f < 8)
         return {};
-    return {{0.05 * std::pow(f / 8, 1.5), 80 / (f / 8), 0.1}};
+    return {ground(0.05 * std::pow(f / 8, 1.5), 80 / (f / 8), 0.1)};
 }
 
 // A deterministic scatter of grounds that follow no curve.
 Ground scattered(int i) {
     const double a = std::fmod(i * 0.618034, 1.0), b = std::fmod(i * 0.414214, 1.0);
-    return {1e-3 * std::pow(1e3, a), 2 * std::pow(50.0, b), 0.05};
+    return ground(1e-3 * std::pow(1e3, a), 2 * std::pow(50.0, b), 0.05);
 }
 
 TEST(Tracking, FollowsTheSoilPastOtherBranches) {
@@ -106,11 +102,9 @@ TEST(Tracking, FollowsTheSoilPastOtherBranches) {
          },
          always, true},
         {"no unique point: a scatter beside the soil everywhere",
-         [](int i, double) { return std::vector<Ground>{scattered(i)}; }, always, false},
+         [](int i, double) { return Grounds{scattered(i)}; }, always, false},
         {"unique only in the middle: tracked down as well",
-         [](int i, double f) {
-             return i > 100 && i < 120 ? std::vector<Ground>{} : steep_branch(f * 8);
-         },
+         [](int i, double f) { return i > 100 && i < 120 ? Grounds{} : steep_branch(f * 8); },
          always, true},
         {"readings without any ground in between", [](int, double f) { return steep_branch(f); },
          [](int i) { return i < 140 || i > 150; }, false},
@@ -125,29 +119,29 @@ TEST(Tracking, FollowsTheSoilPastOtherBranches) {
     };
     for (const Scenario& s : scenarios) {
         SCOPED_TRACE(s.name);
-        const Outcome o = run(s);
-        EXPECT_EQ(o.right, o.true_points);
+        const std::vector<PointResult> points = run(s);
+        EXPECT_EQ(wrong_choices(s, points), 0);
         // Where the soil is a candidate, branches far apart are never called ambiguous,
         // except a start that had to be guessed; another ground within 20 % of the soil
         // may be. (Without the soil no candidate continues the track: ambiguous.)
         int ambiguous = 0, close = 0;
         for (int i = 0; i < n_points; ++i) {
-            const PointResult& p = o.points[i];
+            const PointResult& p = points[i];
             if (!s.true_present(i))
                 continue;
             ambiguous += (p.flags & Ambiguous) != 0;
             const Ground t = true_soil(freq_mhz_of(i));
-            for (const calc::GroundSolution& g : p.solutions)
-                if (g.sigma_s_per_m != t.sigma &&
-                    std::abs(std::log(g.sigma_s_per_m / t.sigma)) < 0.2 &&
-                    std::abs(std::log(g.eps_r / t.eps_r)) < 0.2) {
-                    ++close;
-                    break;
-                }
+            close += std::any_of(p.solutions.begin(), p.solutions.end(), [&](const auto& g) {
+                return g.sigma_s_per_m != t.sigma_s_per_m &&
+                       std::abs(std::log(g.sigma_s_per_m / t.sigma_s_per_m)) < 0.2 &&
+                       std::abs(std::log(g.eps_r / t.eps_r)) < 0.2;
+            });
         }
         EXPECT_LE(ambiguous, 1 + close);
-        for (const PointResult& p : o.points)
+        for (const PointResult& p : points) {
             EXPECT_EQ(p.chosen.has_value(), !p.solutions.empty());
+            EXPECT_TRUE(p.flags & ElectricallyLong);
+        }
     }
 }
 
@@ -160,43 +154,24 @@ TEST(Tracking, BranchesPassingCloseAreFlaggedAndTheSoilIsKept) {
     const Scenario s{"head-on",
                      [=](int, double f) {
                          if (f < 3) // it enters the box at 3 MHz
-                             return std::vector<Ground>{};
+                             return Grounds{};
                          const Ground t = true_soil(f);
                          const double d = offset(f);
-                         return std::vector<Ground>{
-                             {t.sigma * std::exp(2 * d), t.eps_r * std::exp(-d + 0.01), u_near(f)}};
+                         return Grounds{ground(t.sigma_s_per_m * std::exp(2 * d),
+                                               t.eps_r * std::exp(-d + 0.01), u_near(f))};
                      },
                      always, false, u_near};
-    Outcome o = run(s);
+    const std::vector<PointResult> points = run(s);
     // The soil's own uncertainty grows there too.
-    EXPECT_GE(o.right, o.true_points - 3);
+    EXPECT_LE(wrong_choices(s, points), 3);
     for (int i = 0; i < n_points; ++i) {
         const double f = freq_mhz_of(i);
         const double d = std::abs(offset(f));
-        const bool flagged = (o.points[i].flags & Ambiguous) != 0;
-        SCOPED_TRACE(f);
-        if (d * std::sqrt(5.0) < u_near(f)) { // well within each other's uncertainty
-            EXPECT_TRUE(flagged);
-        }
-        if (d > 10 * u_near(f)) {
-            EXPECT_FALSE(flagged);
-        }
+        const bool flagged = (points[i].flags & Ambiguous) != 0;
+        // Flagged well within each other's uncertainty, never when far apart.
+        EXPECT_TRUE(flagged || d * std::sqrt(5.0) >= u_near(f)) << f;
+        EXPECT_FALSE(flagged && d > 10 * u_near(f)) << f;
     }
-}
-
-TEST(Tracking, ClearsOldChoicesAndLeavesOtherFlags) {
-    std::vector<PointResult> points(3);
-    for (int i = 0; i < 3; ++i) {
-        points[i].freq_hz = 1e6 * (i + 1);
-        points[i].chosen = 5;
-        points[i].flags = Ambiguous | ElectricallyLong;
-    }
-    points[1].solutions.push_back(solution(true_soil(2)));
-    track_solutions(points);
-    EXPECT_FALSE(points[0].chosen);
-    EXPECT_EQ(points[1].chosen, 0u);
-    EXPECT_EQ(points[0].flags, unsigned(ElectricallyLong));
-    EXPECT_EQ(points[1].flags, unsigned(ElectricallyLong));
 }
 
 } // namespace
