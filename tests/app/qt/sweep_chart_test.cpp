@@ -111,6 +111,11 @@ void SweepChartTest::runs_marks_and_alternatives() {
     // Points past 70 % of the sweep have one other solution each and are long.
     QCOMPARE(eps.alternatives.size(), eps.marks[int(Mark::ElectricallyLong)].size());
     QCOMPARE(eps.alternatives.size(), std::size_t(9));
+    // With the second solution chosen, the first is the alternative.
+    auto second = location;
+    second.points.back().chosen = 1;
+    QCOMPARE(location_series(second, Quantity::DielectricConstant).alternatives.back().y,
+             location.points.back().solutions[0].eps_r);
 }
 
 void SweepChartTest::long_runs_are_thinned_keeping_extremes() {
