@@ -1,16 +1,21 @@
 // The sweep window: VNA files (one per probe location) solved against frequency, shown
 // as σ and εr charts, a table of every point and a panel of the readers' errors and
-// warnings. The probe set-up comes from the main window's fields or from a ground data
-// file, plus fixture options set here; changing any of them solves again after a short
-// pause. Solving runs on a thread of its own, a chunk of points at a time: each chunk
-// comes back to this window by value in a queued call, the charts and the table fill in
-// as chunks arrive, and Cancel stops the run at once.
+// warnings. Its parts live in files of their own: the panels (sweep_window_panels.cpp,
+// sweep_setup_panel.h), the menu and drops (sweep_window_menu.cpp), the exports
+// (sweep_window_export.cpp), the worker glue (sweep_window_run.cpp) and the main
+// window's opener (sweep_opener.cpp). The probe set-up comes from the main window's fields or from
+// a ground data file, plus fixture options set here; changing any of them solves again after a
+// short pause. Solving runs on a thread of its own, a chunk of points at a time: each chunk comes
+// back to this window by value in a queued call, the charts and the table fill in as chunks arrive,
+// and Cancel stops the run at once.
 #pragma once
 
 #include "app/sweep/sweep_model.h"
+#include "sweep_files.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
@@ -19,12 +24,9 @@
 #include <functional>
 #include <memory>
 
-class QCheckBox;
-class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
 class QListWidget;
-class QMessageBox;
 class QProgressBar;
 class QPushButton;
 class QSortFilterProxyModel;
@@ -38,10 +40,8 @@ class SweepChartView;
 namespace ardenca::qt {
 
 class ArdencaWindow;
+class SweepSetupPanel;
 class SweepTableModel;
-
-// The file types the sweep window opens, as lower-case suffixes: s1p, s2p, ts, csv.
-bool is_sweep_file(const QString& path);
 
 class SweepWindow : public QMainWindow {
     Q_OBJECT
@@ -78,7 +78,8 @@ class SweepWindow : public QMainWindow {
     QListWidget* message_list() const { return messages_; }
     QProgressBar* progress_bar() const { return progress_; }
     QPushButton* cancel_button() const { return cancel_button_; }
-    QDoubleSpinBox* lead_nh_box() const { return lead_nh_; }
+    QDoubleSpinBox* lead_nh_box() const;
+    SweepSetupPanel* setup_panel() const { return setup_panel_; }
     QMessageBox* export_box() const { return export_box_; }
     // Copies the selected rows of the table (every row when none is selected) as
     // tab-separated text, with the column titles first.
@@ -108,12 +109,17 @@ class SweepWindow : public QMainWindow {
     void refresh();
 
   private:
+    // How often the charts and the table take in what the worker sent.
+    static constexpr int refresh_ms = 200;
+
     struct RunControl {
         std::atomic<bool> stop{false};
     };
 
     void build_menu();
     void build_controls();
+    void build_table(QWidget* parent);
+    void build_status_bar();
     void setup_changed();
     void resolve_if_changed();
     FixtureOptions fixture() const;
@@ -143,13 +149,7 @@ class SweepWindow : public QMainWindow {
     QProgressBar* progress_ = nullptr;
     QPushButton* cancel_button_ = nullptr;
     QLabel* status_ = nullptr;
-    QLabel* setup_label_ = nullptr;
-    QPushButton* use_window_ = nullptr;
-    QDoubleSpinBox* lead_nh_ = nullptr;
-    QDoubleSpinBox* top_pf_ = nullptr;
-    QDoubleSpinBox* air_m_ = nullptr;
-    QComboBox* method_ = nullptr;
-    QCheckBox* average_ = nullptr;
+    SweepSetupPanel* setup_panel_ = nullptr;
     QPointer<QMessageBox> export_box_;
 
     QElapsedTimer clock_; // since the run started

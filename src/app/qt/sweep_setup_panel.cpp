@@ -1,0 +1,104 @@
+#include "sweep_setup_panel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace ardenca::qt {
+
+SweepSetupPanel::SweepSetupPanel(QWidget* parent) : QGroupBox(tr("Probe set-up"), parent) {
+    setObjectName(QStringLiteral("setup_panel"));
+    rows_ = new QVBoxLayout(this);
+
+    QHBoxLayout* source_row = add_row();
+    setup_label_ = new QLabel(this);
+    setup_label_->setObjectName(QStringLiteral("setup_label"));
+    setup_label_->setWordWrap(true);
+    setup_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    use_window_ = new QPushButton(tr("Main Window Fields"), this);
+    use_window_->setObjectName(QStringLiteral("use_window"));
+    use_window_->setToolTip(tr("Take spacing, radius, length, frequency, ur and the matching "
+                               "section from the main window, and follow its changes."));
+    connect(use_window_, &QPushButton::clicked, this, &SweepSetupPanel::window_fields_requested);
+    auto* from_file = new QPushButton(tr("Ground Data File…"), this);
+    from_file->setObjectName(QStringLiteral("use_file"));
+    connect(from_file, &QPushButton::clicked, this, &SweepSetupPanel::ground_file_requested);
+    source_row->addWidget(setup_label_, 1);
+    source_row->addWidget(use_window_);
+    source_row->addWidget(from_file);
+
+    QHBoxLayout* fixture_row = add_row();
+    auto spin = [&](const char* name, const QString& label, const QString& tip, double max,
+                    int decimals) {
+        auto* caption = new QLabel(label, this);
+        auto* box = new QDoubleSpinBox(this);
+        box->setObjectName(QLatin1String(name));
+        box->setRange(0, max);
+        box->setDecimals(decimals);
+        box->setSingleStep(std::pow(10.0, -decimals + 1));
+        box->setToolTip(tip);
+        box->setKeyboardTracking(false);
+        caption->setBuddy(box);
+        fixture_row->addWidget(caption);
+        fixture_row->addWidget(box);
+        connect(box, &QDoubleSpinBox::valueChanged, this, &SweepSetupPanel::options_changed);
+        return box;
+    };
+    lead_nh_ = spin("lead_nh", tr("&Leads (nH)"),
+                    tr("Series inductance of the leads from the meter to the rods"), 10000, 2);
+    top_pf_ = spin("top_pf", tr("&Tops (pF)"),
+                   tr("Shunt capacitance across the rod tops, e.g. a spacer block"), 10000, 2);
+    air_m_ = spin("air_m", tr("In &air (m)"),
+                  tr("Length of the rods left in the air above the ground"), 100, 3);
+    fixture_row->addSpacing(12);
+    method_ = new QComboBox(this);
+    method_->setObjectName(QStringLiteral("method"));
+    method_->addItem(tr("All solutions, tracked"));
+    method_->addItem(tr("Classic search"));
+    connect(method_, &QComboBox::currentIndexChanged, this, &SweepSetupPanel::options_changed);
+    fixture_row->addWidget(method_);
+    average_ = new QCheckBox(tr("A&verage locations"), this);
+    average_->setObjectName(QStringLiteral("average"));
+    average_->setChecked(true);
+    connect(average_, &QCheckBox::toggled, this, &SweepSetupPanel::options_changed);
+    fixture_row->addWidget(average_);
+    fixture_row->addStretch(1);
+    auto* reset = new QPushButton(tr("&Reset View"), this);
+    reset->setObjectName(QStringLiteral("reset_view"));
+    reset->setToolTip(tr("Fit both charts to the data again (0 or Home in a chart)"));
+    connect(reset, &QPushButton::clicked, this, &SweepSetupPanel::reset_view_requested);
+    fixture_row->addWidget(reset);
+}
+
+QHBoxLayout* SweepSetupPanel::add_row() {
+    auto* row = new QHBoxLayout;
+    rows_->addLayout(row);
+    return row;
+}
+
+FixtureOptions SweepSetupPanel::fixture() const {
+    FixtureOptions fixture;
+    fixture.lead_nh = lead_nh_->value();
+    fixture.top_pf = top_pf_->value();
+    fixture.air_m = air_m_->value();
+    fixture.method = method_->currentIndex() == 1 ? sweep::SolveMethod::Classic
+                                                  : sweep::SolveMethod::AllSolutions;
+    fixture.average = average_->isChecked();
+    return fixture;
+}
+
+void SweepSetupPanel::show_setup_text(const QString& text) {
+    setup_label_->setText(text);
+}
+
+void SweepSetupPanel::set_window_button_enabled(bool enabled) {
+    use_window_->setEnabled(enabled);
+}
+
+} // namespace ardenca::qt

@@ -1,0 +1,57 @@
+// The sweep window's probe set-up panel: where the set-up comes from (the main window's
+// fields or a ground data file), the fixture between the meter and the rods, the solving
+// method, and whether the locations are averaged. Each row is a horizontal layout; more
+// rows (a soil model, a probe calibration) go below the others through add_row.
+#pragma once
+
+#include "app/sweep/sweep_setup.h"
+
+#include <QGroupBox>
+
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
+class QVBoxLayout;
+
+namespace ardenca::qt {
+
+class SweepSetupPanel : public QGroupBox {
+    Q_OBJECT
+  public:
+    explicit SweepSetupPanel(QWidget* parent = nullptr);
+
+    // The fixture, method and averaging the panel shows.
+    FixtureOptions fixture() const;
+    // Shows where the set-up comes from and what it is.
+    void show_setup_text(const QString& text);
+    // "Main Window Fields" can be pressed only while a ground data file is used.
+    void set_window_button_enabled(bool enabled);
+
+    QDoubleSpinBox* lead_nh_box() const { return lead_nh_; }
+    QComboBox* method_box() const { return method_; }
+    QLabel* setup_label() const { return setup_label_; }
+    // A new row under the others, for further options.
+    QHBoxLayout* add_row();
+
+  signals:
+    // The fixture, the method or the averaging changed.
+    void options_changed();
+    void window_fields_requested();
+    void ground_file_requested();
+    void reset_view_requested();
+
+  private:
+    QVBoxLayout* rows_ = nullptr;
+    QLabel* setup_label_ = nullptr;
+    QPushButton* use_window_ = nullptr;
+    QDoubleSpinBox* lead_nh_ = nullptr;
+    QDoubleSpinBox* top_pf_ = nullptr;
+    QDoubleSpinBox* air_m_ = nullptr;
+    QComboBox* method_ = nullptr;
+    QCheckBox* average_ = nullptr;
+};
+
+} // namespace ardenca::qt

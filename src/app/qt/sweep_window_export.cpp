@@ -1,0 +1,114 @@
+// The sweep window's exports: CSV, JSON, the NEC ground card and the chart picture,
+// each through a file dialog or straight to a path, and the table's rows copied as text.
+#include "app/sweep/sweep_table.h"
+#include "sweep_chart_file.h"
+#include "sweep_table_model.h"
+#include "sweep_window.h"
+
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMessageBox>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+
+#include <set>
+#include <stdexcept>
+
+namespace ardenca::qt {
+
+void SweepWindow::copy_rows() {
+    std::vector<int> proxy_rows;
+    if (const auto* selection = table_->selectionModel()) {
+        std::set<int> unique;
+        for (const QModelIndex& index : selection->selectedIndexes())
+            unique.insert(index.row());
+        proxy_rows.assign(unique.begin(), unique.end());
+    }
+    if (proxy_rows.empty())
+        for (int r = 0; r < proxy_->rowCount(); ++r)
+            proxy_rows.push_back(r);
+    std::vector<SweepRow> rows;
+    rows.reserve(proxy_rows.size());
+    for (int r : proxy_rows) {
+        const QModelIndex source = proxy_->mapToSource(proxy_->index(r, 0));
+        rows.push_back(table_model_->rows().at(static_cast<std::size_t>(source.row())));
+    }
+    QGuiApplication::clipboard()->setText(
+        QString::fromStdString(tab_separated(model_.result(), rows)));
+}
+
+bool SweepWindow::export_to(Export kind, const QString& path, double nec_mhz) {
+    const std::string file = local_path(path);
+    try {
+        switch (kind) {
+        case Export::Csv:
+            model_.export_csv(file);
+            break;
+        case Export::Json:
+            model_.export_json(file);
+            break;
+        case Export::Nec:
+            model_.export_nec(file, nec_mhz * 1e6);
+            break;
+        case Export::Chart: {
+            std::string error;
+            if (!charts::render_sweep_chart(model_.result(), file, error))
+                throw std::runtime_error(error);
+            break;
+        }
+        }
+    } catch (const std::exception& error) {
+        warn(QString::fromStdString(error.what()));
+        return false;
+    }
+    status_->setText(tr("Saved %1.").arg(QFileInfo(path).fileName()));
+    return true;
+}
+
+void SweepWindow::warn(const QString& message) {
+    if (!export_box_) {
+        export_box_ =
+            new QMessageBox(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
+        export_box_->setObjectName(QStringLiteral("export_box"));
+        export_box_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    export_box_->setText(message);
+    // Not exec(): the warning must not hold up the solve or the event loop.
+    export_box_->open();
+}
+
+void SweepWindow::export_dialog(Export kind) {
+    double mhz = 0;
+    QString filter;
+    switch (kind) {
+    case Export::Csv:
+        filter = tr("CSV files (*.csv)");
+        break;
+    case Export::Json:
+        filter = tr("JSON files (*.json)");
+        break;
+    case Export::Nec: {
+        bool ok = false;
+        mhz =
+            QInputDialog::getDouble(this, tr("NEC Ground Card"), tr("Frequency (MHz):"),
+                                    model_.setup().engine.setup_freq_hz / 1e6, 0.001, 1e6, 4, &ok);
+        if (!ok)
+            return;
+        filter = tr("NEC decks (*.nec)");
+        break;
+    }
+    case Export::Chart:
+        filter = tr("PNG pictures (*.png);;SVG drawings (*.svg)");
+        break;
+    }
+    const QString path = QFileDialog::getSaveFileName(this, tr("Export"), QString(), filter);
+    if (!path.isEmpty())
+        export_to(kind, path, mhz);
+}
+
+} // namespace ardenca::qt

@@ -1,0 +1,70 @@
+// The sweep window's File menu, its open dialogs, and the files dropped on it.
+#include "sweep_window.h"
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QMenuBar>
+
+namespace ardenca::qt {
+
+void SweepWindow::build_menu() {
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->setObjectName(QStringLiteral("sweep_file"));
+    auto add = [&](const char* name, const QString& caption, auto handler,
+                   QList<QKeySequence> keys = {}) {
+        QAction* action = file->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcuts(keys);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    add("open_sweep", tr("Open Sweep…"), &SweepWindow::open_dialog,
+        {QKeySequence::Open, QKeySequence(QStringLiteral("Ctrl+Shift+O"))});
+    add("setup_file", tr("Set-up from Ground Data File…"), &SweepWindow::setup_file_dialog);
+    add("setup_window", tr("Set-up from Main Window"), [this] { use_setup_file(QString()); });
+    file->addSeparator();
+    add("export_csv", tr("Export CSV…"), [this] { export_dialog(Export::Csv); });
+    add("export_json", tr("Export JSON…"), [this] { export_dialog(Export::Json); });
+    add("export_nec", tr("Export NEC Ground Card…"), [this] { export_dialog(Export::Nec); });
+    add("export_chart", tr("Save Chart as PNG or SVG…"), [this] { export_dialog(Export::Chart); });
+    file->addSeparator();
+    add("close_sweep", tr("Close"), &QWidget::close, {QKeySequence::Close});
+}
+
+void SweepWindow::open_dialog() {
+    const QStringList paths =
+        QFileDialog::getOpenFileNames(this, tr("Open Sweep"), QString(), sweep_filter());
+    if (!paths.isEmpty())
+        open_files(paths);
+}
+
+void SweepWindow::setup_file_dialog() {
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Set-up from Ground Data File"), QString(),
+                                     tr("Ground Data Files (*.gnd);;All files (*)"));
+    if (!path.isEmpty())
+        use_setup_file(path);
+}
+
+void SweepWindow::dragEnterEvent(QDragEnterEvent* event) {
+    for (const QString& file : dropped_files(event->mimeData()))
+        if (is_sweep_file(file) || is_ground_file(file)) {
+            event->acceptProposedAction();
+            return;
+        }
+}
+
+void SweepWindow::dropEvent(QDropEvent* event) {
+    const QStringList files = dropped_files(event->mimeData());
+    for (const QString& file : files)
+        if (is_ground_file(file))
+            use_setup_file(file);
+    const QStringList sweeps = sweep_files_in(files);
+    if (!sweeps.isEmpty())
+        open_files(sweeps);
+    event->acceptProposedAction();
+}
+
+} // namespace ardenca::qt

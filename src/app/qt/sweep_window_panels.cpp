@@ -1,0 +1,99 @@
+// The sweep window's panels: the probe set-up above, the charts, the table and the
+// messages in a splitter below it, and the status bar with the run's progress.
+#include "sweep_chart_view.h"
+#include "sweep_setup_panel.h"
+#include "sweep_table_model.h"
+#include "sweep_window.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace ardenca::qt {
+
+void SweepWindow::build_controls() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(6, 6, 6, 6);
+
+    setup_panel_ = new SweepSetupPanel(central);
+    connect(setup_panel_, &SweepSetupPanel::options_changed, this, &SweepWindow::setup_changed);
+    connect(setup_panel_, &SweepSetupPanel::window_fields_requested, this,
+            [this] { use_setup_file(QString()); });
+    connect(setup_panel_, &SweepSetupPanel::ground_file_requested, this,
+            &SweepWindow::setup_file_dialog);
+    layout->addWidget(setup_panel_);
+
+    auto* splitter = new QSplitter(Qt::Vertical, central);
+    splitter->setObjectName(QStringLiteral("sweep_splitter"));
+    charts_ = new charts::SweepChartView(splitter);
+    connect(setup_panel_, &SweepSetupPanel::reset_view_requested, charts_,
+            &charts::SweepChartView::reset_view);
+    build_table(splitter);
+    messages_ = new QListWidget(splitter);
+    messages_->setObjectName(QStringLiteral("messages"));
+    messages_->setWordWrap(true);
+    messages_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    splitter->addWidget(charts_);
+    splitter->addWidget(table_);
+    splitter->addWidget(messages_);
+    splitter->setStretchFactor(0, 6);
+    splitter->setStretchFactor(1, 3);
+    splitter->setStretchFactor(2, 1);
+    splitter->setSizes({640, 170, 60});
+    layout->addWidget(splitter, 1);
+    setCentralWidget(central);
+
+    build_status_bar();
+}
+
+void SweepWindow::build_table(QWidget* parent) {
+    table_model_ = new SweepTableModel(model_, this);
+    proxy_ = new QSortFilterProxyModel(this);
+    proxy_->setSourceModel(table_model_);
+    proxy_->setSortRole(SweepTableModel::SortRole);
+    table_ = new QTableView(parent);
+    table_->setObjectName(QStringLiteral("sweep_table"));
+    table_->setModel(proxy_);
+    table_->setSortingEnabled(true);
+    table_->sortByColumn(-1, Qt::AscendingOrder); // file order until a header is clicked
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setAlternatingRowColors(true);
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->horizontalHeader()->setResizeContentsPrecision(200);
+    auto* copy = new QAction(tr("Copy"), table_);
+    copy->setObjectName(QStringLiteral("copy_rows"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(copy, &QAction::triggered, this, &SweepWindow::copy_rows);
+    table_->addAction(copy);
+    table_->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void SweepWindow::build_status_bar() {
+    status_ = new QLabel(tr("Open a sweep: File, Open Sweep…, or drop VNA files here."), this);
+    status_->setObjectName(QStringLiteral("status"));
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setMaximumWidth(260);
+    progress_->setVisible(false);
+    cancel_button_ = new QPushButton(tr("Cancel"), this);
+    cancel_button_->setObjectName(QStringLiteral("cancel"));
+    cancel_button_->setVisible(false);
+    connect(cancel_button_, &QPushButton::clicked, this, &SweepWindow::cancel);
+    statusBar()->addWidget(status_, 1);
+    statusBar()->addPermanentWidget(progress_);
+    statusBar()->addPermanentWidget(cancel_button_);
+}
+
+} // namespace ardenca::qt
