@@ -1,6 +1,7 @@
 #include "all_solutions.h"
 
 #include "ground_model.h"
+#include "near_grounds.h"
 #include "probe_fixture.h"
 #include "root_count.h"
 #include "root_search.h"
@@ -18,11 +19,6 @@ namespace {
 
 bool finite(cplx z) {
     return std::isfinite(z.real()) && std::isfinite(z.imag());
-}
-
-// The meter's 1-sigma error of one part of the reading.
-double meter_sigma(double part_ohm, const SolveOptions& options) {
-    return options.meter_pct / 100 * std::abs(part_ohm) + options.meter_ohm;
 }
 
 // Given a zero u of the reading's equation, the ground with its uncertainty and flags.
@@ -46,12 +42,12 @@ GroundSolution describe(const solver::ProbeLine& line, const solver::Bilinear& c
     const cplx d_meter = chain.derivative(solver::rods_z_from_u(line, u)) *
                          solver::rods_dz_du(line, u) * (-line.q / (2.0 * u));
     const cplx inv = 1.0 / d_meter;
-    const double sr = meter_sigma(z_meter_ohm.real(), options);
-    const double sx = meter_sigma(z_meter_ohm.imag(), options);
+    const double sr = solver::meter_sigma_ohm(z_meter_ohm.real(), options);
+    const double sx = solver::meter_sigma_ohm(z_meter_ohm.imag(), options);
     const double a = inv.real(), b = inv.imag();
     if (root.multiplicity > 1 || !finite(inv)) {
         s.u_sigma_s_per_m = s.u_eps_r = std::numeric_limits<double>::infinity();
-        s.corr = 0;
+        s.corr = std::numeric_limits<double>::quiet_NaN(); // unknown with them
     } else {
         // eps = eps_r - j s: d eps_r = a dR - b dX, d s = -(b dR + a dX), sigma = w eo s.
         const double var_eps = a * a * sr * sr + b * b * sx * sx;
@@ -59,7 +55,8 @@ GroundSolution describe(const solver::ProbeLine& line, const solver::Bilinear& c
         const double cov = a * b * (sx * sx - sr * sr);
         s.u_eps_r = std::sqrt(var_eps);
         s.u_sigma_s_per_m = std::sqrt(var_s) * line.w_rad_s * solver::prog_eo;
-        s.corr = var_eps > 0 && var_s > 0 ? cov / std::sqrt(var_eps * var_s) : 0;
+        s.corr = var_eps > 0 && var_s > 0 ? cov / std::sqrt(var_eps * var_s)
+                                          : std::numeric_limits<double>::quiet_NaN();
     }
 
     const double beta_l = u.imag();
@@ -76,6 +73,19 @@ GroundSolution describe(const solver::ProbeLine& line, const solver::Bilinear& c
     if (!(s.u_sigma_s_per_m <= 0.5 * s.sigma_s_per_m) || !(s.u_eps_r <= 0.5 * s.eps_r))
         s.flags |= PoorlyDetermined;
     return s;
+}
+
+// Given the answer so far, its near grounds and the verdict on it.
+void add_near_grounds(SolveResult& result, const solver::ProbeLine& line,
+                      const solver::Bilinear& chain, cplx z_meter_ohm,
+                      const SolveOptions& options) {
+    result.near = solver::near_grounds(line, chain, z_meter_ohm, options, result.solutions,
+                                       result.evaluations);
+    const bool one = result.solutions.size() == 1;
+    if (one && !result.near.empty())
+        result.flags |= NearAlternative;
+    result.unique =
+        one && result.complete && result.solutions[0].multiplicity == 1 && result.near.empty();
 }
 
 } // namespace
@@ -101,6 +111,8 @@ SolveResult solve_all(const ProbeSetup& probe, double freq_hz, std::complex<doub
         // meets nothing that can be proved.
         result.complete = usable_line && finite(z_meter_ohm);
         result.flags |= NoSolution | (result.complete ? 0u : Incomplete);
+        if (result.complete)
+            add_near_grounds(result, line, chain, z_meter_ohm, options);
         return result;
     }
 
@@ -133,6 +145,7 @@ SolveResult solve_all(const ProbeSetup& probe, double freq_hz, std::complex<doub
         result.flags |= NoSolution;
     if (!result.complete)
         result.flags |= Incomplete;
+    add_near_grounds(result, line, chain, z_meter_ohm, options);
     return result;
 }
 

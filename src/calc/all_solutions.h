@@ -30,6 +30,9 @@ struct SolveOptions {
     // The meter's 1-sigma accuracy: pct % of |R| (and of |X|) plus ohm.
     double meter_pct = 1;
     double meter_ohm = 0.5;
+    // Grounds on the box's edges whose misfit to the reading, in the meter's standard
+    // deviations squared, is at most this are told as near grounds; 0 looks for none.
+    double near_chi2 = 4;
 };
 
 // Flags of one solution.
@@ -46,6 +49,7 @@ enum ReadingFlag : unsigned {
     CanBeLong = 1u << 1,
     Incomplete = 1u << 2, // fewer roots found than counted
     NoSolution = 1u << 3,
+    NearAlternative = 1u << 5, // one ground fits exactly, but near grounds fit as well
 };
 
 struct GroundSolution {
@@ -61,13 +65,31 @@ struct GroundSolution {
     double skin_depth_m = 0;
 };
 
+// Which edge of the box a near ground lies on.
+enum class BoxEdge { EpsRMin, EpsRMax, SigmaMin, SigmaMax };
+
+// A ground on the edge of the box that reproduces the reading within the meter's
+// accuracy without reproducing it exactly: where a ground just outside the box, or a
+// reading pushed a little by the meter's error, shows up inside it.
+struct NearGround {
+    double sigma_s_per_m = 0;
+    double eps_r = 0;
+    BoxEdge edge = BoxEdge::EpsRMin;
+    double chi2 = 0; // ((R_model - R) / u_R)^2 + ((X_model - X) / u_X)^2 at the meter
+};
+
 struct SolveResult {
     std::complex<double> z_probe_ohm; // the reading carried to the rods in the ground
     bool complete = false;            // the list is proved to hold every solution
     double nu = 0;
     unsigned flags = 0;                    // ReadingFlag
     std::vector<GroundSolution> solutions; // sorted by |gamma l|
-    long evaluations = 0;                  // model evaluations spent
+    // Local minima of the misfit along the box's edges, more than 3 standard deviations
+    // from every solution; sorted by chi2.
+    std::vector<NearGround> near;
+    // Exactly one ground, single and proved the only one, and no near ground.
+    bool unique = false;
+    long evaluations = 0; // model evaluations spent
 };
 
 // Given the probe, the frequency and the meter's reading, every ground in the box.

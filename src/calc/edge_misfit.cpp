@@ -1,0 +1,152 @@
+#include "edge_misfit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace ardenca::calc::solver {
+
+Misfit::Misfit(const ProbeLine& line, const Bilinear& chain, cplx z_meter_ohm, double u_r_ohm,
+               double u_x_ohm)
+    : line_(line), chain_(chain), z_meter_(z_meter_ohm), u_r_(u_r_ohm), u_x_(u_x_ohm) {}
+
+// The rods show j Zs coth(u) / u with u = sqrt(-q eps); E = exp(-2u) keeps coth and
+// csch^2 bounded for Re u >= 0.
+MisfitPoint Misfit::at(cplx eps, cplx deps_dt) const {
+    const cplx u = std::sqrt(-line_.q * eps);
+    const cplx e2 = std::exp(-2.0 * u);
+    const cplx one_minus = 1.0 - e2;
+    const cplx coth = (1.0 + e2) / one_minus;
+    const cplx j_zs(0, line_.zs_ohm);
+    const cplx z_rods = j_zs * coth / u;
+    const cplx dz_du = j_zs * (-4.0 * e2 / (one_minus * one_minus) / u - coth / (u * u));
+    const cplx du_dt = -line_.q / (2.0 * u) * deps_dt;
+    const cplx dz_dt = chain_.derivative(z_rods) * dz_du * du_dt;
+    const cplx miss = chain_(z_rods) - z_meter_;
+    const double mr = miss.real() / u_r_, mx = miss.imag() / u_x_;
+    const double vr = dz_dt.real() / u_r_, vx = dz_dt.imag() / u_x_;
+    MisfitPoint m;
+    m.chi2 = mr * mr + mx * mx;
+    m.slope = 2 * (mr * vr + mx * vx);
+    m.speed = std::hypot(vr, vx);
+    m.du_dt = std::abs(du_dt);
+    m.re_u = u.real();
+    return m;
+}
+
+double Misfit::chi2(double sigma_s_per_m, double eps_r) const {
+    return at(ground_eps(line_, sigma_s_per_m, eps_r), 0.0).chi2;
+}
+
+EdgePath::EdgePath(const Misfit& misfit, bool sigma_runs, double fixed_value)
+    : misfit_(misfit), sigma_runs_(sigma_runs), fixed_(fixed_value),
+      s_per_sigma_(1 / (misfit.line().w_rad_s * prog_eo)) {}
+
+double EdgePath::sigma_at(double t) const {
+    return sigma_runs_ ? std::exp(t) : fixed_;
+}
+
+double EdgePath::eps_r_at(double t) const {
+    return sigma_runs_ ? fixed_ : std::exp(t);
+}
+
+MisfitPoint EdgePath::at(double t) const {
+    const double v = std::exp(t);
+    MisfitPoint m = sigma_runs_ ? misfit_.at({fixed_, -v * s_per_sigma_}, {0, -v * s_per_sigma_})
+                                : misfit_.at({v, -fixed_ * s_per_sigma_}, v);
+    m.t = t;
+    return m;
+}
+
+namespace {
+
+// Given a bracket a < b with slope(a) < 0 < slope(b), the zero of the slope between
+// them by Brent's method: inverse quadratic interpolation, secant or bisection.
+MisfitPoint refine(const EdgePath& edge, MisfitPoint a, MisfitPoint b, long& evaluations) {
+    constexpr double tol_t = 1e-10;
+    MisfitPoint c = a;
+    double d = b.t - a.t, e = d;
+    for (int it = 0; it < 100; ++it) {
+        if ((b.slope > 0) == (c.slope > 0)) {
+            c = a;
+            d = e = b.t - a.t;
+        }
+        if (std::abs(c.slope) < std::abs(b.slope)) {
+            a = b;
+            b = c;
+            c = a;
+        }
+        const double tol = 2 * std::numeric_limits<double>::epsilon() * std::abs(b.t) + tol_t;
+        const double m = 0.5 * (c.t - b.t);
+        if (std::abs(m) <= tol || b.slope == 0)
+            break;
+        if (std::abs(e) >= tol && std::abs(a.slope) > std::abs(b.slope)) {
+            const double s = b.slope / a.slope;
+            double p, q;
+            if (a.t == c.t) {
+                p = 2 * m * s;
+                q = 1 - s;
+            } else {
+                const double qa = a.slope / c.slope, r = b.slope / c.slope;
+                p = s * (2 * m * qa * (qa - r) - (b.t - a.t) * (r - 1));
+                q = (qa - 1) * (r - 1) * (s - 1);
+            }
+            if (p > 0)
+                q = -q;
+            else
+                p = -p;
+            if (2 * p < std::min(3 * m * q - std::abs(tol * q), std::abs(e * q))) {
+                e = d;
+                d = p / q;
+            } else {
+                d = e = m;
+            }
+        } else {
+            d = e = m;
+        }
+        a = b;
+        b = edge.at(b.t + (std::abs(d) > tol ? d : (m > 0 ? tol : -tol)));
+        ++evaluations;
+    }
+    return b;
+}
+
+} // namespace
+
+EdgeScan scan_edge(const EdgePath& edge, double t0, double t1, double chi2_limit,
+                   long& evaluations) {
+    constexpr double kappa = 0.25;          // the largest step, in standard deviations
+    constexpr double du_most = prog_pi / 8; // the largest step of u while the line rings
+    constexpr double dt_most = 1;           // and in the logarithm, a factor e
+    const double dt_least = 1e-9 * std::max(1.0, t1 - t0);
+    const double d_limit = std::sqrt(chi2_limit);
+
+    EdgeScan scan;
+    MisfitPoint p = edge.at(t0);
+    ++evaluations;
+    scan.first = p;
+    for (int steps = 0; p.t < t1 && steps < 5000; ++steps) {
+        double h = std::min(dt_most, t1 - p.t);
+        const double d = std::sqrt(p.chi2);
+        if (std::isfinite(d) && p.speed > 0)
+            h = std::min(h, kappa * std::max(d, 1.0) / p.speed);
+        if (p.du_dt > 0)
+            h = std::min(h, du_most * std::max(1.0, p.re_u) / p.du_dt);
+        h = std::max(h, dt_least);
+        MisfitPoint q = edge.at(p.t + h >= t1 - dt_least ? t1 : p.t + h);
+        ++evaluations;
+        // Within a step the model moves at most about kappa max(d, 1) deviations, so a
+        // bracket starting farther than that beyond the limit holds nothing to tell.
+        if (p.slope < 0 && q.slope > 0 &&
+            (d - 2 * kappa * std::max(d, 1.0) <= d_limit || q.chi2 <= chi2_limit)) {
+            const MisfitPoint m = refine(edge, p, q, evaluations);
+            if (m.chi2 <= chi2_limit)
+                scan.minima.push_back(m);
+        }
+        p = q;
+    }
+    scan.last = p;
+    return scan;
+}
+
+} // namespace ardenca::calc::solver
