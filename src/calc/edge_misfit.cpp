@@ -10,25 +10,42 @@ Misfit::Misfit(const ProbeLine& line, const Bilinear& chain, cplx z_meter_ohm, d
                double u_x_ohm)
     : line_(line), chain_(chain), z_meter_(z_meter_ohm), u_r_(u_r_ohm), u_x_(u_x_ohm) {}
 
+namespace {
+
+// Given z != 0, 1 / z without the library's care for infinities (the values here are
+// finite and far from overflow).
+cplx reciprocal(cplx z) {
+    const double n = z.real() * z.real() + z.imag() * z.imag();
+    return {z.real() / n, -z.imag() / n};
+}
+
+} // namespace
+
 // The rods show j Zs coth(u) / u with u = sqrt(-q eps); E = exp(-2u) keeps coth and
 // csch^2 bounded for Re u >= 0.
 MisfitPoint Misfit::at(cplx eps, cplx deps_dt) const {
     const cplx u = std::sqrt(-line_.q * eps);
     const cplx e2 = std::exp(-2.0 * u);
-    const cplx one_minus = 1.0 - e2;
-    const cplx coth = (1.0 + e2) / one_minus;
+    const cplx inv_u = reciprocal(u);
+    const cplx inv_1me = reciprocal(1.0 - e2);
+    const cplx coth = (1.0 + e2) * inv_1me;
     const cplx j_zs(0, line_.zs_ohm);
-    const cplx z_rods = j_zs * coth / u;
-    const cplx dz_du = j_zs * (-4.0 * e2 / (one_minus * one_minus) / u - coth / (u * u));
-    const cplx du_dt = -line_.q / (2.0 * u) * deps_dt;
-    const cplx dz_dt = chain_.derivative(z_rods) * dz_du * du_dt;
-    const cplx miss = chain_(z_rods) - z_meter_;
+    const cplx z_rods = j_zs * coth * inv_u;
+    const cplx dz_du = -j_zs * inv_u * (4.0 * e2 * inv_1me * inv_1me + coth * inv_u);
+    const cplx du_dt = (-0.5 * line_.q) * inv_u * deps_dt;
+    const cplx inv_den = reciprocal(chain_.c * z_rods + chain_.d);
+    const cplx z_model = (chain_.a * z_rods + chain_.b) * inv_den;
+    const cplx dz_dt =
+        (chain_.a * chain_.d - chain_.b * chain_.c) * inv_den * inv_den * dz_du * du_dt;
+    const cplx miss = z_model - z_meter_;
     const double mr = miss.real() / u_r_, mx = miss.imag() / u_x_;
     const double vr = dz_dt.real() / u_r_, vx = dz_dt.imag() / u_x_;
     MisfitPoint m;
+    m.miss_r = mr;
+    m.miss_x = mx;
     m.chi2 = mr * mr + mx * mx;
     m.slope = 2 * (mr * vr + mx * vx);
-    m.speed = std::hypot(vr, vx);
+    m.speed = std::sqrt(vr * vr + vx * vx);
     m.du_dt = std::abs(du_dt);
     m.re_u = u.real();
     return m;
@@ -115,9 +132,9 @@ MisfitPoint refine(const EdgePath& edge, MisfitPoint a, MisfitPoint b, long& eva
 
 EdgeScan scan_edge(const EdgePath& edge, double t0, double t1, double chi2_limit,
                    long& evaluations) {
-    constexpr double kappa = 0.25;          // the largest step, in standard deviations
+    constexpr double kappa = 0.25;          // the least step allowed, in standard deviations
     constexpr double du_most = prog_pi / 8; // the largest step of u while the line rings
-    constexpr double dt_most = 1;           // and in the logarithm, a factor e
+    constexpr double dt_most = 2;           // and in the logarithm, a factor e^2
     const double dt_least = 1e-9 * std::max(1.0, t1 - t0);
     const double d_limit = std::sqrt(chi2_limit);
 
@@ -127,18 +144,33 @@ EdgeScan scan_edge(const EdgePath& edge, double t0, double t1, double chi2_limit
     scan.first = p;
     for (int steps = 0; p.t < t1 && steps < 5000; ++steps) {
         double h = std::min(dt_most, t1 - p.t);
+        // How far the model may move in this step, in standard deviations: half its
+        // distance beyond the limit, or kappa max(d, 1) when that is more.
         const double d = std::sqrt(p.chi2);
+        const double move = std::max(kappa * std::max(d, 1.0), 0.5 * (d - d_limit));
         if (std::isfinite(d) && p.speed > 0)
-            h = std::min(h, kappa * std::max(d, 1.0) / p.speed);
+            h = std::min(h, move / p.speed);
         if (p.du_dt > 0)
             h = std::min(h, du_most * std::max(1.0, p.re_u) / p.du_dt);
         h = std::max(h, dt_least);
-        MisfitPoint q = edge.at(p.t + h >= t1 - dt_least ? t1 : p.t + h);
-        ++evaluations;
-        // Within a step the model moves at most about kappa max(d, 1) deviations, so a
-        // bracket starting farther than that beyond the limit holds nothing to tell.
-        if (p.slope < 0 && q.slope > 0 &&
-            (d - 2 * kappa * std::max(d, 1.0) <= d_limit || q.chi2 <= chi2_limit)) {
+        // The step stands when the model moved no more than about planned and the end's
+        // own rate would not have asked for a much shorter one; otherwise it is halved.
+        MisfitPoint q;
+        double chord = 0;
+        for (;;) {
+            q = edge.at(p.t + h >= t1 - dt_least ? t1 : p.t + h);
+            ++evaluations;
+            chord = std::hypot(q.miss_r - p.miss_r, q.miss_x - p.miss_x);
+            if (h <= 2 * dt_least || !std::isfinite(move) || !std::isfinite(q.chi2) ||
+                (chord <= 1.5 * move && q.speed * h <= 3 * move))
+                break;
+            h *= 0.5;
+        }
+        // A path of length about `chord` between two points d_p and d_q from the reading
+        // comes no nearer than (d_p + d_q - length) / 2; allowing half as much again for
+        // its bending, a bracket that stays beyond the limit holds nothing to tell.
+        const double closest = 0.5 * (d + std::sqrt(q.chi2) - 1.5 * chord);
+        if (p.slope < 0 && q.slope > 0 && (closest <= d_limit || q.chi2 <= chi2_limit)) {
             const MisfitPoint m = refine(edge, p, q, evaluations);
             if (m.chi2 <= chi2_limit)
                 scan.minima.push_back(m);

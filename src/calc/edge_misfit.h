@@ -14,6 +14,8 @@ namespace ardenca::calc::solver {
 
 struct MisfitPoint {
     double t = 0;
+    double miss_r = 0; // (R_model - R) / u_R
+    double miss_x = 0; // (X_model - X) / u_X
     double chi2 = 0;
     double slope = 0; // d chi2 / dt
     double speed = 0; // |d (R / u_R, X / u_X) / dt|
