@@ -117,6 +117,8 @@ std::vector<std::string> reading_flag_names(unsigned flags) {
         out.emplace_back("incomplete");
     if (flags & calc::NoSolution)
         out.emplace_back("no-solution");
+    if (flags & calc::NearAlternative)
+        out.emplace_back("near-alternative");
     return out;
 }
 

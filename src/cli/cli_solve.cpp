@@ -1,5 +1,7 @@
 #include "cli_solve.h"
 
+#include "export/flag_names.h"
+#include "export/json_export.h"
 #include "files/decimal_text.h"
 
 #include <cmath>
@@ -50,6 +52,20 @@ std::string joined(const std::vector<std::string>& names) {
     return s;
 }
 
+// Given the answer, its near grounds as rows under a heading.
+void print_near_table(std::ostream& out, const calc::SolveResult& r) {
+    char line[160];
+    std::snprintf(line, sizeof line, "  %-3s %-12s %-10s %-10s %s\n", "", "Cond S/m", "Diel C",
+                  "chi2", "edge");
+    out << line;
+    for (const auto& g : r.near) {
+        std::snprintf(line, sizeof line, "  %-3s %-12s %-10s %-10s %s\n", "~",
+                      format("%.6g", g.sigma_s_per_m).c_str(), format("%.6g", g.eps_r).c_str(),
+                      format("%.2f", g.chi2).c_str(), exports::edge_name(g.edge));
+        out << line;
+    }
+}
+
 } // namespace
 
 void add_solve_options(CLI::App& app, SolveArgs& a, const std::string& help_prefix) {
@@ -68,6 +84,9 @@ void add_solve_options(CLI::App& app, SolveArgs& a, const std::string& help_pref
         ->type_name("PF");
     app.add_option("--air-m", a.air_m, help_prefix + "length of the rods above the ground, m")
         ->type_name("M");
+    app.add_option("--near-chi2", a.near_chi2,
+                   help_prefix + "near grounds: edge minima with chi2 <= K2 (default 4; 0: none)")
+        ->type_name("K2");
 }
 
 std::optional<std::string> parse_solve_args(const SolveArgs& a, SolveSettings& s) {
@@ -102,6 +121,12 @@ std::optional<std::string> parse_solve_args(const SolveArgs& a, SolveSettings& s
                    "'";
         *value = *v;
     }
+    if (!a.near_chi2.empty()) {
+        const auto v = decimal(a.near_chi2);
+        if (!v || *v < 0)
+            return "--near-chi2 wants a number of at least 0, e.g. 4, got '" + a.near_chi2 + "'";
+        s.options.near_chi2 = *v;
+    }
     return std::nullopt;
 }
 
@@ -109,7 +134,11 @@ nlohmann::ordered_json solve_json(const calc::SolveResult& r) {
     nlohmann::ordered_json j;
     j["z_probe_ohm"] = {number_or_null(r.z_probe_ohm.real()), number_or_null(r.z_probe_ohm.imag())};
     j["complete"] = r.complete;
-    j["count"] = r.solutions.size();
+    int count = 0; // a double root counts twice
+    for (const auto& s : r.solutions)
+        count += s.multiplicity;
+    j["count"] = count;
+    j["unique"] = r.unique;
     j["nu"] = number_or_null(r.nu);
     j["flags"] = reading_flag_names(r.flags);
     j["evaluations"] = r.evaluations;
@@ -122,13 +151,16 @@ nlohmann::ordered_json solve_json(const calc::SolveResult& r) {
         o["residual_ohm"] = s.residual_ohm;
         o["u_sigma_s_per_m"] = number_or_null(s.u_sigma_s_per_m);
         o["u_eps_r"] = number_or_null(s.u_eps_r);
-        o["corr"] = s.corr;
+        o["corr"] = std::isfinite(s.u_sigma_s_per_m) && std::isfinite(s.u_eps_r)
+                        ? number_or_null(s.corr)
+                        : nlohmann::ordered_json(nullptr);
         o["multiplicity"] = s.multiplicity;
         o["flags"] = solution_flag_names(s.flags);
         o["skin_depth_m"] = number_or_null(s.skin_depth_m);
         list.push_back(o);
     }
     j["solutions"] = list;
+    j["near"] = exports::near_json(r.near);
     return j;
 }
 
@@ -142,8 +174,14 @@ void print_solve_table(std::ostream& out, const calc::SolveResult& r) {
         << (r.complete ? ", proved complete" : ", NOT proved complete");
     const auto flags = reading_flag_names(r.flags);
     out << (flags.empty() ? "" : " (" + joined(flags) + ")") << '\n';
-    if (n == 0) {
+    if (n == 0 && r.near.empty()) {
         out << "  No ground in the range reproduces this reading.\n";
+        return;
+    }
+    if (n == 0) {
+        out << "  No ground in the range reproduces this reading exactly; within the meter's\n"
+               "  accuracy it fits the near grounds below.\n";
+        print_near_table(out, r);
         return;
     }
     char line[256];
@@ -164,6 +202,12 @@ void print_solve_table(std::ostream& out, const calc::SolveResult& r) {
             (joined(solution_flag_names(s.flags)) + (s.multiplicity > 1 ? ",double" : "")).c_str());
         out << line;
     }
+    if (!r.near.empty()) {
+        out << "  Within the meter's accuracy the reading also fits these grounds on the edges of\n"
+               "  the range; the ground may lie there or just outside the range:\n";
+        print_near_table(out, r);
+    }
+    out << (r.unique ? "  The answer is unique.\n" : "");
 }
 
 } // namespace ardenca::cli

@@ -18,6 +18,7 @@ struct SolveArgs {
     std::string sigma_range; // "1e-5:20"
     std::string epsr_range;  // "1:200"
     std::string lead_nh, top_pf, air_m;
+    std::string near_chi2; // "4"
 };
 
 struct SolveSettings {
@@ -25,8 +26,8 @@ struct SolveSettings {
     calc::SolveOptions options;
 };
 
-// Adds --meter, --sigma-range, --epsr-range, --lead-nh, --top-pf and --air-m; each
-// help text starts with help_prefix.
+// Adds --meter, --sigma-range, --epsr-range, --lead-nh, --top-pf, --air-m and
+// --near-chi2; each help text starts with help_prefix.
 void add_solve_options(CLI::App& app, SolveArgs& args, const std::string& help_prefix);
 
 // Given the typed options, the settings, or a message saying what is wrong.

@@ -26,6 +26,7 @@ std::vector<std::string> point_flag_names(unsigned flags) {
         {sweep::ElectricallyLong, "electrically_long"},
         {sweep::InfiniteReading, "infinite_reading"},
         {sweep::IncompleteCount, "incomplete"},
+        {sweep::NearAlternative, "near_alternative"},
     };
     return names(flags, table);
 }
@@ -38,6 +39,20 @@ std::vector<std::string> solution_flag_names(unsigned flags) {
         {calc::PoorlyDetermined, "poorly_determined"},
     };
     return names(flags, table);
+}
+
+const char* edge_name(calc::BoxEdge edge) {
+    switch (edge) {
+    case calc::BoxEdge::EpsRMin:
+        return "eps_r_min";
+    case calc::BoxEdge::EpsRMax:
+        return "eps_r_max";
+    case calc::BoxEdge::SigmaMin:
+        return "sigma_min";
+    case calc::BoxEdge::SigmaMax:
+        return "sigma_max";
+    }
+    return "";
 }
 
 } // namespace ardenca::exports

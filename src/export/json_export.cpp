@@ -23,13 +23,28 @@ json solution_json(const calc::GroundSolution& g) {
             {"eps_r", number(g.eps_r)},
             {"u_sigma_s_per_m", number(g.u_sigma_s_per_m)},
             {"u_eps_r", number(g.u_eps_r)},
-            {"corr", number(g.corr)},
+            {"corr", std::isfinite(g.u_sigma_s_per_m) && std::isfinite(g.u_eps_r) ? number(g.corr)
+                                                                                  : json(nullptr)},
             {"residual_ohm", number(g.residual_ohm)},
             {"gamma_l", pair(g.gamma_l)},
             {"multiplicity", g.multiplicity},
             {"flags", solution_flag_names(g.flags)},
             {"skin_depth_m", number(g.skin_depth_m)}};
 }
+
+} // namespace
+
+json near_json(const std::vector<calc::NearGround>& near) {
+    json list = json::array();
+    for (const calc::NearGround& g : near)
+        list.push_back({{"sigma_s_per_m", number(g.sigma_s_per_m)},
+                        {"eps_r", number(g.eps_r)},
+                        {"edge", edge_name(g.edge)},
+                        {"chi2", number(g.chi2)}});
+    return list;
+}
+
+namespace {
 
 json point_json(const sweep::PointResult& p) {
     const bool infinite = (p.flags & sweep::InfiniteReading) != 0;
@@ -42,6 +57,7 @@ json point_json(const sweep::PointResult& p) {
         {"z_probe_ohm", infinite ? json(nullptr) : pair(p.z_probe_ohm)},
         {"nu", number(p.nu)},
         {"solutions", std::move(solutions)},
+        {"near", near_json(p.near)},
         {"chosen", p.chosen ? json(*p.chosen) : json(nullptr)},
         {"flags", point_flag_names(p.flags)},
         {"skin_depth_m", p.chosen ? number(p.solutions[*p.chosen].skin_depth_m) : json(nullptr)}};
@@ -65,7 +81,8 @@ json setup_json(const sweep::SweepResult& r) {
             {"sigma_range_s_per_m",
              json::array({number(o.sigma_min_s_per_m), number(o.sigma_max_s_per_m)})},
             {"eps_r_range", json::array({number(o.eps_r_min), number(o.eps_r_max)})},
-            {"meter", {{"pct", number(o.meter_pct)}, {"ohm", number(o.meter_ohm)}}}};
+            {"meter", {{"pct", number(o.meter_pct)}, {"ohm", number(o.meter_ohm)}}},
+            {"near_chi2", number(o.near_chi2)}};
 }
 
 } // namespace

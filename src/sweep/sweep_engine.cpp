@@ -41,8 +41,11 @@ PointResult solve_point(const SweepSetup& setup, const SweepPoint& in, SolveMeth
         p.z_probe_ohm = r.z_probe_ohm;
         p.nu = r.nu;
         p.solutions = std::move(r.solutions);
+        p.near = std::move(r.near);
         if ((r.flags & calc::Incomplete) || !r.complete)
             p.flags |= IncompleteCount;
+        if (r.flags & calc::NearAlternative)
+            p.flags |= NearAlternative;
     }
     if (p.solutions.empty())
         p.flags |= NoSolution;

@@ -18,6 +18,7 @@ enum PointFlag : unsigned {
     ElectricallyLong = 1u << 2, // the probe is electrically long at this frequency
     InfiniteReading = 1u << 3,  // the meter read an open circuit
     IncompleteCount = 1u << 4,  // the solver could not prove its list complete
+    NearAlternative = 1u << 7,  // one ground fits exactly, but near grounds fit as well
 };
 
 enum class SolveMethod { AllSolutions, Classic };
@@ -27,6 +28,8 @@ struct PointResult {
     std::complex<double> z_measured_ohm;
     std::complex<double> z_probe_ohm; // de-embedded to the rods in the ground
     std::vector<calc::GroundSolution> solutions;
+    std::vector<calc::NearGround>
+        near; // grounds on the box's edges that fit within the meter's accuracy
     std::optional<std::size_t> chosen; // index into solutions
     unsigned flags = 0;                // PointFlag
     double nu = 0;

@@ -4,6 +4,8 @@
 #include "calc/probe_fixture.h"
 #include "cli_run.h"
 
+#include <algorithm>
+#include <complex>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -188,6 +190,71 @@ TEST(CliSolve, RangesAndMeterAccuracy) {
     // Twice the meter's error, twice the uncertainty.
     EXPECT_NEAR(solved(long_probe, {"--meter", "2%+1"})["solutions"][0]["u_eps_r"].get<double>(),
                 2 * all["solutions"][0]["u_eps_r"].get<double>(), 1e-12);
+}
+
+// A long probe whose reading's own ground left the box below eps_r 1: the one ground
+// listed is not called unique, the near ground is told with its edge and misfit, and
+// --near-chi2 below that misfit leaves it out.
+TEST(CliSolve, NearGroundsAndTheVerdict) {
+    const std::vector<std::string> reading = {"--set", "Text1=0.245",  "--set", "Text2=0.0119",
+                                              "--set", "Text3=1.095",  "--set", "Text8=12.2",
+                                              "--set", "Text23=11.65", "--set", "Text24=11.94"};
+    const auto s = solved(reading);
+    ASSERT_EQ(s["count"], 1);
+    EXPECT_EQ(s["unique"], false);
+    EXPECT_NE(std::ranges::find(s["flags"], "near-alternative"), s["flags"].end());
+    ASSERT_EQ(s["near"].size(), 1u);
+    const auto& g = s["near"][0];
+    EXPECT_EQ(g["edge"], "eps_r_min");
+    EXPECT_EQ(g["eps_r"], 1.0);
+    EXPECT_NEAR(g["sigma_s_per_m"].get<double>(), 0.33, 0.03);
+    const double chi2 = g["chi2"].get<double>();
+    EXPECT_LT(chi2, 4);
+
+    const auto tight = solved(reading, {"--near-chi2", std::to_string(0.5 * chi2)});
+    EXPECT_TRUE(tight["near"].empty());
+    EXPECT_EQ(tight["unique"], true);
+    EXPECT_EQ(std::ranges::find(tight["flags"], "near-alternative"), tight["flags"].end());
+    EXPECT_EQ(solved(reading, {"--near-chi2", std::to_string(2 * chi2)})["near"].size(), 1u);
+
+    std::vector<std::string> table = reading;
+    table.push_back("solve");
+    const CliRun r = run_cli(table);
+    EXPECT_NE(r.out.find("Within the meter's accuracy"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("eps_r_min"), std::string::npos) << r.out;
+    for (const char* bad : {"-1", "x", "4x"}) {
+        const CliRun refused = run_cli({"--near-chi2", bad, "solve"});
+        EXPECT_EQ(refused.status, exit_usage) << bad;
+    }
+}
+
+// A reading made at a double root: one entry of multiplicity 2 that counts twice, and
+// with its uncertainties unknown its correlation is unknown too.
+TEST(CliSolve, DoubleRootCountsTwiceWithoutACorrelation) {
+    std::complex<double> u(1.1254, 2.1062); // sinh 2u + 2u = 0 there
+    for (int i = 0; i < 50; ++i)
+        u -= (std::sinh(2.0 * u) + 2.0 * u) / (2.0 * std::cosh(2.0 * u) + 2.0);
+    const calc::ProbeSetup p{.length_m = 2};
+    const auto z = calc::solver::rods_z_from_u(calc::solver::probe_line(p, 20e6), u);
+    const auto s = solved({"--set", "Text1=0.1", "--set", "Text2=0.007", "--set", "Text3=2",
+                           "--set", "Text8=20", "--set", "Text31=1", "--set",
+                           "Text23=" + nlohmann::json(z.real()).dump(), "--set",
+                           "Text24=" + nlohmann::json(z.imag()).dump()});
+    int multiplicities = 0, doubles = 0;
+    for (const auto& g : s["solutions"]) {
+        multiplicities += g["multiplicity"].get<int>();
+        if (g["multiplicity"] == 2) {
+            ++doubles;
+            EXPECT_TRUE(g["u_eps_r"].is_null());
+            EXPECT_TRUE(g["corr"].is_null());
+        } else {
+            EXPECT_TRUE(g["corr"].is_number());
+        }
+    }
+    EXPECT_EQ(doubles, 1);
+    EXPECT_EQ(s["count"], multiplicities);
+    EXPECT_EQ(s["count"], s["solutions"].size() + 1);
+    EXPECT_EQ(s["unique"], false);
 }
 
 } // namespace
