@@ -28,11 +28,11 @@ struct PointResult {
     std::complex<double> z_measured_ohm;
     std::complex<double> z_probe_ohm; // de-embedded to the rods in the ground
     std::vector<calc::GroundSolution> solutions;
-    std::vector<calc::NearGround>
-        near; // grounds on the box's edges that fit within the meter's accuracy
     std::optional<std::size_t> chosen; // index into solutions
     unsigned flags = 0;                // PointFlag
     double nu = 0;
+    // Grounds on the box's edges that fit the reading within the meter's accuracy.
+    std::vector<calc::NearGround> near{};
 };
 
 struct LocationResult {
