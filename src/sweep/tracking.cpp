@@ -165,8 +165,9 @@ RunStats run(std::vector<PointResult>& points, const std::vector<std::vector<Can
         } else {
             ++stats.jumps;
             // A reading that fits one ground only: the ground in the box is that one, so
-            // the track starts again from it.
-            if (cs.size() == 1)
+            // the track starts again from it; unless grounds on the box's edge fit the
+            // reading as well, where the soil may just have left the box.
+            if (cs.size() == 1 && p.near.empty())
                 track.recent = {{ln_f, cs[best].x, cs[best].u}};
         }
         if (commit) {
@@ -191,16 +192,19 @@ void track_solutions(std::vector<PointResult>& points) {
         p.flags &= ~static_cast<unsigned>(Ambiguous);
     }
 
-    // The anchor: the lowest frequency with exactly one ground, else with the fewest.
+    // The anchor: the lowest frequency with exactly one ground and no near ground, else
+    // the lowest with the fewest grounds.
     std::optional<std::size_t> anchor;
     for (std::size_t i = 0; i < points.size(); ++i) {
         const std::size_t n = cands[i].size();
         if (n == 0)
             continue;
+        if (n == 1 && points[i].near.empty()) {
+            anchor = i;
+            break;
+        }
         if (!anchor || n < cands[*anchor].size())
             anchor = i;
-        if (n == 1)
-            break;
     }
     if (!anchor)
         return;

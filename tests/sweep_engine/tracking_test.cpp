@@ -34,6 +34,7 @@ struct Scenario {
     std::function<bool(int i)> true_present;
     bool true_first; // the true ground first in the list, else last
     std::function<double(double f_mhz)> soil_u = nullptr; // the soil's relative uncertainty
+    std::function<bool(int i)> near_told = nullptr;       // points whose readings tell near grounds
 };
 
 constexpr int n_points = 301;
@@ -58,6 +59,8 @@ std::vector<PointResult> run(const Scenario& s) {
                 t = ground(t.sigma_s_per_m, t.eps_r, s.soil_u(f));
             p.solutions.insert(s.true_first ? p.solutions.begin() : p.solutions.end(), t);
         }
+        if (s.near_told && s.near_told(i))
+            p.near = {{.sigma_s_per_m = 1, .eps_r = 1, .edge = calc::BoxEdge::EpsRMin, .chi2 = 1}};
     }
     track_solutions(points);
     return points;
@@ -81,6 +84,11 @@ Grounds steep_branch(double f) {
     if (f < 8)
         return {};
     return {ground(0.05 * std::pow(f / 8, 1.5), 80 / (f / 8), 0.1)};
+}
+
+// A ground that changes smoothly with frequency, well apart from the soil.
+Ground decoy(double f) {
+    return ground(0.003 * std::pow(f, 0.5), 70 * std::pow(f, -0.05), 0.03);
 }
 
 // A deterministic scatter of grounds that follow no curve.
@@ -116,6 +124,15 @@ TEST(Tracking, FollowsTheSoilPastOtherBranches) {
              return v;
          },
          [](int i) { return i < 200 || i > 230; }, true},
+        // The soil leaves the box and another ground, smooth in frequency, fits alone with
+        // near grounds, then beside the soil: the track neither starts nor restarts on it.
+        {"the soil leaves the box for a while, a lone ground with near grounds stands in",
+         [](int i, double f) { return i >= 200 && i <= 260 ? Grounds{decoy(f)} : Grounds{}; },
+         [](int i) { return i < 200 || i > 230; }, true, nullptr,
+         [](int i) { return i >= 200 && i <= 230; }},
+        {"a lone ground with near grounds at the bottom is no anchor",
+         [](int i, double f) { return i < 40 ? Grounds{decoy(f)} : Grounds{}; },
+         [](int i) { return i >= 20; }, false, nullptr, [](int i) { return i < 20; }},
     };
     for (const Scenario& s : scenarios) {
         SCOPED_TRACE(s.name);
