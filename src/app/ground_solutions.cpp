@@ -3,6 +3,7 @@
 #include "ardenca.h"
 #include "number_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -21,6 +22,21 @@ std::string short_number(double v) {
     o.precision(4);
     o << v;
     return o.str();
+}
+
+// Given near grounds, "Cond 0.3209 S/m with Diel C 1" for the first few, joined.
+std::string near_list(const std::vector<calc::NearGround>& near) {
+    constexpr std::size_t shown = 3;
+    std::string s;
+    for (std::size_t i = 0; i < near.size() && i < shown; ++i)
+        s += std::string(i == 0                                  ? ""
+                         : i + 1 == std::min(near.size(), shown) ? " and "
+                                                                 : ", ") +
+             "Cond " + short_number(near[i].sigma_s_per_m) + " S/m with Diel C " +
+             short_number(near[i].eps_r);
+    if (near.size() > shown)
+        s += " (and " + std::to_string(near.size() - shown) + " more)";
+    return s;
 }
 
 bool same_ground(double cond, double diel, const calc::GroundSolution& s) {
@@ -64,8 +80,16 @@ std::string solutions_notice(const Ardenca& m, const calc::SolveResult& result,
                             short_number(options.eps_r_min) + " to " +
                             short_number(options.eps_r_max);
     const std::string grounds = n == 1 ? "1 ground" : std::to_string(n) + " grounds";
+    const std::size_t near = result.near.size();
     std::string notice;
-    if (n == 0) {
+    if (n == 0 && near > 0) {
+        notice = "No ground with " + box +
+                 " reproduces this reading exactly; within the meter's accuracy it fits " +
+                 near_list(result.near) + ", on the edge of that range.";
+        if (classic_found)
+            notice += " The search's result lies outside that range or does not fit exactly.";
+        notice += " See Solutions... for every one.";
+    } else if (n == 0) {
         notice = "No ground with " + box + " reproduces this reading.";
         if (classic_found)
             notice += " The search's result lies outside that range or does not fit exactly.";
@@ -80,12 +104,40 @@ std::string solutions_notice(const Ardenca& m, const calc::SolveResult& result,
                      " that fit this reading.";
         else if (n > 1)
             notice = "This reading fits " + grounds + " equally well; the search shows one.";
+        if (near > 0 && notice.empty())
+            notice = "This reading fits 1 ground exactly, but within the meter's accuracy "
+                     "it also fits " +
+                     near_list(result.near) +
+                     ", on the edge of the range: the ground may lie there or just outside "
+                     "the range, and the one shown may be wrong.";
+        else if (near > 0)
+            notice += " " + near_grounds_sentence(near, true);
         if (!notice.empty())
             notice += " See Solutions... for every one.";
     }
     if (!result.complete && !notice.empty())
         notice += " The list may be incomplete.";
     return notice;
+}
+
+std::string edge_text(calc::BoxEdge edge) {
+    switch (edge) {
+    case calc::BoxEdge::EpsRMin:
+        return "Diel C at its minimum";
+    case calc::BoxEdge::EpsRMax:
+        return "Diel C at its maximum";
+    case calc::BoxEdge::SigmaMin:
+        return "Cond at its minimum";
+    case calc::BoxEdge::SigmaMax:
+        return "Cond at its maximum";
+    }
+    return {};
+}
+
+std::string near_grounds_sentence(std::size_t count, bool exact_too) {
+    return std::string("Within the meter's accuracy the reading ") + (exact_too ? "also " : "") +
+           "fits " + (count == 1 ? "1 ground" : std::to_string(count) + " grounds") +
+           " on the edge of the range.";
 }
 
 void show_ground(Ardenca& m, const calc::GroundSolution& ground) {

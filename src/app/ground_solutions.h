@@ -43,6 +43,14 @@ calc::SolveResult solve_fields(const Ardenca& model, const FixtureExtras& extras
 std::string solutions_notice(const Ardenca& model, const calc::SolveResult& result,
                              const calc::SolveOptions& options = {});
 
+// Given the edge of the box, its words: "Diel C at its minimum", "Cond at its maximum".
+std::string edge_text(calc::BoxEdge edge);
+
+// Given how many near grounds there are and whether some ground fits exactly, the
+// sentence that tells them: "Within the meter's accuracy the reading also fits 2 grounds on the
+// edge of the range."
+std::string near_grounds_sentence(std::size_t count, bool exact_too);
+
 // Writes the ground into Cond (Text9) and Diel C (Text10) with the searches' display
 // pattern and runs "Calc From Medium", so the line-in-ground results match it.
 void show_ground(Ardenca& model, const calc::GroundSolution& ground);

@@ -53,6 +53,8 @@ std::string SolutionsList::summary() const {
              ? "The probe is short (nu " + printed("%.3f", r.nu) + "): one ground at most."
              : "The probe can be electrically long (nu " + printed("%.3f", r.nu) +
                    "): several grounds may fit.";
+    if (!r.near.empty())
+        s += " " + near_grounds_sentence(r.near.size(), !r.solutions.empty());
     return s;
 }
 
@@ -78,6 +80,24 @@ std::vector<std::string> SolutionsList::row(int i) const {
             printed("%.2f", s.skin_depth_m / length_m_),
             printed("%.1e", s.residual_ohm),
             joined(flags)};
+}
+
+std::vector<std::string> SolutionsList::near_row(int i) const {
+    const calc::NearGround& g = result_.near.at(static_cast<std::size_t>(i));
+    std::vector<std::string> cells(headers().size());
+    cells[0] = printed("%.7g", g.sigma_s_per_m);
+    cells[2] = printed("%.7g", g.eps_r);
+    cells.back() = "near ground, " + edge_text(g.edge) + ", chi2 " + printed("%.2f", g.chi2);
+    return cells;
+}
+
+std::string SolutionsList::near_note() const {
+    if (result_.near.empty())
+        return {};
+    return "Greyed: grounds on the edge of the range that fit the reading within the meter's "
+           "accuracy (chi2 at most " +
+           printed("%g", options_.near_chi2) +
+           ") but not exactly; the ground may lie there or just outside the range.";
 }
 
 void SolutionsList::choose(int i) {

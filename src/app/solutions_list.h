@@ -29,6 +29,13 @@ class SolutionsList {
     // The texts of row i, one per header.
     std::vector<std::string> row(int i) const;
 
+    // The near grounds, listed below the grounds: how many, the texts of row i (one per
+    // header; the uncertainties and the rest are empty), and the line that explains
+    // them (empty when there are none).
+    int near_count() const { return static_cast<int>(result_.near.size()); }
+    std::vector<std::string> near_row(int i) const;
+    std::string near_note() const;
+
     void choose(int i);
     std::optional<int> chosen() const { return chosen_; }
     // Writes the chosen ground into Cond and Diel C and runs "Calc From Medium";

@@ -28,6 +28,13 @@ TEST(GroundSolutions, ReadsTheFieldsTheSearchReads) {
     EXPECT_EQ(r.z_meter_ohm, std::complex<double>(12.5, -30));
 }
 
+// A 1.095 m probe at 12.2 MHz: the reading fits 0.0068 S/m with Diel C 38.8 exactly, and
+// within the meter's accuracy 0.32 S/m with Diel C 1.
+FieldTextList near_reading() {
+    return {{Text1, "0.245"}, {Text2, "0.0119"}, {Text3, "1.095"},
+            {Text8, "12.2"},  {Text23, "11.65"}, {Text24, "11.94"}};
+}
+
 TEST(GroundSolutions, NoticeAfterTheSearch) {
     struct Case {
         FieldTextList fields;
@@ -51,6 +58,13 @@ TEST(GroundSolutions, NoticeAfterTheSearch) {
         {{{Text23, "0.402382"}, {Text24, "0.695330"}}, "The search's result lies outside"},
         // Both stages fault.
         {{{Text24, "50"}}, "No ground with conductivity 1e-05 to 20 S/m"},
+        // A long probe whose reading's own ground left the box below Diel C 1: the one
+        // ground listed is not the whole story, and with it outside the range the near
+        // grounds are all there is.
+        {near_reading(), "within the meter's accuracy it also fits Cond 0.32"},
+        {near_reading(),
+         "reproduces this reading exactly; within the meter's accuracy it fits",
+         {.eps_r_max = 30}},
     };
     for (const Case& c : cases) {
         Ardenca m;
@@ -60,6 +74,34 @@ TEST(GroundSolutions, NoticeAfterTheSearch) {
         EXPECT_TRUE(*c.expected ? notice.find(c.expected) != std::string::npos : notice.empty())
             << notice;
     }
+}
+
+// The near grounds follow the grounds as rows of their own, with a note; the choice
+// stays among the grounds.
+TEST(GroundSolutions, ListsNearGroundsBelowTheGrounds) {
+    Ardenca m;
+    set_fields(m, near_reading());
+    SolutionsList list;
+    list.solve(m);
+    ASSERT_EQ(list.count(), 1);
+    ASSERT_EQ(list.near_count(), 1);
+    const auto cells = list.near_row(0);
+    ASSERT_EQ(cells.size(), SolutionsList::headers().size());
+    EXPECT_NEAR(std::stod(cells[0]), 0.32, 0.01);
+    EXPECT_EQ(cells[2], "1");
+    EXPECT_EQ(cells[1], "");
+    EXPECT_EQ(cells.back().rfind("near ground, Diel C at its minimum, chi2 0.", 0), 0u)
+        << cells.back();
+    EXPECT_NE(list.near_note().find("chi2 at most 4"), std::string::npos);
+    EXPECT_NE(list.summary().find("also fits 1 ground on the edge of the range"), std::string::npos)
+        << list.summary();
+    list.choose(1);
+    EXPECT_EQ(list.chosen(), 0);
+
+    list.options().near_chi2 = 0;
+    list.solve(m);
+    EXPECT_EQ(list.near_count(), 0);
+    EXPECT_TRUE(list.near_note().empty());
 }
 
 TEST(GroundSolutions, ListRowsSummaryAndChoice) {

@@ -27,7 +27,8 @@ QString qstr(const std::string& text) {
 
 SolutionsWindow::SolutionsWindow(Ardenca& model, QWidget* parent)
     : QWidget(parent, Qt::Window), model_(model), summary_(new QLabel(this)),
-      table_(new QTableWidget(this)), show_(new QPushButton(tr("Show"), this)) {
+      table_(new QTableWidget(this)), near_note_(new QLabel(this)),
+      show_(new QPushButton(tr("Show"), this)) {
     setObjectName("solutions");
     setWindowTitle(tr("Solutions - %1").arg(qstr(std::string(window_caption))));
     summary_->setObjectName("summary");
@@ -49,6 +50,11 @@ SolutionsWindow::SolutionsWindow(Ardenca& model, QWidget* parent)
             [this](int row) { list_.choose(row); });
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this] { show_chosen(); });
 
+    near_note_->setObjectName("near_note");
+    near_note_->setWordWrap(true);
+    near_note_->setTextFormat(Qt::PlainText);
+    near_note_->hide();
+
     show_->setObjectName("show");
     show_->setToolTip(tr("Write the chosen ground into Cond and Diel C and run Calc From Medium"));
     connect(show_, &QPushButton::clicked, this, &SolutionsWindow::show_chosen);
@@ -63,6 +69,7 @@ SolutionsWindow::SolutionsWindow(Ardenca& model, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(summary_);
     layout->addWidget(table_, 1);
+    layout->addWidget(near_note_);
     layout->addLayout(buttons);
     resize(1120, 300);
 }
@@ -82,17 +89,26 @@ void SolutionsWindow::refresh() {
 void SolutionsWindow::fill() {
     summary_->setText(qstr(list_.summary()));
     table_->clearContents();
-    table_->setRowCount(list_.count());
-    for (int i = 0; i < list_.count(); ++i) {
-        const auto cells = list_.row(i);
+    table_->setRowCount(list_.count() + list_.near_count());
+    const QString note = qstr(list_.near_note());
+    for (int i = 0; i < list_.count() + list_.near_count(); ++i) {
+        // The near grounds below the grounds, greyed: neither chosen nor shown.
+        const bool near = i >= list_.count();
+        const auto cells = near ? list_.near_row(i - list_.count()) : list_.row(i);
         for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
             auto* item = new QTableWidgetItem(qstr(cells[static_cast<std::size_t>(c)]));
             item->setTextAlignment(
                 Qt::AlignVCenter |
                 (c + 1 < table_->columnCount() ? Qt::AlignRight : Qt::AlignLeft));
+            if (near) {
+                item->setFlags(Qt::NoItemFlags);
+                item->setToolTip(note);
+            }
             table_->setItem(i, c, item);
         }
     }
+    near_note_->setText(note);
+    near_note_->setVisible(!note.isEmpty());
     table_->resizeColumnsToContents();
     if (list_.chosen())
         table_->selectRow(*list_.chosen());

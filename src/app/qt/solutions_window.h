@@ -29,6 +29,8 @@ class SolutionsWindow : public QWidget {
 
     QTableWidget* table() const { return table_; }
     QLabel* summary() const { return summary_; }
+    // The line under the table that explains the greyed near grounds; hidden without them.
+    QLabel* near_note() const { return near_note_; }
     QPushButton* show_button() const { return show_; }
     // The warning of a "Show" that stopped on an arithmetic fault, while open.
     QMessageBox* fault_box() const { return fault_box_; }
@@ -44,6 +46,7 @@ class SolutionsWindow : public QWidget {
     SolutionsList list_;
     QLabel* summary_;
     QTableWidget* table_;
+    QLabel* near_note_;
     QPushButton* show_;
     QPointer<QMessageBox> fault_box_;
 };

@@ -716,6 +716,26 @@ class SolutionsWindowTest : public QObject {
                        {Field::Text24, "-67.3409"}});
         click(*w, Command::Calculate);
         QCOMPARE(s->table()->rowCount(), 1);
+        QVERIFY(s->near_note()->isHidden());
+
+        // A long probe whose reading also fits a ground on the edge of the range: the
+        // notice says so, and the list shows it greyed below the one ground.
+        set_texts(*w, {{Field::Text1, "0.245"},
+                       {Field::Text2, "0.0119"},
+                       {Field::Text3, "1.095"},
+                       {Field::Text8, "12.2"},
+                       {Field::Text23, "11.65"},
+                       {Field::Text24, "11.94"}});
+        click(*w, Command::Calculate);
+        QVERIFY(hook->notice() && hook->notice()->isVisible());
+        QVERIFY2(hook->notice()->text().contains("within the meter's accuracy"),
+                 qPrintable(hook->notice()->text()));
+        QCOMPARE(s->table()->rowCount(), 2);
+        QVERIFY(s->table()->item(0, 0)->flags() & Qt::ItemIsSelectable);
+        QCOMPARE(s->table()->item(1, 0)->flags(), Qt::NoItemFlags);
+        QCOMPARE(s->table()->item(1, 2)->text(), QString("1"));
+        QVERIFY(!s->near_note()->isHidden());
+        QVERIFY(s->near_note()->text().contains("Greyed"));
     }
 };
 
