@@ -42,7 +42,9 @@ given, each exactly like a click on its button:
   solve         every ground in the range (--sigma-range, --epsr-range) that
                 reproduces the reading "calculate" reads, proved complete,
                 with 1-sigma uncertainties from the meter's accuracy (--meter)
-                and the probe fixture (--lead-nh, --top-pf, --air-m); the
+                and the probe fixture (--lead-nh, --top-pf, --air-m), and the
+                near grounds: grounds on the range's edges that fit the
+                reading within the meter's accuracy (--near-chi2); the
                 fields stay as they are
 
 Open reads regular files only (a named pipe or device is refused at once);
