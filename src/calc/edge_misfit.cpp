@@ -35,8 +35,8 @@ MisfitPoint Misfit::at(cplx eps, cplx deps_dt) const {
     const cplx du_dt = (-0.5 * line_.q) * inv_u * deps_dt;
     const cplx inv_den = reciprocal(chain_.c * z_rods + chain_.d);
     const cplx z_model = (chain_.a * z_rods + chain_.b) * inv_den;
-    const cplx dz_dt =
-        (chain_.a * chain_.d - chain_.b * chain_.c) * inv_den * inv_den * dz_du * du_dt;
+    const cplx chain_slope = (chain_.a * chain_.d - chain_.b * chain_.c) * inv_den * inv_den;
+    const cplx dz_dt = chain_slope * dz_du * du_dt;
     const cplx miss = z_model - z_meter_;
     const double mr = miss.real() / u_r_, mx = miss.imag() / u_x_;
     const double vr = dz_dt.real() / u_r_, vx = dz_dt.imag() / u_x_;
@@ -48,6 +48,9 @@ MisfitPoint Misfit::at(cplx eps, cplx deps_dt) const {
     m.speed = std::sqrt(vr * vr + vx * vx);
     m.du_dt = std::abs(du_dt);
     m.re_u = u.real();
+    // coth u = 1 + 2E / (1 - E): the part that rings as Im u grows, carried to the meter.
+    m.ripple = line_.zs_ohm * std::abs(inv_u) * 2 * std::abs(e2 * inv_1me) * std::abs(chain_slope) /
+               std::min(u_r_, u_x_);
     return m;
 }
 
@@ -150,8 +153,11 @@ EdgeScan scan_edge(const EdgePath& edge, double t0, double t1, double chi2_limit
         const double move = std::max(kappa * std::max(d, 1.0), 0.5 * (d - d_limit));
         if (std::isfinite(d) && p.speed > 0)
             h = std::min(h, move / p.speed);
-        if (p.du_dt > 0)
-            h = std::min(h, du_most * std::max(1.0, p.re_u) / p.du_dt);
+        // The ringing may hide a turn towards the reading within a step once its size
+        // is more than a tenth of the way left to the limit: then no step spans more
+        // than an eighth of its period.
+        if (p.du_dt > 0 && !(p.ripple < 0.1 * std::max(d - d_limit, kappa)))
+            h = std::min(h, du_most / p.du_dt);
         h = std::max(h, dt_least);
         // The step stands when the model moved no more than about planned and the end's
         // own rate would not have asked for a much shorter one; otherwise it is halved.

@@ -21,6 +21,7 @@ struct MisfitPoint {
     double speed = 0; // |d (R / u_R, X / u_X) / dt|
     double du_dt = 0; // |d u / dt|, u = gamma l
     double re_u = 0;
+    double ripple = 0; // the size of the line's ringing at the meter, in standard deviations
 };
 
 class Misfit {
@@ -66,11 +67,13 @@ struct EdgeScan {
 };
 
 // Given an edge from t0 to t1 and a limit, every local minimum of chi2 inside the edge
-// with chi2 at most the limit: steps short enough that neither the oscillation of the
-// line (|du| at most pi / 8 while the line is not lossy) nor the approach of the model
-// to the reading (a step moves it at most a quarter of its distance, in standard
-// deviations) can pass a minimum by; a sign change of the slope brackets one, Brent's
-// method on the slope finds it. Adds the evaluations to `evaluations`.
+// with chi2 at most the limit: steps short enough that neither the approach of the model
+// to the reading (a step moves it at most half its distance beyond the limit, or a
+// quarter of a standard deviation near it, checked against where it actually went) nor
+// the ringing of the line (|du| at most pi / 8 while the ringing is large enough to
+// matter: the spacing follows nu, since |gamma l| reaches about pi nu at the top of the
+// box) can pass a minimum by; a sign change of the slope brackets one, Brent's method on
+// the slope finds it. Adds the evaluations to `evaluations`.
 EdgeScan scan_edge(const EdgePath& edge, double t0, double t1, double chi2_limit,
                    long& evaluations);
 
