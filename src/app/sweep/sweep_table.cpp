@@ -36,7 +36,8 @@ std::string point_flag_text(unsigned flags) {
         {sweep::NoSolution, "no solution"},
         {sweep::ElectricallyLong, "electrically long"},
         {sweep::InfiniteReading, "open circuit"},
-        {sweep::IncompleteCount, "count not proved"}};
+        {sweep::IncompleteCount, "count not proved"},
+        {sweep::NearAlternative, "near ground fits too"}};
     for (const auto& [bit, name] : names)
         if (flags & bit)
             text += (text.empty() ? "" : ", ") + std::string(name);

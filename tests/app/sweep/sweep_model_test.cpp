@@ -155,6 +155,7 @@ TEST(SweepTable, CellsKeysCopiedTextAndNumbers) {
     EXPECT_EQ(cell_text(result, open_row, RMeasured), "");
     EXPECT_EQ(point_flag_text(sweep::Ambiguous | sweep::ElectricallyLong | sweep::IncompleteCount),
               "ambiguous, electrically long, count not proved");
+    EXPECT_EQ(point_flag_text(sweep::NearAlternative), "near ground fits too");
 
     const std::string text = tab_separated(result, {solved, unsolved});
     EXPECT_EQ(text.substr(0, text.find('\n')),
