@@ -19,7 +19,10 @@ inline double meter_sigma_ohm(double part_ohm, const SolveOptions& options) {
 
 // Given a solution and a ground, the ground's distance from it in the solution's own
 // standard deviations (Mahalanobis, with its u and correlation, in sigma and eps_r);
-// infinity when the solution's uncertainty is not known.
+// infinity when the solution's uncertainty is not known. Measured in sigma and eps_r
+// themselves, not in their logarithms: u and corr carry the meter's error there, so to
+// first order the distance is sqrt(chi2) from the solution, and a minimum in the
+// solution's own valley (chi2 <= 4, about 2 deviations) stays well inside 3.
 double deviations_from(const GroundSolution& solution, double sigma_s_per_m, double eps_r);
 
 // Given the line, the chain to the meter, the reading, the options (the box, the meter's
