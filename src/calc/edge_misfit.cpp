@@ -48,10 +48,21 @@ MisfitPoint Misfit::at(cplx eps, cplx deps_dt) const {
     m.speed = std::sqrt(vr * vr + vx * vx);
     m.du_dt = std::abs(du_dt);
     m.re_u = u.real();
+    const cplx y = reciprocal(z_model);
+    const cplx dy_dt = -dz_dt * y * y;
+    m.y_r = y.real();
+    m.y_i = y.imag();
+    m.y_speed = std::abs(dy_dt);
     // coth u = 1 + 2E / (1 - E): the part that rings as Im u grows, carried to the meter.
     m.ripple = line_.zs_ohm * std::abs(inv_u) * 2 * std::abs(e2 * inv_1me) * std::abs(chain_slope) /
                std::min(u_r_, u_x_);
     return m;
+}
+
+// |Z - Z_meter| / max(u_R, u_X) is at most d wherever d is, so |Z| > |Z_meter| + d max(u)
+// keeps the model farther than d.
+double Misfit::y_far(double d) const {
+    return 1 / (std::abs(z_meter_) + d * std::max(u_r_, u_x_));
 }
 
 double Misfit::chi2(double sigma_s_per_m, double eps_r) const {
@@ -140,19 +151,28 @@ EdgeScan scan_edge(const EdgePath& edge, double t0, double t1, double chi2_limit
     constexpr double dt_most = 2;           // and in the logarithm, a factor e^2
     const double dt_least = 1e-9 * std::max(1.0, t1 - t0);
     const double d_limit = std::sqrt(chi2_limit);
+    const double y_far = edge.misfit().y_far(d_limit);
 
     EdgeScan scan;
     MisfitPoint p = edge.at(t0);
     ++evaluations;
     scan.first = p;
     for (int steps = 0; p.t < t1 && steps < 5000; ++steps) {
-        double h = std::min(dt_most, t1 - p.t);
         // How far the model may move in this step, in standard deviations: half its
-        // distance beyond the limit, or kappa max(d, 1) when that is more.
+        // distance beyond the limit, or kappa max(d, 1) when that is more. Or, while the
+        // model's admittance 1 / Z lies inside y_far (|Z| too large to come within the
+        // limit), half its way to that bound and at most half its size: near a sharp
+        // resonance 1 / Z stays smooth where Z does not.
         const double d = std::sqrt(p.chi2);
         const double move = std::max(kappa * std::max(d, 1.0), 0.5 * (d - d_limit));
-        if (std::isfinite(d) && p.speed > 0)
-            h = std::min(h, move / p.speed);
+        const double abs_y = std::hypot(p.y_r, p.y_i);
+        const double move_y = 0.5 * std::min(y_far - abs_y, abs_y);
+        const double h_near = std::isfinite(d) && p.speed > 0
+                                  ? move / p.speed
+                                  : std::numeric_limits<double>::infinity();
+        const double h_far = move_y > 0 && p.y_speed > 0 ? move_y / p.y_speed : 0;
+        const bool far = h_far > h_near;
+        double h = std::min({dt_most, t1 - p.t, std::max(h_near, h_far)});
         // The ringing may hide a turn towards the reading within a step once its size
         // is more than a tenth of the way left to the limit: then no step spans more
         // than an eighth of its period.
@@ -167,16 +187,19 @@ EdgeScan scan_edge(const EdgePath& edge, double t0, double t1, double chi2_limit
             q = edge.at(p.t + h >= t1 - dt_least ? t1 : p.t + h);
             ++evaluations;
             chord = std::hypot(q.miss_r - p.miss_r, q.miss_x - p.miss_x);
-            if (h <= 2 * dt_least || !std::isfinite(move) || !std::isfinite(q.chi2) ||
-                (chord <= 1.5 * move && q.speed * h <= 3 * move))
+            const bool stands = far ? std::hypot(q.y_r - p.y_r, q.y_i - p.y_i) <= 1.5 * move_y &&
+                                          q.y_speed * h <= 3 * move_y
+                                    : chord <= 1.5 * move && q.speed * h <= 3 * move;
+            if (stands || h <= 2 * dt_least || !std::isfinite(move) || !std::isfinite(q.chi2))
                 break;
             h *= 0.5;
         }
         // A path of length about `chord` between two points d_p and d_q from the reading
         // comes no nearer than (d_p + d_q - length) / 2; allowing half as much again for
-        // its bending, a bracket that stays beyond the limit holds nothing to tell.
+        // its bending, a bracket that stays beyond the limit holds nothing to tell. Nor
+        // does a step that stayed inside y_far.
         const double closest = 0.5 * (d + std::sqrt(q.chi2) - 1.5 * chord);
-        if (p.slope < 0 && q.slope > 0 && (closest <= d_limit || q.chi2 <= chi2_limit)) {
+        if (p.slope < 0 && q.slope > 0 && ((!far && closest <= d_limit) || q.chi2 <= chi2_limit)) {
             const MisfitPoint m = refine(edge, p, q, evaluations);
             if (m.chi2 <= chi2_limit)
                 scan.minima.push_back(m);

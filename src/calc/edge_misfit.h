@@ -21,7 +21,9 @@ struct MisfitPoint {
     double speed = 0; // |d (R / u_R, X / u_X) / dt|
     double du_dt = 0; // |d u / dt|, u = gamma l
     double re_u = 0;
-    double ripple = 0; // the size of the line's ringing at the meter, in standard deviations
+    double ripple = 0;       // the size of the line's ringing at the meter, in standard deviations
+    double y_r = 0, y_i = 0; // the model's admittance 1 / Z at the meter
+    double y_speed = 0;      // |d (1 / Z) / dt|
 };
 
 class Misfit {
@@ -34,6 +36,9 @@ class Misfit {
     MisfitPoint at(cplx eps, cplx deps_dt) const;
     // Given a ground, chi2.
     double chi2(double sigma_s_per_m, double eps_r) const;
+    // Given a distance d in standard deviations, a bound on |1 / Z| below which the
+    // model lies farther than d from the reading.
+    double y_far(double d) const;
 
     const ProbeLine& line() const { return line_; }
 
@@ -53,6 +58,7 @@ class EdgePath {
     // Given t, the ground there.
     double sigma_at(double t) const;
     double eps_r_at(double t) const;
+    const Misfit& misfit() const { return misfit_; }
 
   private:
     const Misfit& misfit_;
@@ -69,7 +75,8 @@ struct EdgeScan {
 // Given an edge from t0 to t1 and a limit, every local minimum of chi2 inside the edge
 // with chi2 at most the limit: steps short enough that neither the approach of the model
 // to the reading (a step moves it at most half its distance beyond the limit, or a
-// quarter of a standard deviation near it, checked against where it actually went) nor
+// quarter of a standard deviation near it, checked against where it actually went; or,
+// while |Z| is too large to fit, 1 / Z at most half its way to that bound) nor
 // the ringing of the line (|du| at most pi / 8 while the ringing is large enough to
 // matter: the spacing follows nu, since |gamma l| reaches about pi nu at the top of the
 // box) can pass a minimum by; a sign change of the slope brackets one, Brent's method on

@@ -163,7 +163,8 @@ TEST(NearGrounds, AMinimumInsideASolutionsRegionIsThatSolution) {
 
 // Every local minimum a dense scan of an edge finds well within the limit is found by
 // the stepped search, over long probes with noisy readings; the first comes at its
-// minimum on the eps_r = 200 edge from far away, steeply.
+// minimum on the eps_r = 200 edge from far away, steeply, the second passes a sharp
+// zero of Z on the sigma = 1e-5 edge.
 TEST(NearGrounds, EdgeSearchMissesNoMinimumOfADenseScan) {
     using namespace calc::solver;
     struct Noisy {
@@ -174,13 +175,16 @@ TEST(NearGrounds, EdgeSearchMissesNoMinimumOfADenseScan) {
     std::vector<Noisy> readings = {
         {{.spacing_m = 0.268065, .radius_m = 0.00816989, .length_m = 2.367815},
          9698616.985877376,
-         {12.644848322552654, -48.61941645402441}}};
+         {12.644848322552654, -48.61941645402441}},
+        {{.spacing_m = 0.225603, .radius_m = 0.00739775, .length_m = 1.951031},
+         21631701.398633581,
+         {1.5693781737916135, 0.71754715266455926}}};
     std::mt19937_64 rng(11);
     auto uniform = [&](double a, double b) { return std::uniform_real_distribution<>(a, b)(rng); };
     auto noisy = [&](double v) {
         return v + (0.01 * std::abs(v) + 0.5) * std::normal_distribution<>(0, 1)(rng);
     };
-    while (readings.size() < 10) {
+    while (readings.size() < 11) {
         ProbeSetup p{.spacing_m = uniform(0.05, 0.3), .length_m = uniform(1, 3)};
         p.radius_m = uniform(0.002, std::min(0.012, p.spacing_m / 4));
         const double f = std::exp(uniform(std::log(5e6), std::log(30e6)));
