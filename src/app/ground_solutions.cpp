@@ -62,6 +62,14 @@ FieldReading reading_from_fields(const Ardenca& m, const FixtureExtras& extras) 
     r.probe.lead_nh = extras.lead_nh;
     r.probe.top_pf = extras.top_pf;
     r.probe.air_m = extras.air_m;
+    r.probe.u_fixture = extras.u;
+    if (extras.line) {
+        const double scale = r.freq_hz / extras.line->freq_hz;
+        r.probe.matching = true;
+        r.probe.match_zo_ohm = extras.line->zo_ohm;
+        r.probe.match_deg = extras.line->deg * scale;
+        r.probe.u_fixture.match_deg = extras.u.match_deg * scale;
+    }
     return r;
 }
 

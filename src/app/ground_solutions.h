@@ -7,6 +7,7 @@
 #include "calc/all_solutions.h"
 
 #include <complex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,11 +15,20 @@ namespace ardenca {
 
 class Ardenca;
 
+// A feed line from a calibration: it takes the place of the matching section.
+struct FixtureLine {
+    double zo_ohm = 0;
+    double deg = 0; // at freq_hz; the degrees grow with f
+    double freq_hz = 0;
+};
+
 // What the window's fields do not hold about the probe fixture.
 struct FixtureExtras {
     double lead_nh = 0;
     double top_pf = 0;
     double air_m = 0;
+    calc::FixtureUncertainty u; // u.match_deg at line->freq_hz
+    std::optional<FixtureLine> line;
 };
 
 struct FieldReading {
@@ -30,7 +40,8 @@ struct FieldReading {
 // Given the window model, the reading as "Calculate from Known  Z in" reads it: Text1
 // spacing, Text2 radius, Text3 length, Text8 frequency in MHz, Text31 ur, Text23 and
 // Text24 the meter's R and X, and with "Use Matching Section" Text25 Zo and Text26
-// degrees. Raises ArithmeticFault when a field's number overflows.
+// degrees; a fixture line in extras stands in for the section, scaled to the reading's
+// frequency. Raises ArithmeticFault when a field's number overflows.
 FieldReading reading_from_fields(const Ardenca& model, const FixtureExtras& extras = {});
 
 // Given the window model, every ground of its reading.

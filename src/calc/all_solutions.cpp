@@ -7,6 +7,7 @@
 #include "root_search.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -21,10 +22,36 @@ bool finite(cplx z) {
     return std::isfinite(z.real()) && std::isfinite(z.imag());
 }
 
+// Given the probe, the rods' impedance and the slope of the meter's reading in eps,
+// the change of eps per unit of lead nH, top pF and line degrees, the reading held:
+// d eps = -(dZ_meter / d value) / (dZ_meter / d eps).
+std::array<cplx, 3> eps_per_fixture(const ProbeSetup& probe, const solver::ProbeLine& line,
+                                    cplx z_rods, cplx d_meter) {
+    std::array<cplx, 3> out{};
+    double ProbeSetup::*values[] = {&ProbeSetup::lead_nh, &ProbeSetup::top_pf,
+                                    &ProbeSetup::match_deg};
+    const double u[] = {probe.u_fixture.lead_nh, probe.u_fixture.top_pf,
+                        probe.matching ? probe.u_fixture.match_deg : 0};
+    for (int i = 0; i < 3; ++i) {
+        if (!(u[i] > 0))
+            continue;
+        const double h = 1e-4 * std::max(u[i], std::abs(probe.*values[i]));
+        ProbeSetup up = probe, down = probe;
+        up.*values[i] += h;
+        down.*values[i] -= h;
+        const cplx dz = (solver::fixture_to_meter(up, line)(z_rods) -
+                         solver::fixture_to_meter(down, line)(z_rods)) /
+                        (2 * h);
+        out[i] = -dz / d_meter;
+    }
+    return out;
+}
+
 // Given a zero u of the reading's equation, the ground with its uncertainty and flags.
-GroundSolution describe(const solver::ProbeLine& line, const solver::Bilinear& chain,
-                        const solver::ProbeEquation& eq, const solver::FoundRoot& root,
-                        cplx z_meter_ohm, double freq_hz, const SolveOptions& options) {
+GroundSolution describe(const ProbeSetup& probe, const solver::ProbeLine& line,
+                        const solver::Bilinear& chain, const solver::ProbeEquation& eq,
+                        const solver::FoundRoot& root, cplx z_meter_ohm, double freq_hz,
+                        const SolveOptions& options) {
     using solver::prog_pi;
     const cplx u = root.u;
     const cplx eps = solver::eps_from_u(line, u);
@@ -50,9 +77,27 @@ GroundSolution describe(const solver::ProbeLine& line, const solver::Bilinear& c
         s.corr = std::numeric_limits<double>::quiet_NaN(); // unknown with them
     } else {
         // eps = eps_r - j s: d eps_r = a dR - b dX, d s = -(b dR + a dX), sigma = w eo s.
-        const double var_eps = a * a * sr * sr + b * b * sx * sx;
-        const double var_s = b * b * sr * sr + a * a * sx * sx;
-        const double cov = a * b * (sx * sx - sr * sr);
+        double var_eps = a * a * sr * sr + b * b * sx * sx;
+        double var_s = b * b * sr * sr + a * a * sx * sx;
+        double cov = a * b * (sx * sx - sr * sr);
+        // The fixture's errors, correlated with one another, not with the meter's.
+        const FixtureUncertainty& uf = probe.u_fixture;
+        const std::array<cplx, 3> de =
+            eps_per_fixture(probe, line, solver::rods_z_from_u(line, u), d_meter);
+        const double uv[] = {uf.lead_nh, uf.top_pf, probe.matching ? uf.match_deg : 0};
+        const double corr[3][3] = {{1, uf.corr_lead_top, uf.corr_lead_match},
+                                   {uf.corr_lead_top, 1, uf.corr_top_match},
+                                   {uf.corr_lead_match, uf.corr_top_match, 1}};
+        for (int i = 0; i < 3; ++i)
+            for (int l = 0; l < 3; ++l) {
+                const double c = corr[i][l] * uv[i] * uv[l];
+                if (c == 0)
+                    continue;
+                // eps = eps_r - j s: d eps_r = Re d eps, d s = -Im d eps.
+                var_eps += de[i].real() * de[l].real() * c;
+                var_s += de[i].imag() * de[l].imag() * c;
+                cov -= de[i].real() * de[l].imag() * c;
+            }
         s.u_eps_r = std::sqrt(var_eps);
         s.u_sigma_s_per_m = std::sqrt(var_s) * line.w_rad_s * solver::prog_eo;
         s.corr = var_eps > 0 && var_s > 0 ? cov / std::sqrt(var_eps * var_s)
@@ -136,7 +181,8 @@ SolveResult solve_all(const ProbeSetup& probe, double freq_hz, std::complex<doub
     result.complete = count.has_value() && found.complete;
 
     for (const solver::FoundRoot& root : found.roots)
-        result.solutions.push_back(describe(line, chain, eq, root, z_meter_ohm, freq_hz, options));
+        result.solutions.push_back(
+            describe(probe, line, chain, eq, root, z_meter_ohm, freq_hz, options));
     std::sort(result.solutions.begin(), result.solutions.end(),
               [](const GroundSolution& x, const GroundSolution& y) {
                   return std::abs(x.gamma_l) < std::abs(y.gamma_l);

@@ -8,6 +8,15 @@
 
 namespace ardenca::calc {
 
+// 1-sigma uncertainties of the fixture values (as a calibration gives them) and their
+// correlations, carried into each solution's uncertainty beside the meter's.
+struct FixtureUncertainty {
+    double lead_nh = 0;
+    double top_pf = 0;
+    double match_deg = 0; // at the reading's frequency, as match_deg
+    double corr_lead_top = 0, corr_lead_match = 0, corr_top_match = 0;
+};
+
 // The probe and what stands between it and the meter.
 struct ProbeSetup {
     double spacing_m = 0.1;
@@ -20,6 +29,7 @@ struct ProbeSetup {
     double lead_nh = 0;   // series inductance of the connecting leads
     double top_pf = 0;    // shunt capacitance across the rod tops
     double air_m = 0;     // length of the rods left in the air above the ground
+    FixtureUncertainty u_fixture;
 };
 
 struct SolveOptions {
@@ -57,7 +67,7 @@ struct GroundSolution {
     double eps_r = 0;
     std::complex<double> gamma_l; // propagation constant times rod length in the ground
     double residual_ohm = 0;      // |Z_model - Z_probe|, through the forward model
-    double u_sigma_s_per_m = 0;   // 1-sigma uncertainties from the meter's accuracy
+    double u_sigma_s_per_m = 0; // 1-sigma uncertainties from the meter's accuracy and the fixture's
     double u_eps_r = 0;
     double corr = 0; // correlation of sigma and eps_r
     int multiplicity = 1;

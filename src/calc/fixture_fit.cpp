@@ -189,52 +189,99 @@ double minimise_physical(const Model& m, const std::vector<FitPoint>& pts, Param
     return chi2(m, pts, x);
 }
 
-// With a feed line, lead, top and line trade against one another (a little more line
-// looks much like a little more lead and top), so the linear uncertainties can be far
-// too small. Walks the lead from the best fit both ways, the top and line refitted at
-// each step, to where chi-square has risen by rise; the half-spans of lead, top and
-// line along that valley are their uncertainties.
-std::array<double, 3> valley_half_spans(const Model& m, const std::vector<FitPoint>& pts,
-                                        const Params& best, double best_chi2, double rise) {
-    std::array<Params, 2> ends{best, best};
-    for (int dir : {-1, 1}) {
-        double step = 0.5;
-        // Coarse steps, growing while the rise is small, then halving onto the edge.
-        Params inside = best;
-        for (int i = 0; i < 120; ++i) {
-            Params trial = inside;
-            trial.lead_nh = inside.lead_nh + dir * step;
-            if (trial.lead_nh < 0) {
-                if (inside.lead_nh <= 0)
-                    break;
-                trial.lead_nh = 0;
-            }
-            const double c = minimise_physical(m, pts, trial, 50, {true, false, false});
-            if (c - best_chi2 <= rise) {
-                inside = trial;
-                if (inside.lead_nh <= 0 || std::abs(inside.lead_nh - best.lead_nh) > 150)
-                    break;
-                // Small steps, so the walk stays in its own valley.
-                step = std::min(step * 1.6, 2.0);
-            } else {
-                step /= 2;
-                if (step < 0.01)
-                    break;
-            }
-        }
-        ends[dir < 0 ? 0 : 1] = inside;
-    }
-    return {std::abs(ends[1].lead_nh - ends[0].lead_nh) / 2,
-            std::abs(ends[1].top_pf - ends[0].top_pf) / 2,
-            std::abs(ends[1].line_deg - ends[0].line_deg) / 2};
-}
-
 double median(std::vector<double> v) {
     if (v.empty())
         return 0;
     const auto mid = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
     std::nth_element(v.begin(), mid, v.end());
     return *mid;
+}
+
+// With a feed line, lead, top and line trade against one another (a little more line
+// looks much like a little more lead and top), so the fit has a long, flat valley
+// along the lead, and across it narrow ridges from the line's fast phase. The valley
+// is followed by the lead instead: for each lead the short sweep gives the line's
+// length outright and the air sweep then the top, and each such point is polished
+// with the lead held.
+struct ProfileStep {
+    double chi2;
+    Params x;
+};
+
+// Given the short readings and a lead, the feed line's degrees at the set-up frequency:
+// each reading is X = Zo tan(theta(f) + atan(w L / Zo)), so its phase less the lead's,
+// unwrapped along f, is the line's, a straight line through zero in f.
+double line_deg_from_short(const Model& m, const std::vector<FitPoint>& shorts, double lead_nh) {
+    const double zo = m.line_zo_ohm;
+    double prev = 0;
+    std::vector<double> x, y, w;
+    for (std::size_t i = 0; i < shorts.size(); ++i) {
+        const FitPoint& p = shorts[i];
+        double phase = std::atan(p.z_meas.imag() / zo) - std::atan(p.w_rad_s * lead_nh * 1e-9 / zo);
+        // Whole half turns added so that the phase moves by less than a quarter turn.
+        if (i > 0)
+            phase += solver::prog_pi * std::round((prev - phase) / solver::prog_pi);
+        prev = phase;
+        const double sigma = p.sigma_x * zo / (zo * zo + std::norm(p.z_meas.imag()));
+        x.push_back(p.line_scale);
+        y.push_back(phase);
+        w.push_back(1 / (sigma * sigma));
+    }
+    // The straight line a x + b, then b taken to the nearest half turn and away.
+    double sw = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        sw += w[i];
+        sx += w[i] * x[i];
+        sy += w[i] * y[i];
+        sxx += w[i] * x[i] * x[i];
+        sxy += w[i] * x[i] * y[i];
+    }
+    const double den = sw * sxx - sx * sx;
+    const double b = den != 0 ? (sxx * sy - sx * sxy) / den : 0;
+    const double half_turns = std::round(b / solver::prog_pi);
+    double sxr = 0;
+    for (std::size_t i = 0; i < x.size(); ++i)
+        sxr += w[i] * x[i] * (y[i] - half_turns * solver::prog_pi);
+    return sxx > 0 ? sxr / sxx : 0;
+}
+
+// Given the lead and the line, the top from the air readings (median of each one's).
+double top_from_air(const Model& m, const std::vector<FitPoint>& air, double lead_nh,
+                    double line_deg) {
+    std::vector<double> tops;
+    for (const FitPoint& p : air) {
+        const cplx bare =
+            solver::lossless_line(m.line_zo_ohm, line_deg * p.line_scale).inverse()(p.z_meas);
+        const cplx y = 1.0 / (bare - j1 * (p.w_rad_s * lead_nh * 1e-9)) - 1.0 / p.z_top;
+        tops.push_back(y.imag() / (p.w_rad_s * 1e-12));
+    }
+    return std::max(0.0, median(tops));
+}
+
+std::vector<ProfileStep> line_valley(const Model& m, const std::vector<FitPoint>& pts) {
+    std::vector<FitPoint> air, shorts;
+    for (const FitPoint& p : pts)
+        (p.shorted ? shorts : air).push_back(p);
+    std::sort(shorts.begin(), shorts.end(),
+              [](const FitPoint& a, const FitPoint& b) { return a.freq_hz < b.freq_hz; });
+    constexpr double step_nh = 0.5, max_nh = 200;
+    std::vector<ProfileStep> out;
+    double lowest = std::numeric_limits<double>::infinity();
+    for (double lead = 0; lead <= max_nh; lead += step_nh) {
+        Params x;
+        x.lead_nh = lead;
+        x.line_deg = line_deg_from_short(m, shorts, lead);
+        x.top_pf = top_from_air(m, air, lead, x.line_deg);
+        const double c = chi2(m, pts, x);
+        out.push_back({c, x});
+        lowest = std::min(lowest, c);
+    }
+    // Polish the points near the bottom with the lead held.
+    const double near = 100 * lowest / static_cast<double>(2 * pts.size()) + 100;
+    for (ProfileStep& step : out)
+        if (step.chi2 <= lowest + near)
+            step.chi2 = minimise_physical(m, pts, step.x, 60, {true, false, false});
+    return out;
 }
 
 // Given a feed-line length, lead and top from the readings with the line taken off:
@@ -404,22 +451,39 @@ FixtureFit fit_fixture(const FixtureFitInput& in) {
     if (dof < 1)
         throw FixtureFitError("too few readings to fit " + std::to_string(k) + " values");
 
-    // Some steps from each start, then the best two of them to the end.
-    std::vector<std::pair<double, Params>> tried;
-    for (Params x : starts(m, pts, known_deg, in.setup_freq_hz)) {
-        const double c = minimise(m, pts, x, 40);
-        tried.emplace_back(c, x);
-    }
-    std::sort(tried.begin(), tried.end(),
-              [](const auto& p, const auto& q) { return p.first < q.first; });
     Params best;
     double best_chi2 = std::numeric_limits<double>::infinity();
-    for (std::size_t i = 0; i < tried.size() && i < 2; ++i) {
-        Params x = tried[i].second;
-        const double c = minimise_physical(m, pts, x, 500);
-        if (c < best_chi2) {
+    std::vector<ProfileStep> profile;
+    if (m.fit_line && !in.shorted.empty()) {
+        profile = line_valley(m, pts);
+        for (const ProfileStep& p : profile)
+            if (p.chi2 < best_chi2) {
+                best_chi2 = p.chi2;
+                best = p.x;
+            }
+        // Free of the held lead, the bottom may lie between the steps.
+        Params free = best;
+        const double c = minimise(m, pts, free, 200);
+        if (c < best_chi2 && free.lead_nh >= 0 && free.top_pf >= 0) {
             best_chi2 = c;
-            best = x;
+            best = free;
+        }
+    } else {
+        // Some steps from each start, then the best two of them to the end.
+        std::vector<std::pair<double, Params>> tried;
+        for (Params x : starts(m, pts, known_deg, in.setup_freq_hz)) {
+            const double c = minimise(m, pts, x, 40);
+            tried.emplace_back(c, x);
+        }
+        std::sort(tried.begin(), tried.end(),
+                  [](const auto& p, const auto& q) { return p.first < q.first; });
+        for (std::size_t i = 0; i < tried.size() && i < 2; ++i) {
+            Params x = tried[i].second;
+            const double c = minimise_physical(m, pts, x, 500);
+            if (c < best_chi2) {
+                best_chi2 = c;
+                best = x;
+            }
         }
     }
     if (!std::isfinite(best_chi2))
@@ -447,9 +511,22 @@ FixtureFit fit_fixture(const FixtureFitInput& in) {
     const double chi2_per_dof = best_chi2 / dof;
     // A fit worse than the meter's stated accuracy widens every uncertainty with it.
     const double widen = std::sqrt(std::max(1.0, chi2_per_dof));
-    if (m.fit_line) {
-        const std::array<double, 3> spans =
-            valley_half_spans(m, pts, best, best_chi2, widen * widen);
+    if (!profile.empty()) {
+        // The spans of lead, top and line along the valley where chi-square stays within
+        // the rise of one sigma.
+        std::array<double, 3> lo{best.lead_nh, best.top_pf, best.line_deg}, hi = lo;
+        for (const ProfileStep& p : profile) {
+            if (p.chi2 > best_chi2 + widen * widen)
+                continue;
+            const double v[] = {p.x.lead_nh, p.x.top_pf, p.x.line_deg};
+            for (int i = 0; i < 3; ++i) {
+                lo[i] = std::min(lo[i], v[i]);
+                hi[i] = std::max(hi[i], v[i]);
+            }
+        }
+        std::array<double, 3> spans{};
+        for (int i = 0; i < 3; ++i)
+            spans[i] = std::max((hi[i] - lo[i]) / 2, i == 0 ? 0.25 : 0.0);
         // Near no lead the slopes of lead and line coincide and the linear uncertainties
         // blow up or mean nothing; the valley's span is then all there is.
         const bool on_edge = best.lead_nh <= 0 || best.top_pf <= 0;

@@ -3,10 +3,13 @@
 #include "app/ardenca.h"
 #include "app/commands.h"
 #include "app/outcome_text.h"
+#include "cli_calibrate.h"
 #include "cli_output.h"
 #include "cli_read.h"
 #include "cli_solve.h"
 #include "cli_sweep.h"
+#include "files/fixture_file.h"
+#include "sweep/calibration.h"
 
 #include "cli_parse.h"
 
@@ -42,10 +45,12 @@ given, each exactly like a click on its button:
   solve         every ground in the range (--sigma-range, --epsr-range) that
                 reproduces the reading "calculate" reads, proved complete,
                 with 1-sigma uncertainties from the meter's accuracy (--meter)
-                and the probe fixture (--lead-nh, --top-pf, --air-m), and the
-                near grounds: grounds on the range's edges that fit the
-                reading within the meter's accuracy (--near-chi2); the
-                fields stay as they are
+                and the probe fixture (--lead-nh, --top-pf, --air-m, or
+                --fixture FILE from "ardenca-cli calibrate", whose feed line
+                replaces the matching section and whose uncertainties are
+                carried into each ground's), and the near grounds: grounds
+                on the range's edges that fit the reading within the
+                meter's accuracy (--near-chi2); the fields stay as they are
 
 Open reads regular files only (a named pipe or device is refused at once);
 a file without any CR has LF line ends. Save refuses a field holding a line
@@ -118,6 +123,8 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         return run_read(argc - 1, argv + 1, out, err);
     if (argc > 1 && std::string_view(argv[1]) == "sweep")
         return run_sweep(argc - 1, argv + 1, out, err);
+    if (argc > 1 && std::string_view(argv[1]) == "calibrate")
+        return run_calibrate(argc - 1, argv + 1, out, err);
     CLI::App app(description, "ardenca-cli");
     std::vector<std::string> set_args;
     std::string option_arg;
@@ -133,6 +140,11 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     app.add_flag("--json", json, "Print one JSON object instead of the fields");
     SolveArgs solve_args;
     add_solve_options(app, solve_args, "solve: ");
+    std::string fixture_path;
+    app.add_option("--fixture", fixture_path,
+                   "solve: lead, top capacitance and feed line from a calibration "
+                   "(calibrate -o); --lead-nh and --top-pf override its values")
+        ->type_name("FIXTURE.json");
     app.add_option("commands", command_args, "Commands to run, in order")->type_name("COMMAND");
 
     if (const auto status = parse_arguments(app, argc, argv, out, err, "ardenca-cli"))
@@ -142,6 +154,33 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     if (const auto problem = parse_solve_args(solve_args, solve_settings)) {
         err << "ardenca-cli: " << *problem << '\n';
         return exit_usage;
+    }
+    std::optional<files::FixtureFile> fixture;
+    if (!fixture_path.empty()) {
+        try {
+            fixture = files::read_fixture_file(fixture_path);
+        } catch (const files::FixtureFileError& e) {
+            err << "ardenca-cli: " << e.what() << '\n';
+            return exit_usage;
+        }
+        FixtureExtras& x = solve_settings.extras;
+        if (solve_args.lead_nh.empty()) {
+            x.lead_nh = std::max(fixture->lead_nh.value, 0.0);
+            x.u.lead_nh = fixture->lead_nh.u;
+        }
+        if (solve_args.top_pf.empty()) {
+            x.top_pf = std::max(fixture->top_pf.value, 0.0);
+            x.u.top_pf = fixture->top_pf.u;
+        }
+        if (solve_args.lead_nh.empty() && solve_args.top_pf.empty())
+            x.u.corr_lead_top = fixture->correlation[0][1];
+        if (fixture->line_deg) {
+            x.line =
+                FixtureLine{fixture->line_zo_ohm, fixture->line_deg->value, fixture->setup_freq_hz};
+            x.u.match_deg = fixture->line_deg->u;
+            x.u.corr_lead_match = solve_args.lead_nh.empty() ? fixture->correlation[0][2] : 0;
+            x.u.corr_top_match = solve_args.top_pf.empty() ? fixture->correlation[1][2] : 0;
+        }
     }
     std::vector<Setting> settings;
     for (const std::string& arg : set_args) {
@@ -206,6 +245,12 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     for (const Step& step : to_run) {
         try {
             if (step.solve) {
+                if (fixture) {
+                    const FieldReading r = reading_from_fields(model, solve_settings.extras);
+                    for (const std::string& w :
+                         sweep::fixture_probe_warnings(*fixture, r.probe, fixture_path))
+                        err << "ardenca-cli: solve: warning: " << w << '\n';
+                }
                 solved = solve_fields(model, solve_settings.extras, solve_settings.options);
             } else if (step.command) {
                 run_command(model, *step.command);

@@ -11,6 +11,7 @@
 #include "export/nec_export.h"
 #include "files/decimal_text.h"
 #include "files/file_error.h"
+#include "sweep/calibration.h"
 #include "sweep/sweep_engine.h"
 #include "sweep/sweep_file.h"
 #include "sweep/sweep_file_error.h"
@@ -38,7 +39,12 @@ ground), and flags. The points are solved in parallel.
 The probe comes from --setup FILE.gnd (a ground data file: the matching-section
 choice, ur, the section's Zo and degrees, spacing, radius, length and the
 frequency; its R in and X_in are not used) or from the options below, which
-also override the file's values. The matching section's L Degrees is its
+also override the file's values. --fixture FIXTURE.json (written by
+"calibrate -o") brings the lead inductance, the top capacitance and the feed
+line (its Zo and degrees, the section switched on) with their uncertainties,
+which are carried into each ground's; its values override the set-up file's,
+options given on the command line override the fixture's, and a fixture made
+for another probe (spacing, radius, whole rod length) is warned about. The matching section's L Degrees is its
 electrical length at the set-up frequency; at a frequency f it is
 L * f / f_setup.
 
@@ -57,6 +63,7 @@ file has a ground (wins over 4 unless every file was refused).)";
 struct Args {
     std::vector<std::string> paths;
     std::string setup_path;
+    std::string fixture_path;
     std::string spacing, radius, length, ur, setup_mhz, option, match_zo, match_deg;
     SolveArgs solve; // the fixture, the meter and the box, as for "solve"
     std::string method = "all";
@@ -81,11 +88,26 @@ double number_arg(const std::string& option, const std::string& text) {
     return v.value;
 }
 
-sweep::SweepSetup setup_from(const Args& a) {
+// A fixture file that cannot be used.
+class FixtureError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The set-up file, then the fixture file, then the options: each later one overrides.
+sweep::SweepSetup setup_from(const Args& a, std::vector<std::string>& warnings) {
     sweep::SweepSetup s;
     if (!a.setup_path.empty())
         s = sweep::setup_from_ground_file(a.setup_path);
     calc::ProbeSetup& p = s.probe;
+    std::optional<files::FixtureFile> fixture;
+    if (!a.fixture_path.empty()) {
+        try {
+            fixture = files::read_fixture_file(a.fixture_path);
+        } catch (const files::FixtureFileError& e) {
+            throw FixtureError(e.what());
+        }
+    }
     auto set = [](const char* option, const std::string& text, double& value) {
         if (!text.empty())
             value = number_arg(option, text);
@@ -104,13 +126,38 @@ sweep::SweepSetup setup_from(const Args& a) {
         p.matching = false;
     else if (!a.option.empty())
         throw UsageError("--option '" + a.option + "': expected none or matching");
-    SolveSettings solve{{p.lead_nh, p.top_pf, p.air_m}, s.solve};
+    SolveSettings solve;
+    solve.extras.lead_nh = p.lead_nh;
+    solve.extras.top_pf = p.top_pf;
+    solve.extras.air_m = p.air_m;
+    solve.options = s.solve;
     if (const auto problem = parse_solve_args(a.solve, solve))
         throw UsageError(*problem);
     p.lead_nh = solve.extras.lead_nh;
     p.top_pf = solve.extras.top_pf;
     p.air_m = solve.extras.air_m;
     s.solve = solve.options;
+    if (fixture) {
+        // The fixture's values in, then the ones given as options back over them.
+        const calc::ProbeSetup given = p;
+        warnings = sweep::apply_fixture(s, *fixture, a.fixture_path);
+        if (!a.solve.lead_nh.empty()) {
+            p.lead_nh = given.lead_nh;
+            p.u_fixture.lead_nh = 0;
+        }
+        if (!a.solve.top_pf.empty()) {
+            p.top_pf = given.top_pf;
+            p.u_fixture.top_pf = 0;
+        }
+        if (!a.match_zo.empty())
+            p.match_zo_ohm = given.match_zo_ohm;
+        if (!a.match_deg.empty()) {
+            p.match_deg = given.match_deg;
+            p.u_fixture.match_deg = 0;
+        }
+        if (!a.option.empty())
+            p.matching = given.matching;
+    }
     return s;
 }
 
@@ -177,6 +224,10 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
         ->type_name("FILE");
     app.add_option("--setup", a.setup_path, "Probe set-up from a ground data file")
         ->type_name("FILE.gnd");
+    app.add_option("--fixture", a.fixture_path,
+                   "Lead, top capacitance and feed line from a calibration (calibrate -o); "
+                   "options given here override its values")
+        ->type_name("FIXTURE.json");
     app.add_option("--spacing", a.spacing, "Rod spacing, m (default .1)")->type_name("M");
     app.add_option("--radius", a.radius, "Rod radius, m (default .007)")->type_name("M");
     app.add_option("--length", a.length, "Rod length in the ground, m (default .55)")
@@ -233,7 +284,10 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
         else if (a.method != "all")
             throw UsageError("--method '" + a.method + "': expected all or classic");
         engine.average = a.average;
-        setup = setup_from(a);
+        std::vector<std::string> warnings;
+        setup = setup_from(a, warnings);
+        for (const std::string& w : warnings)
+            err << "ardenca-cli sweep: warning: " << w << '\n';
         if (engine.method == sweep::SolveMethod::Classic &&
             (setup.probe.lead_nh != 0 || setup.probe.top_pf != 0 || setup.probe.air_m != 0))
             throw UsageError("the classic search has no fixture corrections: leave out "
@@ -256,6 +310,9 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
         err << "ardenca-cli sweep: " << e.what() << "\nRun 'ardenca-cli sweep --help' for usage.\n";
         return exit_usage;
     } catch (const sweep::SetupError& e) {
+        err << "ardenca-cli sweep: " << e.what() << '\n';
+        return exit_usage;
+    } catch (const FixtureError& e) {
         err << "ardenca-cli sweep: " << e.what() << '\n';
         return exit_usage;
     }

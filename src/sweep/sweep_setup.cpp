@@ -46,6 +46,7 @@ bool positive(double x) {
 calc::ProbeSetup probe_at(const SweepSetup& setup, double freq_hz) {
     calc::ProbeSetup probe = setup.probe;
     probe.match_deg = setup.probe.match_deg * (freq_hz / setup.setup_freq_hz);
+    probe.u_fixture.match_deg = setup.probe.u_fixture.match_deg * (freq_hz / setup.setup_freq_hz);
     return probe;
 }
 

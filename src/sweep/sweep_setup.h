@@ -25,7 +25,7 @@ class SetupError : public std::runtime_error {
 
 // Given the set-up and a frequency, the probe as the solver sees it there: the matching
 // section's electrical length grows with frequency, L(f) = L * (f / f_setup). At the
-// set-up's own frequency it is L exactly.
+// set-up's own frequency it is L exactly. Its uncertainty grows the same way.
 calc::ProbeSetup probe_at(const SweepSetup& setup, double freq_hz);
 
 // Throws SetupError when a dimension, the frequency or the box makes no sense (a radius
