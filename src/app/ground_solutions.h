@@ -27,8 +27,8 @@ struct FixtureExtras {
     double lead_nh = 0;
     double top_pf = 0;
     double air_m = 0;
-    calc::FixtureUncertainty u; // u.match_deg at line->freq_hz
-    std::optional<FixtureLine> line;
+    calc::FixtureUncertainty u = {}; // u.match_deg at line->freq_hz
+    std::optional<FixtureLine> line = std::nullopt;
 };
 
 struct FieldReading {

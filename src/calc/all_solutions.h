@@ -29,7 +29,7 @@ struct ProbeSetup {
     double lead_nh = 0;   // series inductance of the connecting leads
     double top_pf = 0;    // shunt capacitance across the rod tops
     double air_m = 0;     // length of the rods left in the air above the ground
-    FixtureUncertainty u_fixture;
+    FixtureUncertainty u_fixture = {};
 };
 
 struct SolveOptions {
