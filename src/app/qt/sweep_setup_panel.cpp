@@ -74,6 +74,36 @@ SweepSetupPanel::SweepSetupPanel(QWidget* parent) : QGroupBox(tr("Probe set-up")
     reset->setToolTip(tr("Fit both charts to the data again (0 or Home in a chart)"));
     connect(reset, &QPushButton::clicked, this, &SweepSetupPanel::reset_view_requested);
     fixture_row->addWidget(reset);
+
+    QHBoxLayout* calibration_row = add_row();
+    fixture_label_ = new QLabel(this);
+    fixture_label_->setObjectName(QStringLiteral("fixture_label"));
+    auto* calibrate = new QPushButton(tr("&Calibrate Probe…"), this);
+    calibrate->setObjectName(QStringLiteral("calibrate_probe"));
+    calibrate->setToolTip(tr("Measure the leads, the top capacitance and the feed line from "
+                             "an air sweep and a short sweep"));
+    connect(calibrate, &QPushButton::clicked, this, &SweepSetupPanel::calibrate_requested);
+    auto* from_fixture = new QPushButton(tr("&Fixture File…"), this);
+    from_fixture->setObjectName(QStringLiteral("fixture_file"));
+    connect(from_fixture, &QPushButton::clicked, this, &SweepSetupPanel::fixture_file_requested);
+    no_fixture_ = new QPushButton(tr("&No Fixture"), this);
+    no_fixture_->setObjectName(QStringLiteral("no_fixture"));
+    connect(no_fixture_, &QPushButton::clicked, this, &SweepSetupPanel::fixture_clear_requested);
+    calibration_row->addWidget(fixture_label_, 1);
+    calibration_row->addWidget(calibrate);
+    calibration_row->addWidget(from_fixture);
+    calibration_row->addWidget(no_fixture_);
+    show_fixture(QString());
+}
+
+void SweepSetupPanel::show_fixture(const QString& name) {
+    fixture_label_->setText(name.isEmpty() ? tr("No fixture file: leads and tops as set above.")
+                                           : tr("Fixture: %1 (its leads, tops and feed line "
+                                                "are used)")
+                                                 .arg(name));
+    no_fixture_->setEnabled(!name.isEmpty());
+    lead_nh_->setEnabled(name.isEmpty());
+    top_pf_->setEnabled(name.isEmpty());
 }
 
 QHBoxLayout* SweepSetupPanel::add_row() {

@@ -29,6 +29,8 @@ class SweepSetupPanel : public QGroupBox {
     void show_setup_text(const QString& text);
     // "Main Window Fields" can be pressed only while a ground data file is used.
     void set_window_button_enabled(bool enabled);
+    // Shows which fixture file is in use (empty: none); lead and top are then the file's.
+    void show_fixture(const QString& name);
 
     QDoubleSpinBox* lead_nh_box() const { return lead_nh_; }
     QComboBox* method_box() const { return method_; }
@@ -42,6 +44,10 @@ class SweepSetupPanel : public QGroupBox {
     void window_fields_requested();
     void ground_file_requested();
     void reset_view_requested();
+    // The probe fixture: calibrate it, take it from a file, or go without.
+    void calibrate_requested();
+    void fixture_file_requested();
+    void fixture_clear_requested();
 
   private:
     QVBoxLayout* rows_ = nullptr;
@@ -51,6 +57,8 @@ class SweepSetupPanel : public QGroupBox {
     QDoubleSpinBox* top_pf_ = nullptr;
     QDoubleSpinBox* air_m_ = nullptr;
     QComboBox* method_ = nullptr;
+    QLabel* fixture_label_ = nullptr;
+    QPushButton* no_fixture_ = nullptr;
     QCheckBox* average_ = nullptr;
 };
 

@@ -2,6 +2,7 @@
 
 #include "about_ardenca.h"
 #include "app/ardenca.h"
+#include "app/sweep/probe_calibration.h"
 #include "ardenca_window.h"
 #include "calc/arithmetic_fault.h"
 #include "sweep_chart_view.h"
@@ -74,6 +75,8 @@ bool SweepWindow::current_setup(SweepSetup& setup, std::string& error) const {
             const Ardenca defaults;
             setup = setup_from_window(defaults, fixture());
         }
+        if (fixture_file_)
+            use_fixture(setup, *fixture_file_, fixture_name_.toStdString());
         return true;
     } catch (const ArithmeticFault& fault) {
         error = "The set-up cannot be read: " + std::string(fault.what()) + ".";

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "app/sweep/sweep_model.h"
+#include "files/fixture_file.h"
 #include "sweep_files.h"
 
 #include <QElapsedTimer>
@@ -23,6 +24,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QDoubleSpinBox;
 class QLabel;
@@ -40,6 +42,7 @@ class SweepChartView;
 namespace ardenca::qt {
 
 class ArdencaWindow;
+class CalibrationDialog;
 class SweepSetupPanel;
 class SweepTableModel;
 
@@ -66,6 +69,15 @@ class SweepWindow : public QMainWindow {
     // Shows under the charts the values at the set-up's frequency, as hovering there
     // would.
     void show_readout_at_setup_frequency();
+
+    // Solves with this fixture (a calibration's, or a file's) over the panel's lead and
+    // top from now on; an empty name goes back to none.
+    void use_fixture_file(const std::optional<files::FixtureFile>& fixture, const QString& name);
+    // Reads a fixture file and uses it; a file that cannot be read is reported and
+    // changes nothing.
+    void open_fixture_file(const QString& path);
+    // Opens "Calibrate Probe…" for the current set-up.
+    CalibrationDialog* open_calibration();
 
     // Stops the running solve; what arrived so far stays.
     void cancel();
@@ -137,6 +149,8 @@ class SweepWindow : public QMainWindow {
     QPointer<ArdencaWindow> main_;
     SweepModel model_;
     QString setup_file_; // empty: the main window's fields
+    std::optional<files::FixtureFile> fixture_file_;
+    QString fixture_name_;
     WorkMaker work_maker_;
     std::shared_ptr<RunControl> control_;
     QThread* worker_ = nullptr;

@@ -6,6 +6,7 @@
 #include "sweep_window.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
@@ -30,6 +31,16 @@ void SweepWindow::build_controls() {
             [this] { use_setup_file(QString()); });
     connect(setup_panel_, &SweepSetupPanel::ground_file_requested, this,
             &SweepWindow::setup_file_dialog);
+    connect(setup_panel_, &SweepSetupPanel::calibrate_requested, this,
+            &SweepWindow::open_calibration);
+    connect(setup_panel_, &SweepSetupPanel::fixture_file_requested, this, [this] {
+        const QString path = QFileDialog::getOpenFileName(
+            this, tr("Fixture File"), QString(), tr("Fixture Files (*.json);;All files (*)"));
+        if (!path.isEmpty())
+            open_fixture_file(path);
+    });
+    connect(setup_panel_, &SweepSetupPanel::fixture_clear_requested, this,
+            [this] { use_fixture_file(std::nullopt, QString()); });
     layout->addWidget(setup_panel_);
 
     auto* splitter = new QSplitter(Qt::Vertical, central);

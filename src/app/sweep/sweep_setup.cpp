@@ -33,7 +33,8 @@ bool same_setup(const SweepSetup& a, const SweepSetup& b) {
            o.sigma_min_s_per_m == r.sigma_min_s_per_m &&
            o.sigma_max_s_per_m == r.sigma_max_s_per_m && o.eps_r_min == r.eps_r_min &&
            o.eps_r_max == r.eps_r_max && o.meter_pct == r.meter_pct && o.meter_ohm == r.meter_ohm &&
-           a.method == b.method && a.average == b.average && a.source == b.source;
+           a.method == b.method && a.average == b.average && a.source == b.source &&
+           a.fixture_name == b.fixture_name;
 }
 
 SweepSetup setup_from_window(const Ardenca& model, const FixtureOptions& fixture) {
@@ -77,6 +78,10 @@ std::string describe(const SweepSetup& setup) {
         text += ", " + plain_number(p.air_m) + " m in the air";
     if (setup.method == sweep::SolveMethod::Classic)
         text += "; classic search";
+    if (!setup.fixture_name.empty())
+        text += "; fixture " + setup.fixture_name;
+    for (const std::string& w : setup.fixture_warnings)
+        text += " (warning: " + w + ")";
     return text;
 }
 

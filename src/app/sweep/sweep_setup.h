@@ -7,6 +7,7 @@
 #include "sweep/sweep_setup.h"
 
 #include <string>
+#include <vector>
 
 namespace ardenca {
 
@@ -30,7 +31,9 @@ struct SweepSetup {
     sweep::SweepSetup engine; // the probe, the set-up's frequency, the solver's options
     sweep::SolveMethod method = sweep::SolveMethod::AllSolutions;
     bool average = true;
-    std::string source; // empty: the main window; else the ground data file's path
+    std::string source;       // empty: the main window; else the ground data file's path
+    std::string fixture_name; // the fixture file in use (use_fixture), empty: none
+    std::vector<std::string> fixture_warnings;
 };
 
 bool same_setup(const SweepSetup& a, const SweepSetup& b);
@@ -47,7 +50,7 @@ SweepSetup setup_from_window(const Ardenca& model, const FixtureOptions& fixture
 SweepSetup setup_from_ground_file(const std::string& path, const FixtureOptions& fixture);
 
 // "spacing 0.1 m, radius 0.007 m, length 0.55 m, ur 1, matching section 75 Ω 9.77° at
-// 7 MHz" for the window's set-up line.
+// 7 MHz" for the window's set-up line, with the fixture file in use and its warnings.
 std::string describe(const SweepSetup& setup);
 
 } // namespace ardenca
