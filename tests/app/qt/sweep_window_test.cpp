@@ -10,6 +10,13 @@
 #include "sweep_fixture.h"
 #include "sweep_window.h"
 
+#include "../../fixture/fixture_chain.h"
+#include "calibration_dialog.h"
+#include "files/fixture_file.h"
+#include "sweep/touchstone_writer.h"
+#include "sweep_setup_panel.h"
+
+#include <QChartView>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -69,6 +76,7 @@ class SweepWindowTest : public QObject {
     void dropped_files_are_refused_told_sorted_and_copied();
     void long_solve_shows_progress_and_cancels_at_once();
     void main_window_opens_dropped_files_and_setup_changes_solve_again();
+    void calibrating_the_probe_applies_a_fixture_and_names_it();
 
   private:
     testing::TempDir dir_;
@@ -279,6 +287,61 @@ void SweepWindowTest::main_window_opens_dropped_files_and_setup_changes_solve_ag
     window.use_setup_file(QString());
     QVERIFY(wait_for_run(window));
     QCOMPARE(window.model().state(), SweepModel::State::Finished);
+}
+
+// The probe of the window's default set-up with 20 nH and 5 pF, swept in the air and
+// with its tops strapped.
+void SweepWindowTest::calibrating_the_probe_applies_a_fixture_and_names_it() {
+    using namespace ardenca::fixture_test;
+    calc::ProbeSetup probe; // spacing .1, radius .007, length .55 as the default fields
+    const TrueFixture fx{20, 5, 0};
+    sweep::Sweep air, strapped;
+    NoisyMeter meter(3);
+    for (double f : band(1e6, 30e6, 59)) {
+        air.points.push_back({f, meter.read(air_z(probe, fx, f)), false});
+        strapped.points.push_back({f, meter.read(short_z(fx, f)), false});
+    }
+    const std::string air_path = dir_ / "air.s1p", short_path = dir_ / "short.s1p";
+    testing::write_bytes(air_path, sweep::write_touchstone(air));
+    testing::write_bytes(short_path, sweep::write_touchstone(strapped));
+
+    SweepWindow window;
+    qt::CalibrationDialog* dialog = window.open_calibration();
+    QVERIFY(dialog && dialog->isVisible());
+    dialog->air_edit()->setText(QString::fromStdString(dir_ / "missing.s1p"));
+    QVERIFY(!dialog->calibrate());
+    QVERIFY(dialog->result_label()->text().startsWith("Not calibrated: "));
+    dialog->air_edit()->setText(QString::fromStdString(air_path));
+    dialog->short_edit()->setText(QString::fromStdString(short_path));
+    QVERIFY(dialog->calibrate());
+    const calc::FixtureFit& fit = dialog->calibration()->fit;
+    QVERIFY(std::abs(fit.lead_nh.value - 20) < 3 * fit.lead_nh.u);
+    QVERIFY(std::abs(fit.top_pf.value - 5) < 3 * fit.top_pf.u);
+    QVERIFY(dialog->result_label()->text().startsWith("Leads "));
+    QCOMPARE(dialog->chart_view()->chart()->series().size(), 4); // air, short: measured, fitted
+    dialog->findChild<QPushButton*>("apply_fixture")->click();
+    QTRY_VERIFY(window.setup_panel()->setup_label()->text().contains("; fixture calibrated now"));
+    QVERIFY(!window.lead_nh_box()->isEnabled());
+
+    // A fixture file made for a longer probe: used, named, and warned about.
+    files::FixtureFile longer = dialog->calibration()->fixture;
+    longer.length_m = 0.9;
+    const std::string fix_path = dir_ / "longer.json";
+    files::write_fixture_file(fix_path, longer);
+    window.open_fixture_file(QString::fromStdString(fix_path));
+    const QString line = window.setup_panel()->setup_label()->text();
+    QVERIFY2(line.contains("; fixture longer.json (warning: the fixture longer.json was made "
+                           "for a probe of whole rod length"),
+             qPrintable(line));
+    // A file that is no fixture: told with its name, the fixture in use stays.
+    const std::string bad = testing::write_bytes(dir_ / "bad.json", "{}");
+    window.open_fixture_file(QString::fromStdString(bad));
+    QVERIFY(window.export_box() && window.export_box()->text().startsWith(
+                                       QString::fromStdString(bad + ": not a fixture file")));
+    QVERIFY(window.setup_panel()->setup_label()->text().contains("longer.json"));
+    window.findChild<QPushButton*>("no_fixture")->click();
+    QVERIFY(!window.setup_panel()->setup_label()->text().contains("fixture"));
+    QVERIFY(window.lead_nh_box()->isEnabled());
 }
 
 QTEST_MAIN(SweepWindowTest)
