@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -156,6 +157,7 @@ void CalibrationDialog::draw() {
     y_axis->setLabelFormat(QStringLiteral("%g"));
     chart->addAxis(x_axis, Qt::AlignBottom);
     chart->addAxis(y_axis, Qt::AlignLeft);
+    double x_lo = 1e300, x_hi = 0, y_lo = 1e300, y_hi = 0;
     if (calibration_) {
         const std::pair<const CalibrationCurve*, QString> curves[] = {
             {&calibration_->air, tr("air")}, {&calibration_->shorted, tr("short")}};
@@ -164,7 +166,7 @@ void CalibrationDialog::draw() {
                 continue;
             auto* measured = new QScatterSeries;
             measured->setName(tr("%1, measured").arg(name));
-            measured->setMarkerSize(5);
+            measured->setMarkerSize(7);
             auto* fitted = new QLineSeries;
             fitted->setName(tr("%1, fitted").arg(name));
             for (std::size_t i = 0; i < c->freq_hz.size(); ++i) {
@@ -175,14 +177,28 @@ void CalibrationDialog::draw() {
                     measured->append(f, xm);
                 if (xf > 0)
                     fitted->append(f, xf);
+                x_lo = std::min(x_lo, f);
+                x_hi = std::max(x_hi, f);
+                for (double x : {xm, xf})
+                    if (x > 0) {
+                        y_lo = std::min(y_lo, x);
+                        y_hi = std::max(y_hi, x);
+                    }
             }
+            // The lines first, so that the points stay visible on them.
             for (QAbstractSeries* s :
-                 {static_cast<QAbstractSeries*>(measured), static_cast<QAbstractSeries*>(fitted)}) {
+                 {static_cast<QAbstractSeries*>(fitted), static_cast<QAbstractSeries*>(measured)}) {
                 chart->addSeries(s);
                 s->attachAxis(x_axis);
                 s->attachAxis(y_axis);
             }
         }
+    }
+    // Both sweeps on one pair of axes: the air's reactance is thousands of ohms, the
+    // short's a few.
+    if (x_hi > 0 && y_hi > 0) {
+        x_axis->setRange(x_lo, x_hi);
+        y_axis->setRange(y_lo / 1.5, y_hi * 1.5);
     }
     QChart* old = chart_->chart();
     chart_->setChart(chart);

@@ -319,12 +319,12 @@ void SweepWindowTest::calibrating_the_probe_applies_a_fixture_and_names_it() {
     QVERIFY(std::abs(fit.top_pf.value - 5) < 3 * fit.top_pf.u);
     QVERIFY(dialog->result_label()->text().startsWith("Leads "));
     QCOMPARE(dialog->chart_view()->chart()->series().size(), 4); // air, short: measured, fitted
+    files::FixtureFile longer = dialog->calibration()->fixture;  // the dialog closes on Apply
     dialog->findChild<QPushButton*>("apply_fixture")->click();
     QTRY_VERIFY(window.setup_panel()->setup_label()->text().contains("; fixture calibrated now"));
     QVERIFY(!window.lead_nh_box()->isEnabled());
 
     // A fixture file made for a longer probe: used, named, and warned about.
-    files::FixtureFile longer = dialog->calibration()->fixture;
     longer.length_m = 0.9;
     const std::string fix_path = dir_ / "longer.json";
     files::write_fixture_file(fix_path, longer);
