@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-svg-dev qt6-charts-dev libgl-dev libtbb-dev nec2c
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev libeigen3-dev
   desktop-file-utils appstream shared-mime-info
   # The desktop window's captions are set in DejaVu Sans Condensed (in -extra).
   fonts-dejavu-core fonts-dejavu-extra xvfb xauth
