@@ -503,8 +503,7 @@ std::optional<SoilFit> fit_soil_model(SoilModel model, std::span<const FitReadin
             fit.covariance[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)] = cov(a, b);
         fit.u[static_cast<std::size_t>(a)] = std::sqrt(std::max(cov(a, a), 0.0));
     }
-    if (fit.chi2_per_dof > lack_of_fit_chi2_per_dof)
-        fit.misses = misses(fit, candidates);
+    fit.misses = misses(fit, candidates);
     return fit;
 }
 

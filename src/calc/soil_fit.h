@@ -78,11 +78,9 @@ struct SoilFit {
         double sigma_excess = 0, sigma_weight = 0;
         double eps_excess = 0, eps_weight = 0;
     };
-    std::vector<Miss> misses; // empty when the fit leaves nothing to explain
+    std::vector<Miss> misses;
 };
 
-// Above this chi^2/dof the model's lack of fit is added to its uncertainties.
-inline constexpr double lack_of_fit_chi2_per_dof = 2;
 // The width, in ln f, over which the lack of fit is averaged (a Gaussian's sigma).
 inline constexpr double lack_of_fit_width_ln_f = 0.1;
 
@@ -96,11 +94,11 @@ struct ModelGround {
     bool extrapolated = false; // outside the band of the readings used
 };
 
-// Given a fitted model and a frequency, its ground there. When the model misses the
-// readings (chi^2/dof above lack_of_fit_chi2_per_dof), the uncertainties also carry the
-// mean square by which it misses the solver's grounds nearest it around that frequency
-// (beyond their own u; Gaussian weights in ln f of width lack_of_fit_width_ln_f, and
-// each ground's 1/u^2; outside the band, the miss at its nearest end).
+// Given a fitted model and a frequency, its ground there. The uncertainties carry the
+// covariance's and the mean square by which the model misses the solver's grounds
+// nearest it around that frequency beyond their own u (Gaussian weights in ln f of
+// width lack_of_fit_width_ln_f, and each ground's 1/u^2; outside the band, the miss at
+// its nearest end; nothing when the grounds scatter no more than their u say).
 ModelGround model_ground(const SoilFit& fit, double freq_hz);
 
 // Given a model, the readings, the grounds the solver found for them and the meter's
