@@ -17,7 +17,7 @@ struct EngineOptions {
     int threads = 0; // 0: all cores; never more than the machine has
     bool average = false;
     FitChoice fit = FitChoice::None;
-    std::vector<double> at_hz; // frequencies at which to give the fitted model's ground
+    std::vector<double> at_hz{}; // frequencies at which to give the fitted model's ground
 };
 
 // The all-solutions solver's signature; tests may put another one in its place.

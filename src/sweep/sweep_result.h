@@ -35,7 +35,7 @@ struct PointResult {
     double nu = 0;
     // Grounds on the box's edges that fit the reading within the meter's accuracy.
     std::vector<calc::NearGround> near{};
-    std::optional<calc::ModelGround> model; // the location's soil model here, when one fits
+    std::optional<calc::ModelGround> model{}; // the location's soil model here, when one fits
 };
 
 struct LocationResult {
@@ -45,8 +45,8 @@ struct LocationResult {
     // The soil model fitted to the location's readings: with auto the acceptable one
     // with the smallest BIC (nothing when none is), else the model asked for, acceptable
     // or not. Only an acceptable fit chooses the points' grounds and gives model values.
-    std::optional<calc::SoilFit> fit;
-    std::vector<calc::ModelGround> at; // the acceptable fit's ground at the frequencies asked
+    std::optional<calc::SoilFit> fit{};
+    std::vector<calc::ModelGround> at{}; // the acceptable fit's ground at the frequencies asked
 };
 
 // Mean and standard deviation over the locations at one common frequency.
@@ -70,8 +70,8 @@ struct SweepResult {
     std::optional<std::vector<AveragePoint>> average;
     // With the average: one fit over every location's readings together, its
     // uncertainties widened by the scatter of the same model fitted at each location.
-    std::optional<calc::SoilFit> area_fit;
-    std::vector<calc::ModelGround> area_at;
+    std::optional<calc::SoilFit> area_fit{};
+    std::vector<calc::ModelGround> area_at{};
 };
 
 } // namespace ardenca::sweep
