@@ -309,7 +309,7 @@ double robust_scale(std::vector<double> d2) {
 MatrixXd pseudo_inverse(const MatrixXd& a) {
     Eigen::SelfAdjointEigenSolver<MatrixXd> es(a);
     const VectorXd& ev = es.eigenvalues();
-    const double cut = 1e-13 * std::max(ev.cwiseAbs().maxCoeff(), 1e-300);
+    const double cut = 1e-15 * std::max(ev.cwiseAbs().maxCoeff(), 1e-300);
     VectorXd inv(ev.size());
     for (Eigen::Index i = 0; i < ev.size(); ++i)
         inv[i] = ev[i] > cut ? 1 / ev[i] : 0;
@@ -342,10 +342,9 @@ std::vector<SoilFit::Miss> misses(const SoilFit& fit, std::span<const FitCandida
         if (nearest && std::abs(ds) < 0.5 * m.sigma_s_per_m && std::abs(de) < 0.5 * m.eps_r &&
             nearest->u_sigma_s_per_m > 0 && nearest->u_eps_r > 0 &&
             std::isfinite(nearest->u_sigma_s_per_m) && std::isfinite(nearest->u_eps_r)) {
-            const double us2 = nearest->u_sigma_s_per_m * nearest->u_sigma_s_per_m;
-            const double ue2 = nearest->u_eps_r * nearest->u_eps_r;
-            out.push_back(
-                {std::log(nearest->freq_hz), ds * ds - us2, 1 / us2, de * de - ue2, 1 / ue2});
+            out.push_back({std::log(nearest->freq_hz), ds,
+                           nearest->u_sigma_s_per_m * nearest->u_sigma_s_per_m, de,
+                           nearest->u_eps_r * nearest->u_eps_r});
         }
         i = end;
     }
@@ -353,6 +352,28 @@ std::vector<SoilFit::Miss> misses(const SoilFit& fit, std::span<const FitCandida
         return a.ln_f < b.ln_f;
     });
     return out;
+}
+
+// Given the misses, ln f and one coordinate (its miss d and the ground's u^2), the
+// model's lack of fit there squared.
+double lack_of_fit2(const std::vector<SoilFit::Miss>& misses, double ln_f, double SoilFit::Miss::*d,
+                    double SoilFit::Miss::*u2) {
+    double w_sum = 0, w2_u2 = 0, wd = 0, wd2 = 0, wu2 = 0;
+    for (const SoilFit::Miss& m : misses) {
+        const double t = (m.ln_f - ln_f) / lack_of_fit_width_ln_f;
+        const double w = std::exp(-0.5 * t * t) / (m.*u2);
+        w_sum += w;
+        w2_u2 += w * w * (m.*u2);
+        wd += w * (m.*d);
+        wd2 += w * (m.*d) * (m.*d);
+        wu2 += w * (m.*u2);
+    }
+    if (!(w_sum > 0))
+        return 0;
+    const double mean = wd / w_sum;
+    const double wander = (wd2 - wu2) / w_sum;
+    const double aside = mean * mean - w2_u2 / (w_sum * w_sum);
+    return std::max({wander, aside, 0.0});
 }
 
 } // namespace
@@ -376,19 +397,8 @@ ModelGround model_ground(const SoilFit& fit, double freq_hz) {
     if (!fit.misses.empty()) {
         const double at =
             std::clamp(std::log(freq_hz), fit.misses.front().ln_f, fit.misses.back().ln_f);
-        double s = 0, sw = 0, e = 0, ew = 0;
-        for (const SoilFit::Miss& m : fit.misses) {
-            const double t = (m.ln_f - at) / lack_of_fit_width_ln_f;
-            const double kernel = std::exp(-0.5 * t * t);
-            s += kernel * m.sigma_weight * m.sigma_excess;
-            sw += kernel * m.sigma_weight;
-            e += kernel * m.eps_weight * m.eps_excess;
-            ew += kernel * m.eps_weight;
-        }
-        if (sw > 0)
-            var_s += std::max(s / sw, 0.0);
-        if (ew > 0)
-            var_e += std::max(e / ew, 0.0);
+        var_s += lack_of_fit2(fit.misses, at, &SoilFit::Miss::sigma_d, &SoilFit::Miss::sigma_u2);
+        var_e += lack_of_fit2(fit.misses, at, &SoilFit::Miss::eps_d, &SoilFit::Miss::eps_u2);
     }
     g.u_sigma_s_per_m = std::sqrt(std::max(var_s, 0.0));
     g.u_eps_r = std::sqrt(std::max(var_e, 0.0));
@@ -495,9 +505,23 @@ std::optional<SoilFit> fit_soil_model(SoilModel model, std::span<const FitReadin
     fit.chi2_per_dof = chi2 / dof;
     const int rejected = fit.points_total - fit.points_used;
     fit.bic = chi2 + reject_residual2 * scale * rejected + k * std::log(2.0 * fit.points_total);
-    fit.acceptable = fit.points_used >= min_used_fraction * fit.points_total &&
-                     fit.chi2_per_dof <= max_chi2_per_dof;
-    const MatrixXd cov = pseudo_inverse(jac.transpose() * jac) * std::max(1.0, fit.chi2_per_dof);
+    double misfit2 = 0;
+    for (std::size_t i = 0; i < used.size(); ++i) {
+        const auto ri = static_cast<Eigen::Index>(2 * i);
+        const cplx dz(r[ri] * used[i].s_r, r[ri + 1] * used[i].s_x);
+        misfit2 += std::norm(dz) / std::norm(used[i].z_meter);
+    }
+    fit.relative_misfit = std::sqrt(misfit2 / static_cast<double>(used.size()));
+    fit.acceptable =
+        fit.points_used >= min_used_fraction * fit.points_total &&
+        (fit.chi2_per_dof <= max_chi2_per_dof || fit.relative_misfit <= max_relative_misfit);
+    // In units of each parameter's own size, so that the inverse sees a well-scaled matrix.
+    VectorXd size(k);
+    for (int a = 0; a < k; ++a)
+        size[a] = std::max(std::abs(p[static_cast<std::size_t>(a)]), 1e-9);
+    const MatrixXd scaled = jac * size.asDiagonal();
+    const MatrixXd cov = size.asDiagonal() * pseudo_inverse(scaled.transpose() * scaled) *
+                         size.asDiagonal() * std::max(1.0, fit.chi2_per_dof);
     for (int a = 0; a < k; ++a) {
         for (int b = 0; b < k; ++b)
             fit.covariance[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)] = cov(a, b);

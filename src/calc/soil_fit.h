@@ -12,7 +12,8 @@
 //
 // The uncertainties are the Jacobian's (J^T J)^-1 in the model's own parameters,
 // widened by chi^2/dof when that is above 1. A fit is acceptable when it uses at least
-// min_used_fraction of the readings and chi^2/dof is at most max_chi2_per_dof.
+// min_used_fraction of the readings and chi^2/dof is at most max_chi2_per_dof or its
+// relative misfit at most max_relative_misfit.
 // Choosing among models compares BIC = chi^2 of the readings used + reject_residual2 x
 // scale per reading set aside + k ln(2 n), the smallest winning.
 #pragma once
@@ -37,6 +38,10 @@ inline constexpr double min_used_fraction = 0.8;
 // of Debye terms within the band) is met by the constant-phase model at 3 to 10; a
 // model on a wrong branch misses by hundreds.
 inline constexpr double max_chi2_per_dof = 16;
+// ... or, with a meter better than the model (a soil outside the three families read
+// to 0.3 %), misses them by at most this fraction of |Z| in the root mean square: far
+// closer than a model on another branch can come.
+inline constexpr double max_relative_misfit = 0.02;
 
 // One reading of the sweep: the probe as the solver saw it at that frequency (its
 // matching section's length already scaled there).
@@ -63,6 +68,7 @@ struct SoilFit {
     SoilParameters u{}; // 1-sigma, widened by sqrt(chi^2/dof) when that is above 1
     std::array<SoilParameters, max_soil_parameters> covariance{}; // widened alike
     double chi2_per_dof = 0;                                      // of the readings used
+    double relative_misfit = 0; // rms of |Z_model - Z| / |Z| over the readings used
     double bic = 0;
     int points_used = 0;
     int points_total = 0;
@@ -70,13 +76,13 @@ struct SoilFit {
     double f_min_hz = 0; // the band of the readings used
     double f_max_hz = 0;
     std::vector<bool> used; // per reading, in the order given
-    // Where the model misses the grounds nearest it by more than their uncertainties:
-    // per frequency of the solver's grounds, ln f, the squared miss beyond the ground's
-    // own u (may be negative) and the weight 1/u^2, for sigma and for eps_r.
+    // Where the model misses the grounds nearest it: per frequency of the solver's
+    // grounds, ln f, and the nearest ground minus the model with the ground's own u^2,
+    // for sigma and for eps_r.
     struct Miss {
         double ln_f = 0;
-        double sigma_excess = 0, sigma_weight = 0;
-        double eps_excess = 0, eps_weight = 0;
+        double sigma_d = 0, sigma_u2 = 0;
+        double eps_d = 0, eps_u2 = 0;
     };
     std::vector<Miss> misses;
 };
@@ -92,13 +98,16 @@ struct ModelGround {
     double u_sigma_s_per_m = 0;
     double u_eps_r = 0;
     bool extrapolated = false; // outside the band of the readings used
+    bool from_model = true;    // false: from the chosen grounds nearby (no model fits)
 };
 
 // Given a fitted model and a frequency, its ground there. The uncertainties carry the
-// covariance's and the mean square by which the model misses the solver's grounds
-// nearest it around that frequency beyond their own u (Gaussian weights in ln f of
-// width lack_of_fit_width_ln_f, and each ground's 1/u^2; outside the band, the miss at
-// its nearest end; nothing when the grounds scatter no more than their u say).
+// covariance's and the model's lack of fit there: how far it misses the solver's
+// grounds nearest it around that frequency beyond what their own u explain (weights: a
+// Gaussian in ln f of width lack_of_fit_width_ln_f times each ground's 1/u^2; outside
+// the band, the miss at its nearest end). Of two estimates the larger is added: the
+// mean square miss less the grounds' u^2 (a model that wanders), and the square of the
+// weighted mean miss less its variance (a model that is off to one side).
 ModelGround model_ground(const SoilFit& fit, double freq_hz);
 
 // Given a model, the readings, the grounds the solver found for them and the meter's

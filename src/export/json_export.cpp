@@ -79,7 +79,8 @@ json at_json(const std::vector<calc::ModelGround>& at) {
                        {"eps_r", number(m.eps_r)},
                        {"u_sigma_s_per_m", number(m.u_sigma_s_per_m)},
                        {"u_eps_r", number(m.u_eps_r)},
-                       {"extrapolated", m.extrapolated}});
+                       {"extrapolated", m.extrapolated},
+                       {"source", m.from_model ? "model" : "readings"}});
     return out;
 }
 

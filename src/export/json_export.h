@@ -18,8 +18,10 @@
 // FIT: {"model": "constant"|"messier"|"jonscher", "acceptable", "chi2_per_dof",
 //       "points_used", "points_total", "band_hz": [lo, hi],
 //       "parameters": {NAME: {"value", "u"}}} with the names of calc::parameter_names;
-// AT:  {"f_hz", "sigma_s_per_m", "eps_r", "u_sigma_s_per_m", "u_eps_r", "extrapolated"}.
-// A point's "model" and the "at" list come from an acceptable fit only.
+// AT:  {"f_hz", "sigma_s_per_m", "eps_r", "u_sigma_s_per_m", "u_eps_r", "extrapolated",
+//       "source": "model"|"readings"}.
+// A point's "model" comes from an acceptable fit only; without one, "at" gives the
+// chosen grounds' local mean inside the band ("readings"; null values outside it).
 // Values that do not exist are null: the impedances of an infinite reading, the
 // uncertainties of the classic search, the skin depth of a point without a chosen
 // ground, a standard deviation over one location, a correlation whose uncertainties are

@@ -62,9 +62,13 @@ void choose_by_model(PointResult& p, const calc::SoilFit& fit) {
     for (std::size_t k = 0; k < p.solutions.size(); ++k)
         other_near =
             other_near || (k != best && distance_u(p.solutions[k], *p.model) <= off_model_u);
-    if (!near)
+    if (!near) {
         p.flags |= OffModel;
-    else if (other_near)
+        return;
+    }
+    // A reading the continuity choice skipped is back: the model vouches for it.
+    p.flags &= ~static_cast<unsigned>(Outlier);
+    if (other_near)
         p.flags |= Ambiguous;
     else
         p.flags &= ~static_cast<unsigned>(Ambiguous);
@@ -117,6 +121,8 @@ void fit_location(const SweepSetup& setup, LocationResult& location,
                    ", misses by chi2/dof " + g4(best->chi2_per_dof) + " with " +
                    std::to_string(best->points_used) + " of " + std::to_string(best->points_total) +
                    " readings)";
+        for (double f : at_hz)
+            location.at.push_back(local_ground(location, f));
         location.warnings.push_back("No model: " + why +
                                     "; the grounds chosen by continuity stand.");
         return;
@@ -125,6 +131,51 @@ void fit_location(const SweepSetup& setup, LocationResult& location,
         choose_by_model(p, *location.fit);
     for (double f : at_hz)
         location.at.push_back(calc::model_ground(*location.fit, f));
+}
+
+calc::ModelGround local_ground(const LocationResult& location, double freq_hz) {
+    calc::ModelGround g;
+    g.freq_hz = freq_hz;
+    g.from_model = false;
+    g.sigma_s_per_m = g.eps_r = g.u_sigma_s_per_m = g.u_eps_r = std::nan("");
+    const std::vector<PointResult>& pts = location.points;
+    g.extrapolated = pts.empty() || freq_hz < pts.front().freq_hz || freq_hz > pts.back().freq_hz;
+    if (g.extrapolated)
+        return g;
+    struct Sum {
+        double w = 0, w2u2 = 0, wx = 0, wx2 = 0, k = 0;
+    } s, e;
+    const auto add = [](Sum& sum, double kernel, double x, double u) {
+        if (!(u > 0) || !std::isfinite(u))
+            return;
+        const double w = kernel / (u * u);
+        sum.w += w;
+        sum.w2u2 += w * w * u * u;
+        sum.wx += w * x;
+        sum.wx2 += w * x * x;
+        sum.k += kernel;
+    };
+    for (const PointResult& p : pts) {
+        if (!p.chosen || (p.flags & Outlier))
+            continue;
+        const calc::GroundSolution& c = p.solutions[*p.chosen];
+        const double t = std::log(p.freq_hz / freq_hz) / calc::lack_of_fit_width_ln_f;
+        const double kernel = std::exp(-0.5 * t * t);
+        add(s, kernel, c.sigma_s_per_m, c.u_sigma_s_per_m);
+        add(e, kernel, c.eps_r, c.u_eps_r);
+    }
+    const auto finish = [](const Sum& sum, double& value, double& u) {
+        if (!(sum.w > 0))
+            return;
+        value = sum.wx / sum.w;
+        const double var = sum.w2u2 / (sum.w * sum.w);
+        // chi^2 per unit weight of kernel: the scatter about the mean in units of u.
+        const double chi2 = (sum.wx2 - sum.w * value * value) / std::max(sum.k, 1e-300);
+        u = std::sqrt(var * std::max(1.0, chi2));
+    };
+    finish(s, g.sigma_s_per_m, g.u_sigma_s_per_m);
+    finish(e, g.eps_r, g.u_eps_r);
+    return g;
 }
 
 std::optional<calc::SoilFit> fit_area(const SweepSetup& setup,

@@ -6,7 +6,9 @@
 // uncertainties (the ground's and the model's, per coordinate), a nearest ground more
 // than off_model_u away is flagged OffModel; a point where another ground also lies
 // within off_model_u is Ambiguous, and one where only the chosen ground does is not.
-// Without an acceptable fit the branch choice stands and the location is warned.
+// Without an acceptable fit the branch choice stands and the location is warned; the
+// ground at a frequency asked for is then, inside the band, the mean of the chosen
+// grounds around it (see local_ground), and nothing (NaN) outside it.
 #pragma once
 
 #include "sweep_result.h"
@@ -31,6 +33,13 @@ std::vector<calc::SoilModel> models_of(FitChoice choice);
 // the location and re-chooses its points; the model's ground at each of at_hz too.
 void fit_location(const SweepSetup& setup, LocationResult& location,
                   std::span<const calc::SoilModel> models, std::span<const double> at_hz);
+
+// Given a location and a frequency inside its band, the mean of its chosen grounds
+// weighted by a Gaussian in ln f of width calc::lack_of_fit_width_ln_f times each
+// ground's 1/u^2; u that of the mean, widened by sqrt(chi^2/dof) of the grounds about
+// it when they scatter more than their u. NaN values outside the band or with no
+// chosen ground.
+calc::ModelGround local_ground(const LocationResult& location, double freq_hz);
 
 // Given the set-up, the solved locations and the models to try, one fit over all their
 // readings together, with its uncertainties widened by the scatter of that model fitted
