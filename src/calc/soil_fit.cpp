@@ -284,6 +284,8 @@ constexpr std::size_t subsample_size = 64;
 // The starts refined on the subsample, and the refined ones polished on all readings.
 constexpr std::size_t refined_starts = 6;
 constexpr std::size_t polished_starts = 2;
+// The runner-up is polished only when the subsample could hardly tell it from the best.
+constexpr double runner_up_cost_ratio = 1.5;
 constexpr int rejection_rounds = 3;
 
 std::vector<Prepared> subsample(const std::vector<Prepared>& all) {
@@ -354,26 +356,40 @@ std::vector<SoilFit::Miss> misses(const SoilFit& fit, std::span<const FitCandida
     return out;
 }
 
-// Given the misses, ln f and one coordinate (its miss d and the ground's u^2), the
-// model's lack of fit there squared.
-double lack_of_fit2(const std::vector<SoilFit::Miss>& misses, double ln_f, double SoilFit::Miss::*d,
-                    double SoilFit::Miss::*u2) {
-    double w_sum = 0, w2_u2 = 0, wd = 0, wd2 = 0, wu2 = 0;
-    for (const SoilFit::Miss& m : misses) {
-        const double t = (m.ln_f - ln_f) / lack_of_fit_width_ln_f;
-        const double w = std::exp(-0.5 * t * t) / (m.*u2);
-        w_sum += w;
-        w2_u2 += w * w * (m.*u2);
-        wd += w * (m.*d);
-        wd2 += w * (m.*d) * (m.*d);
-        wu2 += w * (m.*u2);
+// Sums over the misses near one frequency, for one coordinate.
+struct MissSums {
+    double w = 0, w2_u2 = 0, wd = 0, wd2 = 0, wu2 = 0;
+    void add(double kernel, double d, double u2) {
+        const double weight = kernel / u2;
+        w += weight;
+        w2_u2 += weight * weight * u2;
+        wd += weight * d;
+        wd2 += weight * d * d;
+        wu2 += weight * u2;
     }
-    if (!(w_sum > 0))
-        return 0;
-    const double mean = wd / w_sum;
-    const double wander = (wd2 - wu2) / w_sum;
-    const double aside = mean * mean - w2_u2 / (w_sum * w_sum);
-    return std::max({wander, aside, 0.0});
+    // The lack of fit squared: the larger of the two estimates, at least 0.
+    double lack2() const {
+        if (!(w > 0))
+            return 0;
+        const double mean = wd / w;
+        return std::max({(wd2 - wu2) / w, mean * mean - w2_u2 / (w * w), 0.0});
+    }
+};
+
+// Given the misses (in increasing ln f) and ln f, the lack of fit squared in sigma and
+// in eps_r there; misses beyond six widths weigh nothing.
+std::pair<double, double> lack_of_fit2(const std::vector<SoilFit::Miss>& misses, double ln_f) {
+    const double reach = 6 * lack_of_fit_width_ln_f;
+    auto it = std::lower_bound(misses.begin(), misses.end(), ln_f - reach,
+                               [](const SoilFit::Miss& m, double x) { return m.ln_f < x; });
+    MissSums s, e;
+    for (; it != misses.end() && it->ln_f <= ln_f + reach; ++it) {
+        const double t = (it->ln_f - ln_f) / lack_of_fit_width_ln_f;
+        const double kernel = std::exp(-0.5 * t * t);
+        s.add(kernel, it->sigma_d, it->sigma_u2);
+        e.add(kernel, it->eps_d, it->eps_u2);
+    }
+    return {s.lack2(), e.lack2()};
 }
 
 } // namespace
@@ -397,8 +413,9 @@ ModelGround model_ground(const SoilFit& fit, double freq_hz) {
     if (!fit.misses.empty()) {
         const double at =
             std::clamp(std::log(freq_hz), fit.misses.front().ln_f, fit.misses.back().ln_f);
-        var_s += lack_of_fit2(fit.misses, at, &SoilFit::Miss::sigma_d, &SoilFit::Miss::sigma_u2);
-        var_e += lack_of_fit2(fit.misses, at, &SoilFit::Miss::eps_d, &SoilFit::Miss::eps_u2);
+        const auto [lack_s, lack_e] = lack_of_fit2(fit.misses, at);
+        var_s += lack_s;
+        var_e += lack_e;
     }
     g.u_sigma_s_per_m = std::sqrt(std::max(var_s, 0.0));
     g.u_eps_r = std::sqrt(std::max(var_e, 0.0));
@@ -441,6 +458,8 @@ std::optional<SoilFit> fit_soil_model(SoilModel model, std::span<const FitReadin
     std::stable_sort(ranked.begin(), ranked.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     ranked.resize(std::min(ranked.size(), polished_starts));
+    if (ranked.size() > 1 && !(ranked[1].first <= runner_up_cost_ratio * ranked[0].first))
+        ranked.resize(1);
 
     std::vector<Prepared> used = all;
     lsq::LmResult best;

@@ -6,7 +6,8 @@
 // Each model is fitted from several starts: the chosen grounds of the sweep, and every
 // ground of the best-determined readings in the low, middle and high thirds of the
 // band (so a start lies on each branch). The starts are screened and refined on a
-// subsample of the readings, the best two polished on all of them. Then readings whose
+// subsample of the readings, the best polished on all of them (the runner-up too when
+// its cost there is within half as much again). Then readings whose
 // normalised residual |r|^2 (R and X together) exceeds reject_residual2 times the
 // fit's robust scale are set aside and the fit repeated, up to three times.
 //
