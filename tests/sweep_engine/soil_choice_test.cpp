@@ -108,6 +108,43 @@ TEST(SoilChoice, ChoosesTheSoilAndFlagsAReadingThatLostIt) {
         EXPECT_TRUE(!p.model && !(p.flags & OffModel));
 }
 
+// Rods of 0.96 m in a wet soil: past nu = 1 branches meet and part again, and noise
+// leaves some readings with one ground of another branch. The grounds chosen stay the
+// soil's, or are flagged. (Followed point by point, this sweep leaves the soil for
+// most of the band.)
+TEST(SoilChoice, PastANearDoubleRoot) {
+    const SweepSetup rods{.probe = {.length_m = 0.96}, .solve = {.meter_pct = 1, .meter_ohm = 0.5}};
+    const auto soil = [](double f) { return messier(0.0287, 11.8, f); };
+    const auto run = [&](FitChoice fit, unsigned seed) {
+        std::mt19937 rng(seed);
+        Sweep sw;
+        for (int i = 0; i < 224; ++i) {
+            const double f = 1e6 + 29e6 * i / 223;
+            sw.points.push_back(
+                {f, noisy_reading(probe_at(rods, f), f, soil(f), 1, 0.5, rng), false});
+        }
+        return solve_sweeps(rods, {sw}, {.fit = fit}).locations[0];
+    };
+    // Seeds with which the continuity choice alone silently follows another branch for
+    // about a hundred points.
+    for (unsigned seed : {3u, 4u, 5u, 6u}) {
+        const LocationResult loc = run(FitChoice::Auto, seed);
+        ASSERT_TRUE(loc.fit && loc.fit->acceptable);
+        EXPECT_EQ(loc.fit->model, calc::SoilModel::Messier);
+        int counted = 0, right = 0, silent = 0;
+        for (const PointResult& p : loc.points) {
+            if (p.solutions.empty())
+                continue;
+            const bool ok = chose_nearest(p, soil(p.freq_hz));
+            ++counted;
+            right += ok;
+            silent += !ok && !(p.flags & (OffModel | Ambiguous));
+        }
+        EXPECT_EQ(silent, 0) << seed;
+        EXPECT_GE(right, counted - 2) << seed;
+    }
+}
+
 TEST(SoilChoice, AreaFitAndThreadCounts) {
     const auto other = [](double f) { return jonscher(0.0025, 9, 34, 0.4, f); };
     const std::vector<Sweep> sweeps = {noisy_sweep(soil, 61, 1, "a"),
