@@ -118,7 +118,8 @@ void fit_location(const SweepSetup& setup, LocationResult& location,
             [](const calc::SoilFit& a, const calc::SoilFit& b) { return a.bic < b.bic; });
         if (best != out.tried.end())
             why += " (the nearest, " + std::string(calc::model_name(best->model)) +
-                   ", misses by chi2/dof " + g4(best->chi2_per_dof) + " with " +
+                   ", misses by chi2/dof " + g4(best->chi2_per_dof) + ", " +
+                   g4(100 * best->relative_misfit) + " % of |Z| in the rms, keeping " +
                    std::to_string(best->points_used) + " of " + std::to_string(best->points_total) +
                    " readings)";
         for (double f : at_hz)
