@@ -52,6 +52,7 @@ class SweepSetupPanel : public QGroupBox {
     QDoubleSpinBox* air_m_ = nullptr;
     QComboBox* method_ = nullptr;
     QCheckBox* average_ = nullptr;
+    QComboBox* fit_ = nullptr;
 };
 
 } // namespace ardenca::qt
