@@ -123,6 +123,9 @@ void SweepWindowTest::table_average_and_exports_match_the_engine() {
         {SweepWindow::Export::Chart, "chart.gif", 0, false, "The chart was not saved: "},
         {SweepWindow::Export::Nec, "far.nec", 500, false, ""},
     };
+    // Two locations and no soil model: nothing to write by bands.
+    QVERIFY(!window.export_nec_bands(QString::fromStdString(dir_ / "bands.nec"), {7, 14}));
+    QVERIFY(window.export_box() && window.export_box()->text().startsWith("No ground for the NEC"));
     for (const auto& c : cases) {
         const std::string path = dir_ / c.name;
         QCOMPARE(window.export_to(c.kind, QString::fromStdString(path), c.mhz), c.saved);

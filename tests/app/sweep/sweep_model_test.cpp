@@ -6,6 +6,7 @@
 #include "app/sweep/sweep_setup.h"
 #include "app/sweep/sweep_table.h"
 #include "calc/arithmetic_fault.h"
+#include "export/export_file.h"
 
 #include "../qt/sweep_fixture.h"
 #include "soil_fit/soils.h"
@@ -213,6 +214,8 @@ TEST(SweepModel, SoilModelFittedWhenAskedFor) {
         if (fit == sweep::FitChoice::None) {
             EXPECT_FALSE(location.fit);
             EXPECT_EQ(note, model.messages().end());
+            EXPECT_THROW(model.export_nec_bands(::testing::TempDir() + "/none.nec", {7e6}),
+                         exports::ExportError);
             continue;
         }
         ASSERT_TRUE(location.fit && location.fit->acceptable);
@@ -221,5 +224,16 @@ TEST(SweepModel, SoilModelFittedWhenAskedFor) {
         EXPECT_NE(note->text.find("n 0.3"), std::string::npos) << note->text;
         for (const auto& p : location.points)
             EXPECT_TRUE(p.model.has_value());
+        // The model by bands for a NEC deck: one block per band.
+        const std::string nec = ::testing::TempDir() + "/bands.nec";
+        model.export_nec_bands(nec, {3.5e6, 7e6, 14e6});
+        std::ifstream in(nec);
+        int gn = 0, xq = 0;
+        for (std::string line; std::getline(in, line);) {
+            gn += line.starts_with("GN 2 0 0 0 ");
+            xq += line.starts_with("XQ");
+        }
+        EXPECT_EQ(gn, 3);
+        EXPECT_EQ(xq, 3);
     }
 }
