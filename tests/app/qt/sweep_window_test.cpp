@@ -282,6 +282,18 @@ void SweepWindowTest::main_window_opens_dropped_files_and_setup_changes_solve_ag
     window.use_setup_file(QString());
     QVERIFY(wait_for_run(window));
     QCOMPARE(window.model().state(), SweepModel::State::Finished);
+
+    // A soil model asked for: the location has one, or a warning says none fits.
+    QVERIFY(!window.model().result().locations[0].fit);
+    const int before = window.model().run();
+    window.findChild<QComboBox*>("fit")->setCurrentIndex(1);
+    QTRY_COMPARE_WITH_TIMEOUT(window.model().run(), before + 1, 5 * SweepWindow::resolve_delay_ms);
+    QVERIFY(wait_for_run(window));
+    QCOMPARE(window.model().setup().fit, sweep::FitChoice::Auto);
+    bool told = window.model().result().locations[0].fit.has_value();
+    for (const SweepMessage& m : window.model().messages())
+        told = told || m.text.find("No model") != std::string::npos;
+    QVERIFY(told);
 }
 
 QTEST_MAIN(SweepWindowTest)
