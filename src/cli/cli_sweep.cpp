@@ -48,6 +48,21 @@ for another probe (spacing, radius, whole rod length) is warned about. The match
 electrical length at the set-up frequency; at a frequency f it is
 L * f / f_setup.
 
+Unless --fit none, a causal soil model is fitted to each location's readings
+(weighted least squares on the impedances at the meter, through the probe's
+fixture and matching section, each reading weighted by --meter): constant
+(sigma, eps_r), messier (sigma_dc, eps_inf) or jonscher (sigma_dc, eps_inf and
+a constant-phase term chi, n at 1 MHz); auto (default) keeps the acceptable one
+with the smallest BIC. With an acceptable model each point takes the ground
+nearest the model there, flagged off_model when that lies more than 3 u from
+it; without one the continuity choice stands and the file is warned. --at
+MHZ[,MHZ...] gives the model's ground with its u at those frequencies
+(extrapolated outside the measured band); --nec-bands MHZ[,MHZ...] PATH writes a
+NEC-2 fragment (GN, FR, XQ per band) to append to a deck's geometry and
+excitation. With --average and several files the area's model is fitted to all
+readings together (u widened by the scatter between locations) and used for
+--nec-bands.
+
 Output: a table, or --json / --csv, to stdout or to -o PATH (a name ending in
 .json or .csv chooses the format when neither is given). --nec-at MHZ PATH
 writes a NEC-2 ground card (GN 2 0 0 0 eps_r sigma) with comment cards for the
@@ -72,6 +87,9 @@ struct Args {
     bool json = false, csv = false;
     std::string output;
     std::vector<std::string> nec;
+    std::string fit = "auto";
+    std::string at;
+    std::vector<std::string> nec_bands;
     std::string plot;
     std::string freq_unit, z0;
 };
@@ -161,6 +179,35 @@ sweep::SweepSetup setup_from(const Args& a, std::vector<std::string>& warnings) 
     return s;
 }
 
+// Given "MHZ[,MHZ...]", the frequencies in Hz, each above zero.
+std::vector<double> mhz_list(const std::string& option, const std::string& text) {
+    std::vector<double> out;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        const std::string item = text.substr(start, comma - start);
+        const double mhz = number_arg(option, item);
+        if (!(mhz > 0) || !std::isfinite(mhz))
+            throw UsageError(option + " '" + item + "': frequencies must be above zero");
+        out.push_back(1e6 * mhz);
+        if (comma == std::string::npos)
+            return out;
+        start = comma + 1;
+    }
+}
+
+sweep::FitChoice fit_choice(const std::string& name) {
+    using sweep::FitChoice;
+    for (auto [text, choice] : {std::pair{"auto", FitChoice::Auto},
+                                {"none", FitChoice::None},
+                                {"constant", FitChoice::Constant},
+                                {"messier", FitChoice::Messier},
+                                {"jonscher", FitChoice::Jonscher}})
+        if (name == text)
+            return choice;
+    throw UsageError("--fit '" + name + "': expected auto, none, constant, messier or jonscher");
+}
+
 std::string g5(double v) {
     if (!std::isfinite(v))
         return "-";
@@ -171,6 +218,27 @@ std::string g5(double v) {
 
 std::string padded(const std::string& text, std::size_t width) {
     return text.size() >= width ? text + ' ' : text + std::string(width - text.size(), ' ');
+}
+
+std::string fit_lines(const std::optional<calc::SoilFit>& fit,
+                      const std::vector<calc::ModelGround>& at) {
+    std::string out;
+    if (fit) {
+        out += "  model: " + std::string(calc::model_name(fit->model)) +
+               (fit->acceptable ? "" : " (not acceptable)") + ", chi2/dof " +
+               g5(fit->chi2_per_dof) + ", " + std::to_string(fit->points_used) + " of " +
+               std::to_string(fit->points_total) + " readings\n   ";
+        const auto names = calc::parameter_names(fit->model);
+        for (std::size_t k = 0; k < names.size(); ++k)
+            out += " " + std::string(names[k]) + " " + g5(fit->value[k]) + " +- " + g5(fit->u[k]);
+        out += '\n';
+    }
+    for (const calc::ModelGround& m : at)
+        out += "  at " + g5(m.freq_hz / 1e6) + " MHz: sigma " + g5(m.sigma_s_per_m) + " +- " +
+               g5(m.u_sigma_s_per_m) + " S/m, eps_r " + g5(m.eps_r) + " +- " + g5(m.u_eps_r) +
+               (m.extrapolated ? " (extrapolated)" : "") +
+               (m.from_model ? "" : " (from the chosen grounds, no model)") + '\n';
+    return out;
 }
 
 std::string table(const sweep::SweepResult& r) {
@@ -196,6 +264,7 @@ std::string table(const sweep::SweepResult& r) {
                 flags += (flags.empty() ? "" : ",") + f;
             out += line + flags + '\n';
         }
+        out += fit_lines(loc.fit, loc.at);
     }
     if (r.average) {
         out += "average over " + std::to_string(r.locations.size()) + " locations\n";
@@ -205,6 +274,8 @@ std::string table(const sweep::SweepResult& r) {
                    padded(g5(a.sigma_sd_s_per_m), 12) + padded(g5(a.eps_r_mean), 12) +
                    padded(g5(a.eps_r_sd), 12) + std::to_string(a.locations) +
                    (a.interpolated ? " interpolated" : "") + '\n';
+        if (r.area_fit)
+            out += "area\n" + fit_lines(r.area_fit, r.area_at);
     }
     return out;
 }
@@ -257,6 +328,16 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
     app.add_option("--nec-at", a.nec, "Write a NEC-2 ground card for MHZ to PATH")
         ->expected(2)
         ->type_name("MHZ PATH");
+    app.add_option("--fit", a.fit,
+                   "Soil model fitted to the readings: auto (default), none, constant, messier "
+                   "or jonscher")
+        ->type_name("MODEL");
+    app.add_option("--at", a.at, "The fitted model's ground at these frequencies")
+        ->type_name("MHZ[,MHZ...]");
+    app.add_option("--nec-bands", a.nec_bands,
+                   "Write a NEC-2 fragment with the model's ground per band to PATH")
+        ->expected(2)
+        ->type_name("MHZ[,MHZ...] PATH");
     app.add_option("--plot", a.plot, "Draw the charts to PATH (.png or .svg)")->type_name("PATH");
     app.add_option("--freq-unit", a.freq_unit,
                    "Frequency unit of CSV files whose header names none: Hz, kHz, MHz or GHz")
@@ -270,6 +351,7 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
     sweep::EngineOptions engine;
     sweep::ReadOptions read;
     std::optional<double> nec_hz;
+    std::vector<double> nec_bands_hz;
     try {
         if (a.json && a.csv)
             throw UsageError("--json and --csv exclude each other");
@@ -284,6 +366,20 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
         else if (a.method != "all")
             throw UsageError("--method '" + a.method + "': expected all or classic");
         engine.average = a.average;
+        engine.fit = fit_choice(a.fit);
+        if (!a.at.empty())
+            engine.at_hz = mhz_list("--at", a.at);
+        if (!a.nec_bands.empty()) {
+            nec_bands_hz = mhz_list("--nec-bands", a.nec_bands[0]);
+            if (engine.fit == sweep::FitChoice::None)
+                throw UsageError("--nec-bands needs a soil model: leave out --fit none");
+            if (a.paths.size() > 1 && !a.average)
+                throw UsageError("--nec-bands with several files takes the area's model: add "
+                                 "--average");
+        }
+        if (engine.method == sweep::SolveMethod::Classic && (!a.at.empty() || !a.nec_bands.empty()))
+            throw UsageError("the classic search fits no soil model: --at and --nec-bands need "
+                             "--method all");
         std::vector<std::string> warnings;
         setup = setup_from(a, warnings);
         for (const std::string& w : warnings)
@@ -363,6 +459,14 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
     if (nec_hz) {
         try {
             write(a.nec[1], exports::nec_ground_cards(exports::nec_ground_at(result, *nec_hz)));
+        } catch (const exports::ExportError& e) {
+            err << "ardenca-cli sweep: " << e.what() << '\n';
+            write_failed = true;
+        }
+    }
+    if (!nec_bands_hz.empty()) {
+        try {
+            write(a.nec_bands[1], exports::nec_band_cards(result, nec_bands_hz));
         } catch (const exports::ExportError& e) {
             err << "ardenca-cli sweep: " << e.what() << '\n';
             write_failed = true;

@@ -66,7 +66,8 @@ std::string sweep_csv(const sweep::SweepResult& result) {
     Row header;
     for (const char* name : {"location", "f_hz", "sigma_s_per_m", "u_sigma_s_per_m", "eps_r",
                              "u_eps_r", "skin_depth_m", "n_solutions", "flags", "r_measured_ohm",
-                             "x_measured_ohm", "r_probe_ohm", "x_probe_ohm"})
+                             "x_measured_ohm", "r_probe_ohm", "x_probe_ohm", "model_sigma_s_per_m",
+                             "model_u_sigma_s_per_m", "model_eps_r", "model_u_eps_r"})
         header.text(name);
     for (std::size_t k = 1; k <= max_alt; ++k)
         for (const char* name : {"_sigma_s_per_m", "_u_sigma_s_per_m", "_eps_r", "_u_eps_r"})
@@ -98,6 +99,14 @@ std::string sweep_csv(const sweep::SweepResult& result) {
                 row.number(p.z_probe_ohm.real());
                 row.number(p.z_probe_ohm.imag());
             }
+            if (p.model) {
+                row.number(p.model->sigma_s_per_m);
+                row.number(p.model->u_sigma_s_per_m);
+                row.number(p.model->eps_r);
+                row.number(p.model->u_eps_r);
+            } else {
+                row.empty(4);
+            }
             std::size_t written = 0;
             for (std::size_t k = 0; k < p.solutions.size(); ++k) {
                 if (p.chosen && *p.chosen == k)
@@ -126,7 +135,7 @@ std::string sweep_csv(const sweep::SweepResult& result) {
             row.empty();
             row.number(a.locations);
             row.text(a.interpolated ? "average|interpolated" : "average");
-            row.empty(static_cast<int>(4 + 4 * max_alt));
+            row.empty(static_cast<int>(8 + 4 * max_alt));
             out += row.line();
         }
     }

@@ -13,11 +13,13 @@
 //   skin_depth_m      plane-wave skin depth of the chosen ground
 //   n_solutions       how many grounds fit the reading (average: locations averaged)
 //   flags             the point's flags joined by "|" (ambiguous, no_solution,
-//                     electrically_long, infinite_reading, incomplete); the average's
+//                     electrically_long, infinite_reading, incomplete, off_model); the average's
 //                     rows say "average", and "average|interpolated" when a location's
 //                     ground was interpolated in ln f there
 //   r_measured_ohm, x_measured_ohm   the meter's reading
 //   r_probe_ohm, x_probe_ohm         the reading de-embedded to the rods in the ground
+//   model_sigma_s_per_m, model_u_sigma_s_per_m, model_eps_r, model_u_eps_r
+//                     the location's fitted soil model at the point, when one fits
 //   altK_sigma_s_per_m, altK_u_sigma_s_per_m, altK_eps_r, altK_u_eps_r   for K = 1, 2, ...
 //                     the grounds not chosen, in the solver's order (by |gamma l|), in
 //                     extra columns: as many groups as the point with most alternatives

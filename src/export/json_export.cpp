@@ -45,6 +45,44 @@ json near_json(const std::vector<calc::NearGround>& near) {
 }
 
 namespace {
+json model_json(const std::optional<calc::ModelGround>& m) {
+    if (!m)
+        return nullptr;
+    return {{"sigma_s_per_m", number(m->sigma_s_per_m)},
+            {"eps_r", number(m->eps_r)},
+            {"u_sigma_s_per_m", number(m->u_sigma_s_per_m)},
+            {"u_eps_r", number(m->u_eps_r)}};
+}
+
+json fit_json(const std::optional<calc::SoilFit>& fit) {
+    if (!fit)
+        return nullptr;
+    json parameters = json::object();
+    const auto names = calc::parameter_names(fit->model);
+    for (std::size_t k = 0; k < names.size(); ++k)
+        parameters[std::string(names[k])] = {{"value", number(fit->value[k])},
+                                             {"u", number(fit->u[k])}};
+    return {{"model", std::string(calc::model_name(fit->model))},
+            {"acceptable", fit->acceptable},
+            {"chi2_per_dof", number(fit->chi2_per_dof)},
+            {"points_used", fit->points_used},
+            {"points_total", fit->points_total},
+            {"band_hz", json::array({number(fit->f_min_hz), number(fit->f_max_hz)})},
+            {"parameters", std::move(parameters)}};
+}
+
+json at_json(const std::vector<calc::ModelGround>& at) {
+    json out = json::array();
+    for (const calc::ModelGround& m : at)
+        out.push_back({{"f_hz", number(m.freq_hz)},
+                       {"sigma_s_per_m", number(m.sigma_s_per_m)},
+                       {"eps_r", number(m.eps_r)},
+                       {"u_sigma_s_per_m", number(m.u_sigma_s_per_m)},
+                       {"u_eps_r", number(m.u_eps_r)},
+                       {"extrapolated", m.extrapolated},
+                       {"source", m.from_model ? "model" : "readings"}});
+    return out;
+}
 
 json point_json(const sweep::PointResult& p) {
     const bool infinite = (p.flags & sweep::InfiniteReading) != 0;
@@ -60,7 +98,8 @@ json point_json(const sweep::PointResult& p) {
         {"near", near_json(p.near)},
         {"chosen", p.chosen ? json(*p.chosen) : json(nullptr)},
         {"flags", point_flag_names(p.flags)},
-        {"skin_depth_m", p.chosen ? number(p.solutions[*p.chosen].skin_depth_m) : json(nullptr)}};
+        {"skin_depth_m", p.chosen ? number(p.solutions[*p.chosen].skin_depth_m) : json(nullptr)},
+        {"model", model_json(p.model)}};
 }
 
 json setup_json(const sweep::SweepResult& r) {
@@ -93,8 +132,11 @@ json sweep_json(const sweep::SweepResult& result) {
         json points = json::array();
         for (const sweep::PointResult& p : loc.points)
             points.push_back(point_json(p));
-        files.push_back(
-            {{"path", loc.path}, {"warnings", loc.warnings}, {"points", std::move(points)}});
+        files.push_back({{"path", loc.path},
+                         {"warnings", loc.warnings},
+                         {"fit", fit_json(loc.fit)},
+                         {"at", at_json(loc.at)},
+                         {"points", std::move(points)}});
     }
     json average = nullptr;
     if (result.average) {
@@ -113,7 +155,9 @@ json sweep_json(const sweep::SweepResult& result) {
                               {"interpolated", a.interpolated},
                               {"interpolated_files", std::move(which)}});
         }
-        average = {{"points", std::move(points)}};
+        average = {{"points", std::move(points)},
+                   {"fit", fit_json(result.area_fit)},
+                   {"at", at_json(result.area_at)}};
     }
     return {{"setup", setup_json(result)}, {"files", std::move(files)}, {"average", average}};
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace ardenca::exports {
@@ -99,6 +100,65 @@ std::string nec_ground_cards(const NecGround& g) {
     comment("from " + g.source);
     comment("GN below: Sommerfeld-Norton ground; it goes after the GE card");
     out += "GN 2 0 0 0 " + shortest(g.eps_r) + " " + shortest(g.sigma_s_per_m) + '\n';
+    return out;
+}
+
+namespace {
+
+std::string g3(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.3g", v);
+    return buf;
+}
+
+std::string g6(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.6g", v);
+    return buf;
+}
+
+// A card image of at most card_columns: the card, then as much of the note as fits.
+constexpr std::size_t card_columns = 120;
+std::string card(const std::string& fields, const std::string& note) {
+    std::string line = fields + ' ' + note;
+    for (char& c : line)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    return line.substr(0, std::max(card_columns, fields.size())) + '\n';
+}
+
+} // namespace
+
+std::string nec_band_cards(const sweep::SweepResult& result, const std::vector<double>& freqs_hz) {
+    const calc::SoilFit* fit = nullptr;
+    if (result.locations.size() == 1 && result.locations[0].fit)
+        fit = &*result.locations[0].fit;
+    else if (result.locations.size() > 1 && result.area_fit)
+        fit = &*result.area_fit;
+    if (!fit || !fit->acceptable)
+        throw ExportError(result.locations.size() > 1 && !result.area_fit
+                              ? "No ground for the NEC bands: several locations need the "
+                                "area's model (--average)."
+                              : "No ground for the NEC bands: no soil model fits the readings.");
+    const std::string source =
+        result.locations.size() > 1
+            ? "area fit of " + std::to_string(result.locations.size()) + " locations"
+            : "fit to " + result.locations[0].path;
+    std::string parameters = std::string(calc::model_name(fit->model)) + ":";
+    const auto names = calc::parameter_names(fit->model);
+    for (std::size_t k = 0; k < names.size(); ++k)
+        parameters += " " + std::string(names[k]) + " " + g3(fit->value[k]) + "+-" + g3(fit->u[k]);
+    std::string out;
+    for (double f : freqs_hz) {
+        const calc::ModelGround g = calc::model_ground(*fit, f);
+        out += card("GN 2 0 0 0 " + g6(g.eps_r) + " " + g6(g.sigma_s_per_m) + " 0 0 0 0",
+                    std::string(calc::model_name(fit->model)) + " at " + g6(f / 1e6) + " MHz" +
+                        (g.extrapolated ? " EXTRAPOLATED" : " in band") + " (" +
+                        g3(fit->f_min_hz / 1e6) + "-" + g3(fit->f_max_hz / 1e6) + " MHz); u " +
+                        g3(g.u_eps_r) + ", " + g3(g.u_sigma_s_per_m) + " S/m");
+        out += card("FR 0 1 0 0 " + g6(f / 1e6) + " 0 0 0 0 0", parameters);
+        out += card("XQ 0 0 0 0 0 0 0 0 0 0", source);
+    }
     return out;
 }
 

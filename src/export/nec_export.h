@@ -10,6 +10,7 @@
 #include "sweep/sweep_result.h"
 
 #include <string>
+#include <vector>
 
 namespace ardenca::exports {
 
@@ -30,5 +31,18 @@ NecGround nec_ground_at(const sweep::SweepResult& result, double freq_hz);
 
 // The cards for that ground, each line ending in LF.
 std::string nec_ground_cards(const NecGround& ground);
+
+// Given a result with an acceptable soil model (its one location's, or with several
+// locations the area's) and frequencies, a NEC-2 program-control fragment to append to
+// a deck's geometry and excitation, per frequency:
+//   GN 2 0 0 0 EPSR SIGMA 0 0 0 0 <model, in band or EXTRAPOLATED, measured band, u>
+//   FR 0 1 0 0 MHZ 0 0 0 0 0 <the model's parameters +- u>
+//   XQ 0 0 0 0 0 0 0 0 0 0 <the file fitted, or the area>
+// Comment (CM) cards are allowed only at the head of a deck, and nec2c refuses them
+// after the geometry: where the values come from rides on each card after its last
+// field, where free-format NEC readers stop, each card within 120 columns (nec2c
+// reads lines of up to 132). Values to 6 digits. Throws ExportError without an
+// acceptable fit.
+std::string nec_band_cards(const sweep::SweepResult& result, const std::vector<double>& freqs_hz);
 
 } // namespace ardenca::exports

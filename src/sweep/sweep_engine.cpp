@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <utility>
 
 namespace ardenca::sweep {
@@ -84,24 +85,43 @@ SweepResult solve_sweeps(const SweepSetup& setup, const std::vector<Sweep>& swee
     // All cores: the calling thread's own arena, whose workers stay with it from one
     // sweep to the next. Fewer: an arena of that many. More than the machine runs at
     // once would only wait.
-    const auto range = tbb::blocked_range<std::size_t>(0, work.size());
     const int cores = tbb::info::default_concurrency();
-    if (options.threads <= 0 || options.threads >= cores) {
-        tbb::parallel_for(range, solve_range);
-    } else {
-        tbb::task_arena arena(options.threads);
-        arena.execute([&] { tbb::parallel_for(range, solve_range); });
-    }
+    std::optional<tbb::task_arena> arena;
+    if (options.threads > 0 && options.threads < cores)
+        arena.emplace(options.threads);
+    const auto run_on = [&](const tbb::blocked_range<std::size_t>& range, const auto& body) {
+        if (arena)
+            arena->execute([&] { tbb::parallel_for(range, body); });
+        else
+            tbb::parallel_for(range, body);
+    };
+    run_on(tbb::blocked_range<std::size_t>(0, work.size()), solve_range);
 
-    for (LocationResult& loc : result.locations) {
-        if (options.method == SolveMethod::AllSolutions)
-            track_solutions(loc.points);
-        for (PointResult& p : loc.points)
-            if (p.chosen && (p.solutions[*p.chosen].flags & calc::ElectricallyLong))
-                p.flags |= ElectricallyLong;
-    }
-    if (options.average)
+    const std::vector<calc::SoilModel> models = options.method == SolveMethod::AllSolutions
+                                                    ? models_of(options.fit)
+                                                    : std::vector<calc::SoilModel>{};
+    // Each location tracked and fitted on its own, in parallel: nothing is shared.
+    auto finish_range = [&](const tbb::blocked_range<std::size_t>& locs) {
+        for (std::size_t l = locs.begin(); l != locs.end(); ++l) {
+            LocationResult& loc = result.locations[l];
+            if (options.method == SolveMethod::AllSolutions)
+                track_solutions(loc.points);
+            fit_location(setup, loc, models, options.at_hz);
+            for (PointResult& p : loc.points)
+                if (p.chosen && (p.solutions[*p.chosen].flags & calc::ElectricallyLong))
+                    p.flags |= ElectricallyLong;
+        }
+    };
+    run_on(tbb::blocked_range<std::size_t>(0, result.locations.size(), 1), finish_range);
+    if (options.average) {
         result.average = average_locations(result.locations);
+        if (!models.empty() && result.locations.size() > 1) {
+            result.area_fit = fit_area(setup, result.locations, models);
+            if (result.area_fit && result.area_fit->acceptable)
+                for (double f : options.at_hz)
+                    result.area_at.push_back(calc::model_ground(*result.area_fit, f));
+        }
+    }
     return result;
 }
 

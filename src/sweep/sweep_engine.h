@@ -2,6 +2,7 @@
 // tracked through each location, and optionally the average over the locations.
 #pragma once
 
+#include "soil_choice.h"
 #include "sweep.h"
 #include "sweep_result.h"
 #include "sweep_setup.h"
@@ -15,6 +16,8 @@ struct EngineOptions {
     SolveMethod method = SolveMethod::AllSolutions;
     int threads = 0; // 0: all cores; never more than the machine has
     bool average = false;
+    FitChoice fit = FitChoice::None;
+    std::vector<double> at_hz{}; // frequencies at which to give the fitted model's ground
 };
 
 // The all-solutions solver's signature; tests may put another one in its place.
@@ -25,8 +28,10 @@ using PointSolver = calc::SolveResult (*)(const calc::ProbeSetup&, double, std::
 // own (the matching section's length scaled to its frequency), the points of all
 // locations in parallel on a oneTBB arena of options.threads threads; every point's
 // result depends on that point alone, so the result is the same for any thread count.
-// The all-solutions method then tracks each location; the classic method reports the
-// one ground its search finds. Throws SetupError for a set-up check_setup refuses.
+// The all-solutions method then tracks each location and, unless options.fit is None,
+// fits a soil model to its readings (see soil_choice.h), the locations in parallel; the
+// classic method reports the one ground its search finds and fits nothing. Throws SetupError for a
+// set-up check_setup refuses.
 SweepResult solve_sweeps(const SweepSetup& setup, const std::vector<Sweep>& sweeps,
                          const EngineOptions& options, PointSolver solver);
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "calc/all_solutions.h"
+#include "calc/soil_fit.h"
 
 #include <complex>
 #include <cstddef>
@@ -18,6 +19,8 @@ enum PointFlag : unsigned {
     ElectricallyLong = 1u << 2, // the probe is electrically long at this frequency
     InfiniteReading = 1u << 3,  // the meter read an open circuit
     IncompleteCount = 1u << 4,  // the solver could not prove its list complete
+    Outlier = 1u << 5,          // every ground of the reading breaks the sweep's continuity
+    OffModel = 1u << 6,         // the nearest ground lies more than off_model_u from the model
     NearAlternative = 1u << 7,  // one ground fits exactly, but near grounds fit as well
 };
 
@@ -33,12 +36,18 @@ struct PointResult {
     double nu = 0;
     // Grounds on the box's edges that fit the reading within the meter's accuracy.
     std::vector<calc::NearGround> near{};
+    std::optional<calc::ModelGround> model{}; // the location's soil model here, when one fits
 };
 
 struct LocationResult {
     std::string path;
     std::vector<PointResult> points;
     std::vector<std::string> warnings;
+    // The soil model fitted to the location's readings: with auto the acceptable one
+    // with the smallest BIC (nothing when none is), else the model asked for, acceptable
+    // or not. Only an acceptable fit chooses the points' grounds and gives model values.
+    std::optional<calc::SoilFit> fit{};
+    std::vector<calc::ModelGround> at{}; // the acceptable fit's ground at the frequencies asked
 };
 
 // Mean and standard deviation over the locations at one common frequency.
@@ -60,6 +69,10 @@ struct SweepResult {
     SolveMethod method = SolveMethod::AllSolutions;
     std::vector<LocationResult> locations;
     std::optional<std::vector<AveragePoint>> average;
+    // With the average: one fit over every location's readings together, its
+    // uncertainties widened by the scatter of the same model fitted at each location.
+    std::optional<calc::SoilFit> area_fit{};
+    std::vector<calc::ModelGround> area_at{};
 };
 
 } // namespace ardenca::sweep

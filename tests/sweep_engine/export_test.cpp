@@ -46,25 +46,31 @@ sweep::SweepResult sample() {
     return r;
 }
 
-// Every cell: from column 13 the alternatives, the chosen one left out; an open reading
-// has no impedance; the shortest form of each number reads back exactly.
+// Every cell: from column 17 the alternatives, the chosen one left out; an open reading
+// has no impedance; the model's columns where a point has it; the shortest form of
+// each number reads back exactly.
 TEST(Csv, RowsColumnsAndAlternatives) {
     const std::string site = "\"site, \"\"north\"\".s1p\"";
     const std::string p1 = ",1e+06,0.0123,0.00041,17.25,2.4642857142857144,8.904719501335707,3,"
-                           "ambiguous,65.1779,-67.3409,0.1,0.3333333333333333,0.1,"
+                           "ambiguous,65.1779,-67.3409,0.1,0.3333333333333333,,,,,0.1,"
                            "0.0033333333333333335,3,0.42857142857142855,2,0.06666666666666667,150,"
                            "21.428571428571427\n";
-    EXPECT_EQ(sweep_csv(sample()),
+    sweep::SweepResult r = sample();
+    r.locations[0].points[1].model = calc::ModelGround{2e6, 0.011, 16, 0.0002, 0.4, false};
+    EXPECT_EQ(sweep_csv(r),
               "location,f_hz,sigma_s_per_m,u_sigma_s_per_m,eps_r,u_eps_r,skin_depth_m,n_solutions,"
-              "flags,r_measured_ohm,x_measured_ohm,r_probe_ohm,x_probe_ohm,alt1_sigma_s_per_m,"
+              "flags,r_measured_ohm,x_measured_ohm,r_probe_ohm,x_probe_ohm,model_sigma_s_per_m,"
+              "model_u_sigma_s_per_m,model_eps_r,model_u_eps_r,alt1_sigma_s_per_m,"
               "alt1_u_sigma_s_per_m,alt1_eps_r,alt1_u_eps_r,alt2_sigma_s_per_m,"
               "alt2_u_sigma_s_per_m,alt2_eps_r,alt2_u_eps_r\n" +
                   site + p1 + site +
-                  ",2e+06,,,,,,0,no_solution,65.1779,-67.3409,0.1,0.3333333333333333,,,,,,,,\n" +
+                  ",2e+06,,,,,,0,no_solution,65.1779,-67.3409,0.1,0.3333333333333333,0.011,2e-04,"
+                  "16,0.4,,,,,,,,\n" +
                   site +
-                  ",3e+06,,,,,,1,infinite_reading,,,,,0.02,0.0006666666666666666,15,"
+                  ",3e+06,,,,,,1,infinite_reading,,,,,,,,,0.02,0.0006666666666666666,15,"
                   "2.142857142857143,,,,\nb.s1p" +
-                  p1 + "average,1e+06,0.0123,0.001,17.25,2,,2,average|interpolated,,,,,,,,,,,,\n");
+                  p1 +
+                  "average,1e+06,0.0123,0.001,17.25,2,,2,average|interpolated,,,,,,,,,,,,,,,,\n");
 }
 
 TEST(Json, Shape) {

@@ -63,6 +63,19 @@ SweepSetupPanel::SweepSetupPanel(QWidget* parent) : QGroupBox(tr("Probe set-up")
     method_->addItem(tr("Classic search"));
     connect(method_, &QComboBox::currentIndexChanged, this, &SweepSetupPanel::options_changed);
     fixture_row->addWidget(method_);
+    fit_ = new QComboBox(this);
+    fit_->setObjectName(QStringLiteral("fit"));
+    // In the order of sweep::FitChoice.
+    fit_->addItem(tr("No soil model"));
+    fit_->addItem(tr("Soil model: best fit"));
+    fit_->addItem(tr("Soil model: constant"));
+    fit_->addItem(tr("Soil model: Messier"));
+    fit_->addItem(tr("Soil model: constant phase"));
+    fit_->setToolTip(tr("A causal soil model fitted to the readings: each point then takes "
+                        "the ground nearest the model, flagged off-model when that lies more "
+                        "than 3 u from it"));
+    connect(fit_, &QComboBox::currentIndexChanged, this, &SweepSetupPanel::options_changed);
+    fixture_row->addWidget(fit_);
     average_ = new QCheckBox(tr("A&verage locations"), this);
     average_->setObjectName(QStringLiteral("average"));
     average_->setChecked(true);
@@ -120,6 +133,7 @@ FixtureOptions SweepSetupPanel::fixture() const {
     fixture.method = method_->currentIndex() == 1 ? sweep::SolveMethod::Classic
                                                   : sweep::SolveMethod::AllSolutions;
     fixture.average = average_->isChecked();
+    fixture.fit = static_cast<sweep::FitChoice>(fit_->currentIndex());
     return fixture;
 }
 

@@ -60,6 +60,7 @@ class SweepSetupPanel : public QGroupBox {
     QLabel* fixture_label_ = nullptr;
     QPushButton* no_fixture_ = nullptr;
     QCheckBox* average_ = nullptr;
+    QComboBox* fit_ = nullptr;
 };
 
 } // namespace ardenca::qt

@@ -65,6 +65,9 @@ class SweepWindow : public QMainWindow {
     // Writes an export to path; nec_mhz is the ground card's frequency. Returns false
     // after showing the failure in a warning, as File, Save does.
     bool export_to(Export kind, const QString& path, double nec_mhz = 0);
+    // Writes the NEC-2 fragment by bands (the one location's soil model at each of
+    // band_mhz) to path; false after a warning, as export_to.
+    bool export_nec_bands(const QString& path, const std::vector<double>& band_mhz);
 
     // Shows under the charts the values at the set-up's frequency, as hovering there
     // would.
@@ -118,6 +121,7 @@ class SweepWindow : public QMainWindow {
     void open_dialog();
     void setup_file_dialog();
     void export_dialog(Export kind);
+    void nec_bands_dialog();
     void refresh();
 
   private:

@@ -12,6 +12,7 @@
 #include <QInputDialog>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSortFilterProxyModel>
 #include <QTableView>
@@ -68,6 +69,43 @@ bool SweepWindow::export_to(Export kind, const QString& path, double nec_mhz) {
     }
     status_->setText(tr("Saved %1.").arg(QFileInfo(path).fileName()));
     return true;
+}
+
+bool SweepWindow::export_nec_bands(const QString& path, const std::vector<double>& band_mhz) {
+    std::vector<double> band_hz;
+    for (double mhz : band_mhz)
+        band_hz.push_back(mhz * 1e6);
+    try {
+        model_.export_nec_bands(local_path(path), band_hz);
+    } catch (const std::exception& error) {
+        warn(QString::fromStdString(error.what()));
+        return false;
+    }
+    status_->setText(tr("Saved %1.").arg(QFileInfo(path).fileName()));
+    return true;
+}
+
+void SweepWindow::nec_bands_dialog() {
+    bool ok = false;
+    const QString text = QInputDialog::getText(
+        this, tr("NEC Fragment by Bands"), tr("Frequencies (MHz), separated by commas:"),
+        QLineEdit::Normal, QStringLiteral("1.8, 3.5, 7, 14, 21, 28"), &ok);
+    if (!ok)
+        return;
+    std::vector<double> band_mhz;
+    for (const QString& item : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool number = false;
+        const double mhz = item.trimmed().toDouble(&number);
+        if (!number || !(mhz > 0)) {
+            warn(tr("'%1' is not a frequency in MHz.").arg(item.trimmed()));
+            return;
+        }
+        band_mhz.push_back(mhz);
+    }
+    const QString path =
+        QFileDialog::getSaveFileName(this, tr("Export"), QString(), tr("NEC decks (*.nec)"));
+    if (!path.isEmpty())
+        export_nec_bands(path, band_mhz);
 }
 
 void SweepWindow::warn(const QString& message) {

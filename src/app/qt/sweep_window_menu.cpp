@@ -28,6 +28,7 @@ void SweepWindow::build_menu() {
     add("export_csv", tr("Export CSV…"), [this] { export_dialog(Export::Csv); });
     add("export_json", tr("Export JSON…"), [this] { export_dialog(Export::Json); });
     add("export_nec", tr("Export NEC Ground Card…"), [this] { export_dialog(Export::Nec); });
+    add("export_nec_bands", tr("Export NEC Fragment by Bands…"), &SweepWindow::nec_bands_dialog);
     add("export_chart", tr("Save Chart as PNG or SVG…"), [this] { export_dialog(Export::Chart); });
     file->addSeparator();
     add("close_sweep", tr("Close"), &QWidget::close, {QKeySequence::Close});

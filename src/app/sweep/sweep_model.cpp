@@ -10,6 +10,18 @@
 
 namespace ardenca {
 
+std::string describe_fit(const calc::SoilFit& fit) {
+    std::string text = "soil model " + std::string(calc::model_name(fit.model)) + " (chi2/dof " +
+                       plain_number(fit.chi2_per_dof, 3) + ", " +
+                       counted(static_cast<std::size_t>(fit.points_used), "reading", "readings") +
+                       " of " + std::to_string(fit.points_total) + "):";
+    const auto names = calc::parameter_names(fit.model);
+    for (std::size_t k = 0; k < names.size(); ++k)
+        text += (k ? ", " : " ") + std::string(names[k]) + " " + plain_number(fit.value[k], 4) +
+                " ± " + plain_number(fit.u[k], 2);
+    return text + ".";
+}
+
 namespace {
 
 std::string file_name(const std::string& path) {
@@ -95,6 +107,13 @@ bool SweepModel::apply(int run, SweepStep step) {
         if (step.points.size() != points.size())
             return false;
         points = std::move(step.points);
+        result_.locations[*slot].fit = std::move(step.fit);
+        if (const auto& fit = result_.locations[*slot].fit; fit && fit->acceptable)
+            add_message(SweepMessage::Kind::Note,
+                        result_.locations[*slot].path + ": " + describe_fit(*fit));
+        for (std::string& w : step.warnings)
+            add_message(SweepMessage::Kind::Warning,
+                        result_.locations[*slot].path + ": " + std::move(w));
         ++replacements_;
         break;
     }
@@ -149,6 +168,11 @@ void SweepModel::export_csv(const std::string& path) const {
 
 void SweepModel::export_json(const std::string& path) const {
     exports::write_export(path, exports::sweep_json(result_).dump(2) + "\n");
+}
+
+void SweepModel::export_nec_bands(const std::string& path,
+                                  const std::vector<double>& freqs_hz) const {
+    exports::write_export(path, exports::nec_band_cards(result_, freqs_hz));
 }
 
 void SweepModel::export_nec(const std::string& path, double freq_hz) const {

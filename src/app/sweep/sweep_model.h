@@ -22,6 +22,10 @@ struct SweepMessage {
     std::string text;
 };
 
+// Given an acceptable soil model, "soil model jonscher (chi2/dof 1.02, 220 readings of
+// 224): sigma_dc_s_per_m 0.0038 ± 6.4e-05, eps_inf 12 ± 0.047, ..." for the messages.
+std::string describe_fit(const calc::SoilFit& fit);
+
 class SweepModel {
   public:
     enum class State { Empty, Running, Finished, Cancelled, Failed };
@@ -66,6 +70,9 @@ class SweepModel {
     void export_csv(const std::string& path) const;
     void export_json(const std::string& path) const;
     void export_nec(const std::string& path, double freq_hz) const;
+    // The NEC-2 fragment by bands from the one location's soil model (several: the
+    // area's, which the window does not fit); ExportError without an acceptable model.
+    void export_nec_bands(const std::string& path, const std::vector<double>& freqs_hz) const;
 
   private:
     std::vector<std::string> paths_;

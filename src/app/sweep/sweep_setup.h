@@ -3,6 +3,7 @@
 // corrections and the solver's options, which only the sweep window sets.
 #pragma once
 
+#include "sweep/soil_choice.h"
 #include "sweep/sweep_result.h"
 #include "sweep/sweep_setup.h"
 
@@ -23,6 +24,8 @@ struct FixtureOptions {
     double meter_ohm = 0.5;
     sweep::SolveMethod method = sweep::SolveMethod::AllSolutions;
     bool average = true; // averaged over locations when there are several
+    // The soil model fitted to each location: none until the window shows the model.
+    sweep::FitChoice fit = sweep::FitChoice::None;
 
     bool operator==(const FixtureOptions&) const = default;
 };
@@ -31,6 +34,7 @@ struct SweepSetup {
     sweep::SweepSetup engine; // the probe, the set-up's frequency, the solver's options
     sweep::SolveMethod method = sweep::SolveMethod::AllSolutions;
     bool average = true;
+    sweep::FitChoice fit = sweep::FitChoice::None;
     std::string source;       // empty: the main window; else the ground data file's path
     std::string fixture_name; // the fixture file in use (use_fixture), empty: none
     std::vector<std::string> fixture_warnings;

@@ -89,7 +89,12 @@ class EngineWork : public SweepWork {
                 setup_.method == sweep::SolveMethod::AllSolutions && !done.points.empty();
             if (retrack) {
                 track_location(done.points);
+                const std::size_t warned = done.warnings.size();
+                sweep::fit_location(setup_.engine, done, sweep::models_of(setup_.fit), {});
                 tracked.points = done.points;
+                tracked.fit = done.fit;
+                tracked.warnings.assign(done.warnings.begin() + static_cast<std::ptrdiff_t>(warned),
+                                        done.warnings.end());
             }
             done_.push_back(std::move(done));
             solved_.clear();

@@ -21,7 +21,8 @@ struct SweepStep {
         Refused,  // a file was refused: error ("FILE:LINE: reason")
         Points,   // the next points of a location, solved, in order; the tracking so far
                   // is provisional (each chunk tracked on its own)
-        Tracked,  // all points of a location, tracked as a whole: they replace its points
+        Tracked,  // all points of a location, tracked as a whole and chosen by its soil
+                  // model when one fits: they replace its points; fit, warnings
         Finished, // every location is done: average (when asked for), notes
         Failed,   // nothing can be solved (a set-up the engine refuses): error
     };
@@ -33,6 +34,7 @@ struct SweepStep {
     std::vector<sweep::PointResult> points;
     std::optional<std::vector<sweep::AveragePoint>> average;
     std::vector<std::string> notes;
+    std::optional<calc::SoilFit> fit{}; // Tracked: the location's soil model, when fitted
 };
 
 class SweepWork {

@@ -116,6 +116,29 @@ void SweepChartTest::runs_marks_and_alternatives() {
     second.points.back().chosen = 1;
     QCOMPARE(location_series(second, Quantity::DielectricConstant).alternatives.back().y,
              location.points.back().solutions[0].eps_r);
+
+    // A soil model: one line with its band over the points that have it, and the points
+    // off it marked where their ground is.
+    QVERIFY(eps.model.empty());
+    auto modelled = location;
+    for (std::size_t i = 2; i < modelled.points.size(); ++i) {
+        auto& p = modelled.points[i];
+        p.model = calc::ModelGround{.freq_hz = p.freq_hz,
+                                    .sigma_s_per_m = 0.01,
+                                    .eps_r = 20,
+                                    .u_sigma_s_per_m = 0.001,
+                                    .u_eps_r = 2};
+    }
+    modelled.points[5].flags |= sweep::OffModel;
+    const auto with_model = location_series(modelled, Quantity::DielectricConstant);
+    QCOMPARE(with_model.model.size(), std::size_t(1));
+    const Run& m = with_model.model[0];
+    QCOMPARE(m.line.size(), modelled.points.size() - 2);
+    QCOMPARE(m.line[0].x, plotted_freq(modelled.points[2].freq_hz));
+    QVERIFY(m.line[0].y == 20 && m.upper[0].y == 22 && m.lower[0].y == 18);
+    const auto& off = with_model.marks[int(Mark::OffModel)];
+    QCOMPARE(off.size(), std::size_t(1));
+    QCOMPARE(off[0].index, std::size_t(5));
 }
 
 void SweepChartTest::long_runs_are_thinned_keeping_extremes() {

@@ -131,6 +131,9 @@ void SweepWindowTest::table_average_and_exports_match_the_engine() {
         {SweepWindow::Export::Chart, "chart.gif", 0, false, "The chart was not saved: "},
         {SweepWindow::Export::Nec, "far.nec", 500, false, ""},
     };
+    // Two locations and no soil model: nothing to write by bands.
+    QVERIFY(!window.export_nec_bands(QString::fromStdString(dir_ / "bands.nec"), {7, 14}));
+    QVERIFY(window.export_box() && window.export_box()->text().startsWith("No ground for the NEC"));
     for (const auto& c : cases) {
         const std::string path = dir_ / c.name;
         QCOMPARE(window.export_to(c.kind, QString::fromStdString(path), c.mhz), c.saved);
@@ -287,6 +290,18 @@ void SweepWindowTest::main_window_opens_dropped_files_and_setup_changes_solve_ag
     window.use_setup_file(QString());
     QVERIFY(wait_for_run(window));
     QCOMPARE(window.model().state(), SweepModel::State::Finished);
+
+    // A soil model asked for: the location has one, or a warning says none fits.
+    QVERIFY(!window.model().result().locations[0].fit);
+    const int before = window.model().run();
+    window.findChild<QComboBox*>("fit")->setCurrentIndex(1);
+    QTRY_COMPARE_WITH_TIMEOUT(window.model().run(), before + 1, 5 * SweepWindow::resolve_delay_ms);
+    QVERIFY(wait_for_run(window));
+    QCOMPARE(window.model().setup().fit, sweep::FitChoice::Auto);
+    bool told = window.model().result().locations[0].fit.has_value();
+    for (const SweepMessage& m : window.model().messages())
+        told = told || m.text.find("No model") != std::string::npos;
+    QVERIFY(told);
 }
 
 // The probe of the window's default set-up with 20 nH and 5 pF, swept in the air and

@@ -6,13 +6,18 @@
 #include "app/sweep/sweep_setup.h"
 #include "app/sweep/sweep_table.h"
 #include "calc/arithmetic_fault.h"
+#include "export/export_file.h"
 
 #include "../qt/sweep_fixture.h"
+#include "soil_fit/soils.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <functional>
+#include <random>
 
 using namespace ardenca;
 
@@ -72,6 +77,7 @@ TEST(SweepSetup, EveryInputCountsAsAChange) {
         [](SweepSetup& s) { s.engine.solve.eps_r_max = 100; },
         [](SweepSetup& s) { s.method = sweep::SolveMethod::Classic; },
         [](SweepSetup& s) { s.average = false; },
+        [](SweepSetup& s) { s.fit = sweep::FitChoice::Messier; },
         [](SweepSetup& s) { s.source = "a.gnd"; },
     };
     EXPECT_TRUE(same_setup(base, base));
@@ -171,4 +177,63 @@ TEST(SweepTable, CellsKeysCopiedTextAndNumbers) {
     EXPECT_EQ(plain_number(7.040207123, 7), "7.040207");
     EXPECT_EQ(counted(1, "point", "points"), "1 point");
     EXPECT_EQ(counted(0, "point", "points"), "0 points");
+}
+
+// A constant-phase soil read through the default probe, solved by the work with a soil
+// model asked for: the location gets the model and a note with its parameters; without
+// one, neither.
+TEST(SweepModel, SoilModelFittedWhenAskedFor) {
+    const std::string path = ::testing::TempDir() + "/constant_phase.s1p";
+    sweep::Sweep sweep;
+    sweep.parameter = "Z";
+    sweep.data_format = "RI";
+    std::mt19937 rng(2);
+    for (int i = 0; i < 120; ++i) {
+        const double f = 1e6 + 29e6 * i / 119;
+        const auto g = soil_test::jonscher(0.004, 9, 40, 0.35, f);
+        sweep.points.push_back({f, soil_test::noisy_reading({}, f, g, 1, 0.5, rng), false});
+    }
+    std::ofstream(path, std::ios::binary) << sweep::write_touchstone(sweep);
+    for (auto fit : {sweep::FitChoice::Auto, sweep::FitChoice::None}) {
+        Ardenca main_window;
+        FixtureOptions fixture;
+        fixture.fit = fit;
+        SweepModel model;
+        const int run = model.start({path}, setup_from_window(main_window, fixture));
+        auto work = make_sweep_work({path}, model.setup());
+        for (bool more = true; more;) {
+            SweepStep s = work->next();
+            more = s.kind != Kind::Finished && s.kind != Kind::Failed;
+            model.apply(run, std::move(s));
+        }
+        ASSERT_EQ(model.result().locations.size(), 1u);
+        const auto& location = model.result().locations[0];
+        const auto note = std::ranges::find_if(model.messages(), [](const SweepMessage& m) {
+            return m.text.find("soil model jonscher") != std::string::npos;
+        });
+        if (fit == sweep::FitChoice::None) {
+            EXPECT_FALSE(location.fit);
+            EXPECT_EQ(note, model.messages().end());
+            EXPECT_THROW(model.export_nec_bands(::testing::TempDir() + "/none.nec", {7e6}),
+                         exports::ExportError);
+            continue;
+        }
+        ASSERT_TRUE(location.fit && location.fit->acceptable);
+        EXPECT_EQ(location.fit->model, calc::SoilModel::Jonscher);
+        ASSERT_NE(note, model.messages().end());
+        EXPECT_NE(note->text.find("n 0.3"), std::string::npos) << note->text;
+        for (const auto& p : location.points)
+            EXPECT_TRUE(p.model.has_value());
+        // The model by bands for a NEC deck: one block per band.
+        const std::string nec = ::testing::TempDir() + "/bands.nec";
+        model.export_nec_bands(nec, {3.5e6, 7e6, 14e6});
+        std::ifstream in(nec);
+        int gn = 0, xq = 0;
+        for (std::string line; std::getline(in, line);) {
+            gn += line.starts_with("GN 2 0 0 0 ");
+            xq += line.starts_with("XQ");
+        }
+        EXPECT_EQ(gn, 3);
+        EXPECT_EQ(xq, 3);
+    }
 }

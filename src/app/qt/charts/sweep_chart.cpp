@@ -57,6 +57,8 @@ MarkStyle mark_style(Mark mark) {
         return {QScatterSeries::MarkerShapePentagon, QColor(0xcc, 0x00, 0x99), 10};
     case Mark::OpenCircuit:
         return {QScatterSeries::MarkerShapeStar, QColor(0x70, 0x00, 0x00), 11};
+    case Mark::OffModel:
+        return {QScatterSeries::MarkerShapeCircle, QColor(0x00, 0x72, 0xb2), 9};
     }
     return {QScatterSeries::MarkerShapeCircle, Qt::black, 8};
 }
@@ -144,6 +146,8 @@ QString mark_name(Mark mark) {
         return QObject::tr("Count not proved");
     case Mark::OpenCircuit:
         return QObject::tr("Open circuit");
+    case Mark::OffModel:
+        return QObject::tr("Off the soil model");
     }
     return {};
 }
@@ -164,6 +168,10 @@ QString mark_explanation(Mark mark) {
                            "solutions is complete.");
     case Mark::OpenCircuit:
         return QObject::tr("Open circuit: the meter read an infinite impedance.");
+    case Mark::OffModel:
+        return QObject::tr("Off the soil model: the ground nearest the fitted model lies more "
+                           "than 3 uncertainties from it (a spoilt reading, or the soil's own "
+                           "ground left the search box).");
     }
     return {};
 }
@@ -180,6 +188,8 @@ QString flag_text(unsigned flags) {
         parts << QObject::tr("open circuit");
     if (flags & sweep::IncompleteCount)
         parts << QObject::tr("count not proved");
+    if (flags & sweep::OffModel)
+        parts << QObject::tr("off the soil model");
     return parts.join(QStringLiteral(", "));
 }
 
@@ -335,6 +345,11 @@ void SweepCharts::rebuild(Quantity quantity) {
                  !several && !classic, 55, several ? base_name(locations[i].path) : line_name,
                  tr("Uncertainty (1 s.d.)"), x_axis, y_axis);
 
+    for (std::size_t i = 0; i < series.size(); ++i)
+        if (!series[i].model.empty())
+            add_runs(chart, series[i].model, location_colour(i).darker(160), 1.2, !several, 30,
+                     tr("Soil model"), tr("Model uncertainty (1 s.d.)"), x_axis, y_axis);
+
     if (result_.average && !result_.average->empty())
         add_runs(chart, average_runs(*result_.average, quantity), Qt::black, 2.6, true, 45,
                  tr("Average"), tr("Spread over locations (1 s.d.)"), x_axis, y_axis);
@@ -422,6 +437,10 @@ QString SweepCharts::readout(double x) const {
         const QString flags = flag_text(point.flags);
         if (!flags.isEmpty())
             line += QStringLiteral("  ") + flags;
+        if (point.model)
+            line += tr("  model σ ") +
+                    with_u(point.model->sigma_s_per_m, point.model->u_sigma_s_per_m, "S/m") +
+                    QStringLiteral("  εr ") + with_u(point.model->eps_r, point.model->u_eps_r, "");
         lines << line;
     }
     if (result_.average && !result_.average->empty()) {

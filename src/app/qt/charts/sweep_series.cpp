@@ -185,8 +185,30 @@ LocationSeries location_series(const LocationResult& location, Quantity quantity
             add_mark(series, Mark::ElectricallyLong, i, x, std::nullopt);
         if (flags & sweep::IncompleteCount)
             add_mark(series, Mark::Incomplete, i, x, y);
+        if (flags & sweep::OffModel)
+            add_mark(series, Mark::OffModel, i, x, y);
     }
     close_run();
+    // The soil model: one run over the points that have it.
+    Run model;
+    for (const sweep::PointResult& point : location.points) {
+        if (!point.model)
+            continue;
+        const double value =
+            quantity == Quantity::Conductivity ? point.model->sigma_s_per_m : point.model->eps_r;
+        const double u = quantity == Quantity::Conductivity ? point.model->u_sigma_s_per_m
+                                                            : point.model->u_eps_r;
+        const auto y = plotted(quantity, value);
+        if (!y)
+            continue;
+        const double x = plotted_freq(point.freq_hz);
+        const auto [lo, hi] = band(quantity, value, u);
+        model.line.push_back({x, *y});
+        model.upper.push_back({x, hi});
+        model.lower.push_back({x, lo});
+    }
+    if (!model.line.empty())
+        series.model.push_back(thinned(model, limits.max_points));
     for (Run& run : runs)
         run = thinned(run, limits.max_points);
     series.runs = joined(std::move(runs), limits.max_runs);

@@ -31,8 +31,8 @@ struct Run {
     std::vector<XY> lower;
 };
 
-enum class Mark { Ambiguous, NoSolution, ElectricallyLong, Incomplete, OpenCircuit };
-inline constexpr int mark_count = 5;
+enum class Mark { Ambiguous, NoSolution, ElectricallyLong, Incomplete, OpenCircuit, OffModel };
+inline constexpr int mark_count = 6;
 
 struct MarkedPoint {
     XY at;
@@ -44,6 +44,7 @@ struct LocationSeries {
     std::vector<Run> runs;
     std::vector<XY> alternatives;
     std::vector<MarkedPoint> marks[mark_count];
+    std::vector<Run> model; // the location's soil model with its 1-sigma band, when one fits
 };
 
 struct SeriesLimits {
