@@ -1,0 +1,81 @@
+# Writes OUT, the bash completion for ardenca-cli, from TEMPLATE and the program's own
+# --help texts, so that it offers every command and option the program has:
+#   - the commands are the lines of the main help's description that start with two
+#     spaces and a lower-case word ("  calc-line   ...", "  open=PATH   ...");
+#   - the options are the "Options:" lines of "--help", "read --help" and "sweep --help";
+#   - an option whose value reads "a|b|c" completes those words, one whose value reads
+#     "FILE.ext" completes folders and files ending in .ext, and one whose value names
+#     a FILE or PATH completes any file.
+#   cmake -DPROGRAM=path/ardenca-cli -DTEMPLATE=... -DOUT=... -P make_completion.cmake
+
+# Given a help text, sets <prefix>_options (the option names, space separated) and
+# appends to the variable "values" one case line per option that takes a value.
+function(parse_options help command prefix)
+  string(REPLACE ";" "," help "${help}")
+  string(REPLACE "\n" ";" lines "${help}")
+  set(names "")
+  set(cases "${values}")
+  set(in_options FALSE)
+  foreach(line IN LISTS lines)
+    if(line STREQUAL "Options:")
+      set(in_options TRUE)
+      continue()
+    endif()
+    if(NOT in_options OR NOT line MATCHES "^  (-[a-zA-Z],)?(--[a-z0-9-]+|-[a-zA-Z])( ([^ ]+))?")
+      continue()
+    endif()
+    set(name ${CMAKE_MATCH_2})
+    set(type "${CMAKE_MATCH_4}")
+    list(APPEND names ${name})
+    if(type STREQUAL "")
+      continue()
+    elseif(type MATCHES "^[a-zA-Z0-9_-]+(\\|[a-zA-Z0-9_-]+)+$")
+      string(REPLACE "|" " " words "${type}")
+      set(kind "choice ${words}")
+    elseif(type MATCHES "^(FILE|PATH)\\.([a-zA-Z0-9]+)$")
+      set(kind "file ${CMAKE_MATCH_2}")
+    elseif(type MATCHES "(FILE|PATH|DIR)")
+      set(kind "file")
+    else()
+      set(kind "value")
+    endif()
+    string(APPEND cases "        \"${command} ${name}\") echo \"${kind}\" ;;\n")
+  endforeach()
+  string(REPLACE ";" " " names "${names}")
+  set(${prefix}_options "${names}" PARENT_SCOPE)
+  set(values "${cases}" PARENT_SCOPE)
+endfunction()
+
+function(help_of out)
+  execute_process(COMMAND ${PROGRAM} ${ARGN} --help OUTPUT_VARIABLE help RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "ardenca-cli ${ARGN} --help failed (status ${rc})")
+  endif()
+  set(${out} "${help}" PARENT_SCOPE)
+endfunction()
+
+help_of(main_help)
+help_of(read_help read)
+help_of(sweep_help sweep)
+set(values "")
+parse_options("${main_help}" "" main)
+parse_options("${read_help}" "read" read)
+parse_options("${sweep_help}" "sweep" sweep)
+
+string(FIND "${main_help}" "\nUsage:" usage_at)
+string(SUBSTRING "${main_help}" 0 ${usage_at} description)
+string(REPLACE ";" "," description "${description}")
+string(REPLACE "\n" ";" lines "${description}")
+set(commands "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^  ([a-z][a-z-]*)(=[A-Z]+)?  ")
+    list(APPEND commands "${CMAKE_MATCH_1}${CMAKE_MATCH_2}")
+  endif()
+endforeach()
+list(TRANSFORM commands REPLACE "=[A-Z]+$" "=")
+string(REPLACE ";" " " main_commands "${commands}")
+if(NOT main_commands MATCHES "calculate" OR NOT sweep_options MATCHES "--method")
+  message(FATAL_ERROR "the help texts no longer list the commands and options as expected")
+endif()
+
+configure_file(${TEMPLATE} ${OUT} @ONLY)
