@@ -80,9 +80,9 @@ set(CPACK_PACKAGE_VENDOR "Ardenca developers")
 set(CPACK_PACKAGE_CONTACT "Ardenca developers <developers@ardenca.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "ground conductivity and dielectric constant from a two-rod probe")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Ardenca finds the electrical constants of the ground - its conductivity and
+# The summary above is the package's synopsis; this is its extended description.
+set(CPACK_PACKAGE_DESCRIPTION
+    "Ardenca finds the electrical constants of the ground - its conductivity and
 relative dielectric constant - from the input impedance of a probe of two
 parallel rods pushed into the earth, modelled as a lossy transmission line.
 .
