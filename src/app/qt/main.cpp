@@ -181,10 +181,6 @@ int main(int argc, char* argv[]) {
     parse_arguments(app, parser, options);
     if (parser.isSet(options.version))
         return print_version();
-    const QCommandLineOption &main_shot = options.main_shot, &about_shot = options.about_shot,
-                             &solutions_shot = options.solutions_shot,
-                             &sweep_shot = options.sweep_shot, &window_size = options.window_size,
-                             &larger_text = options.larger_text;
 
     // VNA sweeps open together in the sweep window; ground data files one at a time.
     QStringList sweeps, files;
@@ -200,34 +196,35 @@ int main(int argc, char* argv[]) {
     ardenca::qt::ArdencaWindow window;
     // View, Larger Text is remembered from one run to the next; the pictures of the
     // screenshot options neither read nor change it.
-    const bool picture = parser.isSet(main_shot) || parser.isSet(about_shot) ||
-                         parser.isSet(solutions_shot) || parser.isSet(sweep_shot);
+    const bool picture = parser.isSet(options.main_shot) || parser.isSet(options.about_shot) ||
+                         parser.isSet(options.solutions_shot) || parser.isSet(options.sweep_shot);
     QSettings settings(QStringLiteral("Ardenca"), QStringLiteral("Ardenca"));
     const QString larger_key = QStringLiteral("view/larger_text");
-    if (parser.isSet(larger_text) || (!picture && settings.value(larger_key, false).toBool()))
+    if (parser.isSet(options.larger_text) ||
+        (!picture && settings.value(larger_key, false).toBool()))
         window.set_larger_text(true);
     if (!picture)
         QObject::connect(window.menu_action("larger_text"), &QAction::toggled, &window,
                          [&settings, &larger_key](bool on) { settings.setValue(larger_key, on); });
     if (!files.isEmpty())
         window.open_at_start(files.constFirst());
-    if (parser.isSet(sweep_shot)) {
+    if (parser.isSet(options.sweep_shot)) {
         window.Timer1_Timer();
         window.hide();
-        return save_sweep_picture(window, sweeps, parser.value(sweep_shot));
+        return save_sweep_picture(window, sweeps, parser.value(options.sweep_shot));
     }
     const auto open_sweeps = ardenca::qt::install_sweep_window(window);
     if (!sweeps.isEmpty())
         QObject::connect(
             window.timer1(), &QTimer::timeout, &window,
             [open_sweeps, sweeps] { open_sweeps(sweeps); }, Qt::SingleShotConnection);
-    if (parser.isSet(about_shot))
-        return save_picture(window.about_window(), parser.value(about_shot));
-    if (parser.isSet(main_shot)) {
+    if (parser.isSet(options.about_shot))
+        return save_picture(window.about_window(), parser.value(options.about_shot));
+    if (parser.isSet(options.main_shot)) {
         // The window as it stands after the splash, without waiting for it.
         window.Timer1_Timer();
-        if (parser.isSet(window_size)) {
-            const QStringList wh = parser.value(window_size).split(QLatin1Char('x'));
+        if (parser.isSet(options.window_size)) {
+            const QStringList wh = parser.value(options.window_size).split(QLatin1Char('x'));
             const int w = wh.value(0).toInt(), h = wh.value(1).toInt();
             if (wh.size() != 2 || w <= 0 || h <= 0) {
                 QTextStream(stderr) << "ardenca: --window-size takes WxH, e.g. 1200x800\n";
@@ -235,7 +232,7 @@ int main(int argc, char* argv[]) {
             }
             window.resize(w, h);
         }
-        const int saved = save_picture(&window, parser.value(main_shot));
+        const int saved = save_picture(&window, parser.value(options.main_shot));
         // A file that did not open, or whose recalculation stopped on a fault, is told on
         // stderr and in the exit status; the picture is written all the same.
         for (const QMessageBox* box : {window.file_box(), window.fault_box()})
@@ -245,13 +242,13 @@ int main(int argc, char* argv[]) {
             }
         return saved;
     }
-    if (parser.isSet(solutions_shot)) {
+    if (parser.isSet(options.solutions_shot)) {
         window.Timer1_Timer();
         auto* hook = window.findChild<ardenca::qt::SolutionsHook*>();
         if (hook)
             hook->open_solutions();
         return save_picture(hook ? hook->solutions_window() : nullptr,
-                            parser.value(solutions_shot));
+                            parser.value(options.solutions_shot));
     }
     return app.exec();
 }
