@@ -82,7 +82,7 @@ touch "$work/files/set-up.gnd" "$work/files/site.s1p" "$work/files/SITE2.S2P" "$
 offers() {
     (cd "$work/files" && bash -c 'source "$1" && complete -p ardenca-cli >/dev/null || exit 9
         shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _ardenca_cli
-        printf "%s\n" "${COMPREPLY[@]}"' _ "$completion" ardenca-cli "$@") | sort | xargs
+        printf "%s\n" "${COMPREPLY[@]}"' _ "$completion" ardenca-cli "$@") | LC_ALL=C sort | xargs
 }
 expect() {
     local want=$1
@@ -104,6 +104,7 @@ expect "SITE2.S2P folder site.s1p" sweep ""
 expect "folder set-up.gnd" open = ""
 expect "open=set-up.gnd" open=s
 expect "" --freq ""
+expect "Text30= Text31= Text32= Text33= Text3=" --set Text3
 
 # lintian: no error. Its warnings are printed for the log.
 command -v lintian >/dev/null || fail "lintian is missing (scripts/ensure_packages.sh installs it)"
