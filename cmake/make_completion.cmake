@@ -2,10 +2,12 @@
 # --help texts, so that it offers every command and option the program has:
 #   - the commands are the lines of the main help's description that start with two
 #     spaces and a lower-case word ("  calc-line   ...", "  open=PATH   ...");
-#   - the options are the "Options:" lines of "--help", "read --help" and "sweep --help";
+#   - the commands with options of their own (read, sweep, ...) are those the main help
+#     names (cli_subcommands.cmake);
+#   - the options are the "Options:" lines of "--help" and of each such command's;
 #   - an option whose value reads "a|b|c" completes those words, one whose value reads
-#     "FILE.ext" completes folders and files ending in .ext, and one whose value names
-#     a FILE or PATH completes any file.
+#     "FILE.ext" (or any other capitalised name with a suffix) completes folders and
+#     files ending in .ext, and one whose value names a FILE or PATH completes any file.
 #   cmake -DPROGRAM=path/ardenca-cli -DTEMPLATE=... -DOUT=... -P make_completion.cmake
 
 # Given a help text, sets <prefix>_options (the option names, space separated) and
@@ -32,8 +34,8 @@ function(parse_options help command prefix)
     elseif(type MATCHES "^[a-zA-Z0-9_-]+(\\|[a-zA-Z0-9_-]+)+$")
       string(REPLACE "|" " " words "${type}")
       set(kind "choice ${words}")
-    elseif(type MATCHES "^(FILE|PATH)\\.([a-zA-Z0-9]+)$")
-      set(kind "file ${CMAKE_MATCH_2}")
+    elseif(type MATCHES "^[A-Z_]+\\.([a-zA-Z0-9]+)$")
+      set(kind "file ${CMAKE_MATCH_1}")
     elseif(type MATCHES "(FILE|PATH|DIR)")
       set(kind "file")
     else()
@@ -54,13 +56,19 @@ function(help_of out)
   set(${out} "${help}" PARENT_SCOPE)
 endfunction()
 
+include(${CMAKE_CURRENT_LIST_DIR}/cli_subcommands.cmake)
+cli_subcommands(${PROGRAM} subcommands)
 help_of(main_help)
-help_of(read_help read)
-help_of(sweep_help sweep)
 set(values "")
 parse_options("${main_help}" "" main)
-parse_options("${read_help}" "read" read)
-parse_options("${sweep_help}" "sweep" sweep)
+set(subcommand_options "")
+foreach(sub IN LISTS subcommands)
+  help_of(sub_help ${sub})
+  parse_options("${sub_help}" "${sub}" sub)
+  string(APPEND subcommand_options "        ${sub}) echo \"${sub_options}\" ;;\n")
+endforeach()
+string(REPLACE ";" "|" subcommand_pattern "${subcommands}")
+string(REPLACE ";" " " subcommand_words "${subcommands}")
 
 string(FIND "${main_help}" "\nUsage:" usage_at)
 string(SUBSTRING "${main_help}" 0 ${usage_at} description)
@@ -74,7 +82,7 @@ foreach(line IN LISTS lines)
 endforeach()
 list(TRANSFORM commands REPLACE "=[A-Z]+$" "=")
 string(REPLACE ";" " " main_commands "${commands}")
-if(NOT main_commands MATCHES "calculate" OR NOT sweep_options MATCHES "--method")
+if(NOT main_commands MATCHES "calculate" OR NOT subcommand_options MATCHES "--method")
   message(FATAL_ERROR "the help texts no longer list the commands and options as expected")
 endif()
 

@@ -1,9 +1,9 @@
 # Writes the gzipped man page OUT for PROGRAM with help2man, from the program's own
 # --help and --version, so that the page says what the program says. INCLUDE holds the
-# hand-written sections; each word of SUBCOMMANDS (comma separated) adds a section with
-# the text of "PROGRAM WORD --help" as the program prints it.
+# hand-written sections. With SUBCOMMANDS=ON, each command with options of its own
+# (cli_subcommands.cmake) adds to OPTIONS the text of "PROGRAM WORD --help" as printed.
 #   cmake -DHELP2MAN=... -DGZIP=... -DPROGRAM=path -DNAME=ardenca-cli -DDESCRIPTION=...
-#         -DINCLUDE=file.h2m [-DSUBCOMMANDS=read,sweep] -DOUT=.../ardenca-cli.1.gz -P ...
+#         -DINCLUDE=file.h2m [-DSUBCOMMANDS=ON] -DOUT=.../ardenca-cli.1.gz -P ...
 get_filename_component(work ${OUT} DIRECTORY)
 set(work ${work}/${NAME}.man-work)
 file(REMOVE_RECURSE ${work})
@@ -22,8 +22,9 @@ set(version ${CMAKE_MATCH_1})
 # Each command's help goes at the end of OPTIONS, as printed. Roff would read a leading
 # dot or quote as a request and a backslash as an escape.
 set(includes --include=${INCLUDE})
-string(REPLACE "," ";" SUBCOMMANDS "${SUBCOMMANDS}")
 if(SUBCOMMANDS)
+  include(${CMAKE_CURRENT_LIST_DIR}/cli_subcommands.cmake)
+  cli_subcommands(${PROGRAM} SUBCOMMANDS)
   set(extra ${work}/subcommands.h2m)
   file(WRITE ${extra} "[>OPTIONS]\n")
   foreach(sub IN LISTS SUBCOMMANDS)

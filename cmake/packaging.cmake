@@ -12,7 +12,7 @@ set(ardenca_man_programs ardenca-cli)
 set(man_description_ardenca-cli
     "ground conductivity and dielectric constant from a two-rod probe, without a window")
 set(man_description_ardenca "ground conductivity and dielectric constant from a two-rod probe")
-set(man_subcommands_ardenca-cli "read,sweep")
+set(man_subcommands_ardenca-cli ON)
 if(TARGET ardenca)
   list(APPEND ardenca_man_programs ardenca)
 endif()
@@ -30,6 +30,7 @@ if(HELP2MAN)
               -P ${PROJECT_SOURCE_DIR}/cmake/make_man_page.cmake
       DEPENDS ${program} ${PROJECT_SOURCE_DIR}/docs/man/${program}.h2m
               ${PROJECT_SOURCE_DIR}/cmake/make_man_page.cmake
+              ${PROJECT_SOURCE_DIR}/cmake/cli_subcommands.cmake
       COMMENT "Writing the man page of ${program}"
       VERBATIM)
     list(APPEND man_pages ${page})
@@ -49,6 +50,7 @@ add_custom_command(
           -P ${PROJECT_SOURCE_DIR}/cmake/make_completion.cmake
   DEPENDS ardenca-cli ${PROJECT_SOURCE_DIR}/data/ardenca-cli.bash-completion.in
           ${PROJECT_SOURCE_DIR}/cmake/make_completion.cmake
+          ${PROJECT_SOURCE_DIR}/cmake/cli_subcommands.cmake
   COMMENT "Writing the bash completion of ardenca-cli"
   VERBATIM)
 add_custom_target(completion ALL DEPENDS ${completion})

@@ -1,0 +1,22 @@
+# cli_subcommands(<program> <out>): the commands of ardenca-cli that have options of their
+# own ("read", "sweep", ...): each word W that the main help names as "ardenca-cli W" and
+# for which "ardenca-cli W --help" prints the usage of "ardenca-cli W". Sorted.
+function(cli_subcommands program out)
+  execute_process(COMMAND ${program} --help OUTPUT_VARIABLE help RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${program} --help failed (status ${rc})")
+  endif()
+  string(REGEX MATCHALL "ardenca-cli [a-z][a-z-]*" named "${help}")
+  list(TRANSFORM named REPLACE "^ardenca-cli " "")
+  list(REMOVE_DUPLICATES named)
+  set(found "")
+  foreach(word IN LISTS named)
+    execute_process(COMMAND ${program} ${word} --help OUTPUT_VARIABLE sub_help
+                    ERROR_QUIET RESULT_VARIABLE rc)
+    if(rc EQUAL 0 AND sub_help MATCHES "Usage: ardenca-cli ${word} ")
+      list(APPEND found ${word})
+    endif()
+  endforeach()
+  list(SORT found)
+  set(${out} "${found}" PARENT_SCOPE)
+endfunction()
