@@ -5,7 +5,9 @@
 #   - the commands with options of their own (read, sweep, ...) are those the main help
 #     names (cli_subcommands.cmake);
 #   - the options are the "Options:" lines of "--help" and of each such command's;
-#   - an option whose value reads "a|b|c" completes those words, one whose value reads
+#   - an option whose value reads "a|b|c", or whose help ends in a list of words after a
+#     colon ("...: auto (default), none or constant"), completes those words; one whose
+#     value reads
 #     "FILE.ext" (or any other capitalised name with a suffix) completes folders and
 #     files ending in .ext, and one whose value names a FILE or PATH completes any file.
 #   cmake -DPROGRAM=path/ardenca-cli -DTEMPLATE=... -DOUT=... -P make_completion.cmake
@@ -23,16 +25,24 @@ function(parse_options help command prefix)
       set(in_options TRUE)
       continue()
     endif()
-    if(NOT in_options OR NOT line MATCHES "^  (-[a-zA-Z],)?(--[a-z0-9-]+|-[a-zA-Z])( ([^ ]+))?")
+    if(NOT in_options OR
+       NOT line MATCHES "^  (-[a-zA-Z],)?(--[a-z0-9-]+|-[a-zA-Z])( ([^ ]+))?(.*)$")
       continue()
     endif()
     set(name ${CMAKE_MATCH_2})
     set(type "${CMAKE_MATCH_4}")
+    set(help_text "${CMAKE_MATCH_5}")
     list(APPEND names ${name})
+    set(word "[A-Za-z][A-Za-z0-9_-]*( \\(default\\))?")
     if(type STREQUAL "")
       continue()
     elseif(type MATCHES "^[a-zA-Z0-9_-]+(\\|[a-zA-Z0-9_-]+)+$")
       string(REPLACE "|" " " words "${type}")
+      set(kind "choice ${words}")
+    elseif(help_text MATCHES ": ((${word}, )*${word} or ${word})$")
+      string(REPLACE " (default)" "" words "${CMAKE_MATCH_1}")
+      string(REPLACE ", " " " words "${words}")
+      string(REPLACE " or " " " words "${words}")
       set(kind "choice ${words}")
     elseif(type MATCHES "^[A-Z_]+\\.([a-zA-Z0-9]+)$")
       set(kind "file ${CMAKE_MATCH_1}")

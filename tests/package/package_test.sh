@@ -99,6 +99,7 @@ expect "matching none" --option ""
 expect "matching" --option = m
 expect "--meter --method" sweep --me
 expect "all classic" sweep --method ""
+expect "GHz Hz MHz kHz" read --freq-unit ""
 expect "folder set-up.gnd" sweep --setup ""
 expect "SITE2.S2P folder site.s1p" sweep ""
 expect "folder set-up.gnd" open = ""
