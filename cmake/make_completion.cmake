@@ -9,7 +9,9 @@
 #     colon ("...: auto (default), none or constant"), completes those words; one whose
 #     value reads
 #     "FILE.ext" (or any other capitalised name with a suffix) completes folders and
-#     files ending in .ext, and one whose value names a FILE or PATH completes any file.
+#     files ending in .ext, and one whose value names a FILE or PATH completes any file;
+#   - an option with two values, the second a PATH ("--nec-at MHZ PATH"), completes any
+#     file for the second ("OPTION+1").
 #   cmake -DPROGRAM=path/ardenca-cli -DTEMPLATE=... -DOUT=... -P make_completion.cmake
 
 # Given a help text, sets <prefix>_options (the option names, space separated) and
@@ -52,6 +54,9 @@ function(parse_options help command prefix)
       set(kind "value")
     endif()
     string(APPEND cases "        \"${command} ${name}\") echo \"${kind}\" ;;\n")
+    if(help_text MATCHES "^ (PATH|FILE)( |$)")
+      string(APPEND cases "        \"${command} ${name}+1\") echo \"file\" ;;\n")
+    endif()
   endforeach()
   string(REPLACE ";" " " names "${names}")
   set(${prefix}_options "${names}" PARENT_SCOPE)

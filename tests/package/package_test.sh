@@ -100,6 +100,8 @@ expect "matching" --option = m
 expect "--meter --method" sweep --me
 expect "all classic" sweep --method ""
 expect "GHz Hz MHz kHz" read --freq-unit ""
+expect "" sweep --nec-at ""
+expect "SITE2.S2P folder notes.txt set-up.gnd site.s1p" sweep --nec-at 7 ""
 expect "folder set-up.gnd" sweep --setup ""
 expect "SITE2.S2P folder site.s1p" sweep ""
 expect "folder set-up.gnd" open = ""
