@@ -108,6 +108,7 @@ expect "folder set-up.gnd" open = ""
 expect "open=set-up.gnd" open=s
 expect "" --freq ""
 expect "Text30= Text31= Text32= Text33= Text3=" --set Text3
+expect "" --set Text8 = ""
 
 # lintian: no error. Its warnings are printed for the log.
 command -v lintian >/dev/null || fail "lintian is missing (scripts/ensure_packages.sh installs it)"
