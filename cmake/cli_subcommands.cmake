@@ -1,6 +1,6 @@
 # cli_subcommands(<program> <out>): the commands of ardenca-cli that have options of their
-# own ("read", "sweep", ...): each word W that the main help names as "ardenca-cli W" and
-# for which "ardenca-cli W --help" prints the usage of "ardenca-cli W". Sorted.
+# own: read, sweep and each word W that the main help names as "ardenca-cli W", those for
+# which "ardenca-cli W --help" prints the usage of "ardenca-cli W". Sorted.
 function(cli_subcommands program out)
   # In a sanitizer build, a leak report at exit would fail a run that only prints help.
   set(program ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 ${program})
@@ -10,6 +10,7 @@ function(cli_subcommands program out)
   endif()
   string(REGEX MATCHALL "ardenca-cli [a-z][a-z-]*" named "${help}")
   list(TRANSFORM named REPLACE "^ardenca-cli " "")
+  list(APPEND named read sweep)
   list(REMOVE_DUPLICATES named)
   set(found "")
   foreach(word IN LISTS named)
