@@ -92,7 +92,7 @@ expect() {
     [ "$got" = "$want" ] || fail "completing 'ardenca-cli $*' offered '$got', not '$want'"
 }
 expect "sweep" sw
-expect "calc-line calc-medium calculate calculate-a calculate-b" cal
+expect "calc-line calc-medium calculate calculate-a calculate-b" calc
 expect "" calc-line sw
 expect "--option" --opt
 expect "matching none" --option ""
