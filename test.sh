@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the unit tests (in a build
-# that treats every warning as an error), the same tests
+# that treats every warning as an error, where the "package" test also makes the Debian
+# package from that build and checks it), the same tests
 # under AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of every fuzz
 # target. Exits non-zero on any failure.
 #   FUZZ_SECONDS=N ./test.sh   fuzzes each target for N seconds (default 20; 0 skips)

@@ -11,6 +11,8 @@ packages=(
   # The fixture fit's least squares.
   libeigen3-dev
   desktop-file-utils appstream shared-mime-info
+  # The Debian package, its man pages and completion, and their test.
+  help2man dpkg-dev file lintian man-db bash-completion
   # The desktop window's captions are set in DejaVu Sans Condensed (in -extra).
   fonts-dejavu-core fonts-dejavu-extra xvfb xauth
   clang libclang-rt-14-dev

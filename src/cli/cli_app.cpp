@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "app/outcome_text.h"
 #include "cli_calibrate.h"
+#include "cli_fields.h"
 #include "cli_output.h"
 #include "cli_read.h"
 #include "cli_solve.h"
@@ -26,8 +27,8 @@ constexpr const char* description =
     R"(Ardenca: ground conductivity and dielectric constant from the input
 impedance of a two-rod probe, without a window.
 
-Fields are set first (--set, --option), then the commands run in the order
-given, each exactly like a click on its button:
+Fields are set first (the options below, --set), then the commands run in
+the order given, each exactly like a click on its button:
   calc-line     "Calc Line": the probe line in air
   calc-medium   "Calc From Medium": the line in the ground from Cond (Text9)
                 and Diel C (Text10)
@@ -69,7 +70,15 @@ not valid UTF-8 is written as U+FFFD, so the output always parses.
 
 Fields: Text1 Spacing m, Text2 Radius m, Text3 Length m, Text8 Frequency Mhz,
 Text25 Zo and Text26 L Degrees (matching section), Text23 R in, Text24 X_in,
-Text31 ur, Text9 Cond, Text10 Diel C; the others hold results.
+Text31 ur, Text9 Cond, Text10 Diel C; the others hold results. Each of these
+has an option of its own (--spacing .1 sets Text1 to ".1" exactly as
+--set Text1=.1 does); an option given twice, or together with --set of its
+field, is a usage error. --set FIELD=TEXT sets any field.
+
+Three more commands take options of their own: "ardenca-cli read FILE..."
+reads VNA files, "ardenca-cli sweep FILE..." solves whole sweeps and
+"ardenca-cli calibrate" measures the probe's fixture (see "ardenca-cli read
+--help", "ardenca-cli sweep --help" and "ardenca-cli calibrate --help").
 
 After each command, stderr gets a line per input field whose text is not
 wholly a number ("14,2" is read as 14), and one when a search found no
@@ -82,11 +91,6 @@ wrote before the fault; the message names the step and the inputs it read);
 still ran); 5 the last command that searched (calculate, calculate-a,
 calculate-b, open) found no ground. A cancelled dialog is no failure. When
 several apply, the first in the order 3, 4, 5 is the exit status.)";
-
-struct Setting {
-    Field field;
-    std::string text;
-};
 
 // One command of the run: a button, or File, Open / File, Save with the file the
 // dialog answers.
@@ -127,16 +131,15 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         return run_calibrate(argc - 1, argv + 1, out, err);
     CLI::App app(description, "ardenca-cli");
     std::vector<std::string> set_args;
-    std::string option_arg;
+    FieldArgs field_args;
     bool json = false;
     std::vector<std::string> command_args;
 
+    add_field_options(app, field_args);
     app.add_option("--set", set_args, "Set a field's text verbatim before any command runs")
         ->type_name("FIELD=TEXT")
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    app.add_option("--option", option_arg, "Matching section: none or matching")
-        ->type_name("none|matching");
     app.add_flag("--json", json, "Print one JSON object instead of the fields");
     SolveArgs solve_args;
     add_solve_options(app, solve_args, "solve: ");
@@ -182,7 +185,7 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
             x.u.corr_top_match = solve_args.top_pf.empty() ? fixture->correlation[1][2] : 0;
         }
     }
-    std::vector<Setting> settings;
+    std::vector<FieldSetting> settings;
     for (const std::string& arg : set_args) {
         const auto eq = arg.find('=');
         const auto field = field_from_name(arg.substr(0, eq));
@@ -193,6 +196,11 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         }
         settings.push_back({*field, arg.substr(eq + 1)});
     }
+    if (const auto problem = add_field_settings(field_args, settings)) {
+        err << "ardenca-cli: " << *problem << '\n';
+        return exit_usage;
+    }
+    const std::string& option_arg = field_args.option;
     std::optional<MatchingOption> option;
     if (option_arg == "none")
         option = MatchingOption::None;
@@ -220,7 +228,7 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         file_failed = true;
     });
     model.set_file_dialog(&dialog);
-    for (const Setting& s : settings)
+    for (const FieldSetting& s : settings)
         model.set_text(s.field, s.text);
     if (option)
         model.select_option(*option);

@@ -1,6 +1,7 @@
 // Parsing a command line the same way for every ardenca-cli command.
 #pragma once
 
+#include "ardenca_version.h"
 #include "cli_app.h"
 
 #include <CLI/CLI.hpp>
@@ -11,15 +12,20 @@
 namespace ardenca::cli {
 
 // Given the parser and the arguments, parses them: nothing when the command should
-// run, or the exit status when it should stop (help printed to out, or a usage error
-// told on err with the command's name, e.g. "ardenca-cli read").
+// run, or the exit status when it should stop (help or the version printed to out, or
+// a usage error told on err with the command's name, e.g. "ardenca-cli read").
 inline std::optional<int> parse_arguments(CLI::App& app, int argc, const char* const* argv,
                                           std::ostream& out, std::ostream& err,
                                           const std::string& command_name) {
+    app.set_version_flag("--version", std::string("ardenca ") + program_version,
+                         "Print the version and exit");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         out << app.help();
+        return exit_ok;
+    } catch (const CLI::CallForVersion& e) {
+        out << e.what() << '\n';
         return exit_ok;
     } catch (const CLI::ParseError& e) {
         err << command_name << ": " << e.what() << "\nRun '" << command_name

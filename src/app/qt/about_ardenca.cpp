@@ -1,5 +1,6 @@
 #include "about_ardenca.h"
 
+#include "ardenca_version.h"
 #include "twips.h"
 
 #include <QGuiApplication>
@@ -7,6 +8,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
+#include <string>
 
 namespace ardenca::qt {
 
@@ -69,9 +71,10 @@ void About_Ardenca::keyPressEvent(QKeyEvent* event) {
 }
 
 QString About_Ardenca::about_text() {
+    const std::string version_line = std::string("Version ") + program_version;
     const char* const lines[] = {
         "Ardenca",
-        "Version 2.0 Beta",
+        version_line.c_str(),
         "Ground Conductivity Calculation Tool",
         "               ",
         "Source Code By",

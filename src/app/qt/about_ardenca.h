@@ -15,7 +15,8 @@ class About_Ardenca : public QWidget {
     // Creates the window without owner and runs its load handler; show() shows it.
     About_Ardenca();
 
-    // "\nArdenca\nVersion 2.0 Beta\n..." with the credits, ending in a line feed.
+    // "\nArdenca\nVersion 2.0.0\n..." (this version) with the credits, ending in a
+    // line feed.
     static QString about_text();
 
     QLabel* label1() const { return Label1; }

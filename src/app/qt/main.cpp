@@ -5,6 +5,7 @@
 // window once its files are solved. Sweep files on the command line open the sweep
 // window.
 #include "about_ardenca.h"
+#include "ardenca_version.h"
 #include "ardenca_window.h"
 #include "solutions_window.h"
 #include "sweep_window.h"
@@ -23,6 +24,7 @@
 #include <QTextStream>
 
 #include <csignal>
+#include <cstring>
 
 namespace {
 
@@ -86,54 +88,46 @@ int save_sweep_picture(ardenca::qt::ArdencaWindow& main, const QStringList& file
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char* argv[]) {
-    // A save past the file size limit (ulimit -f) then fails with "File too large" and
-    // is reported, instead of the signal ending the program half-way.
-    std::signal(SIGXFSZ, SIG_IGN);
-    // The resources live in the window library, which the linker would otherwise drop.
-    Q_INIT_RESOURCE(ardenca);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Ardenca"));
-    QApplication::setApplicationVersion(QStringLiteral("2.0"));
-    QApplication::setDesktopFileName(QStringLiteral("org.ardenca.Ardenca"));
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setWindowIcon(application_icon());
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Ground conductivity and dielectric constant from a two-rod probe"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption main_shot(QStringLiteral("screenshot"),
-                                       QStringLiteral("Render the main window to FILE and exit."),
-                                       QStringLiteral("FILE"));
-    const QCommandLineOption about_shot(QStringLiteral("screenshot-about"),
-                                        QStringLiteral("Render the About window to FILE and exit."),
-                                        QStringLiteral("FILE"));
-    const QCommandLineOption solutions_shot(
+// The command line's options, in the order --help lists them.
+struct Options {
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Displays version information.")};
+    QCommandLineOption main_shot{QStringLiteral("screenshot"),
+                                 QStringLiteral("Render the main window to FILE and exit."),
+                                 QStringLiteral("FILE")};
+    QCommandLineOption about_shot{QStringLiteral("screenshot-about"),
+                                  QStringLiteral("Render the About window to FILE and exit."),
+                                  QStringLiteral("FILE")};
+    QCommandLineOption solutions_shot{
         QStringLiteral("screenshot-solutions"),
         QStringLiteral("Render the Solutions window for the reading to FILE and exit."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption sweep_shot(
+        QStringLiteral("FILE")};
+    QCommandLineOption sweep_shot{
         QStringLiteral("screenshot-sweep"),
         QStringLiteral("Render the sweep window with the sweep files solved to FILE and exit; "
                        "the exit status is not 0 when a file is refused."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption window_size(
+        QStringLiteral("FILE")};
+    QCommandLineOption window_size{
         QStringLiteral("window-size"),
         QStringLiteral("With --screenshot: the main window's size, e.g. 1200x800."),
-        QStringLiteral("WxH"));
-    const QCommandLineOption larger_text(
+        QStringLiteral("WxH")};
+    QCommandLineOption larger_text{
         QStringLiteral("larger-text"),
-        QStringLiteral("Start with View, Larger Text on (otherwise as the last run left it)."));
-    parser.addOption(main_shot);
-    parser.addOption(about_shot);
-    parser.addOption(solutions_shot);
-    parser.addOption(sweep_shot);
-    parser.addOption(window_size);
-    parser.addOption(larger_text);
+        QStringLiteral("Start with View, Larger Text on (otherwise as the last run left it).")};
+};
+
+// Given the application, parses its arguments into parser: --help prints and exits, a
+// bad option is told and exits; --version is left to the caller.
+void parse_arguments(const QCoreApplication& app, QCommandLineParser& parser,
+                     const Options& options) {
+    parser.setApplicationDescription(
+        QStringLiteral("Ground conductivity and dielectric constant from a two-rod probe"));
+    parser.addHelpOption();
+    parser.addOption(options.version);
+    for (const QCommandLineOption* option :
+         {&options.main_shot, &options.about_shot, &options.solutions_shot, &options.sweep_shot,
+          &options.window_size, &options.larger_text})
+        parser.addOption(*option);
     parser.addPositionalArgument(
         QStringLiteral("file"),
         QStringLiteral("A ground data file to open once the main window shows, as File, Open "
@@ -141,6 +135,52 @@ int main(int argc, char* argv[]) {
                        "to open in the sweep window."),
         QStringLiteral("[FILE.gnd | SWEEP...]"));
     parser.process(app);
+}
+
+// Given the arguments, whether they ask for the help or the version only, which need no
+// display.
+bool asks_for_text(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : {"-h", "--help", "-?", "--help-all", "-v", "--version"})
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+    return false;
+}
+
+int print_version() {
+    QTextStream(stdout) << "ardenca " << ardenca::program_version << "\n";
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // A save past the file size limit (ulimit -f) then fails with "File too large" and
+    // is reported, instead of the signal ending the program half-way.
+    std::signal(SIGXFSZ, SIG_IGN);
+    const Options options;
+    if (asks_for_text(argc, argv)) {
+        QCoreApplication text_app(argc, argv);
+        QCoreApplication::setApplicationVersion(QString::fromLatin1(ardenca::program_version));
+        QCommandLineParser parser;
+        parse_arguments(text_app, parser, options);
+        if (parser.isSet(options.version))
+            return print_version();
+        // Otherwise "-v" or "-h" was the value of another option: the windows start.
+    }
+    // The resources live in the window library, which the linker would otherwise drop.
+    Q_INIT_RESOURCE(ardenca);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ardenca"));
+    QApplication::setApplicationVersion(QString::fromLatin1(ardenca::program_version));
+    QApplication::setDesktopFileName(QStringLiteral("org.ardenca.Ardenca"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setWindowIcon(application_icon());
+
+    QCommandLineParser parser;
+    parse_arguments(app, parser, options);
+    if (parser.isSet(options.version))
+        return print_version();
 
     // VNA sweeps open together in the sweep window; ground data files one at a time.
     QStringList sweeps, files;
@@ -156,34 +196,35 @@ int main(int argc, char* argv[]) {
     ardenca::qt::ArdencaWindow window;
     // View, Larger Text is remembered from one run to the next; the pictures of the
     // screenshot options neither read nor change it.
-    const bool picture = parser.isSet(main_shot) || parser.isSet(about_shot) ||
-                         parser.isSet(solutions_shot) || parser.isSet(sweep_shot);
+    const bool picture = parser.isSet(options.main_shot) || parser.isSet(options.about_shot) ||
+                         parser.isSet(options.solutions_shot) || parser.isSet(options.sweep_shot);
     QSettings settings(QStringLiteral("Ardenca"), QStringLiteral("Ardenca"));
     const QString larger_key = QStringLiteral("view/larger_text");
-    if (parser.isSet(larger_text) || (!picture && settings.value(larger_key, false).toBool()))
+    if (parser.isSet(options.larger_text) ||
+        (!picture && settings.value(larger_key, false).toBool()))
         window.set_larger_text(true);
     if (!picture)
         QObject::connect(window.menu_action("larger_text"), &QAction::toggled, &window,
                          [&settings, &larger_key](bool on) { settings.setValue(larger_key, on); });
     if (!files.isEmpty())
         window.open_at_start(files.constFirst());
-    if (parser.isSet(sweep_shot)) {
+    if (parser.isSet(options.sweep_shot)) {
         window.Timer1_Timer();
         window.hide();
-        return save_sweep_picture(window, sweeps, parser.value(sweep_shot));
+        return save_sweep_picture(window, sweeps, parser.value(options.sweep_shot));
     }
     const auto open_sweeps = ardenca::qt::install_sweep_window(window);
     if (!sweeps.isEmpty())
         QObject::connect(
             window.timer1(), &QTimer::timeout, &window,
             [open_sweeps, sweeps] { open_sweeps(sweeps); }, Qt::SingleShotConnection);
-    if (parser.isSet(about_shot))
-        return save_picture(window.about_window(), parser.value(about_shot));
-    if (parser.isSet(main_shot)) {
+    if (parser.isSet(options.about_shot))
+        return save_picture(window.about_window(), parser.value(options.about_shot));
+    if (parser.isSet(options.main_shot)) {
         // The window as it stands after the splash, without waiting for it.
         window.Timer1_Timer();
-        if (parser.isSet(window_size)) {
-            const QStringList wh = parser.value(window_size).split(QLatin1Char('x'));
+        if (parser.isSet(options.window_size)) {
+            const QStringList wh = parser.value(options.window_size).split(QLatin1Char('x'));
             const int w = wh.value(0).toInt(), h = wh.value(1).toInt();
             if (wh.size() != 2 || w <= 0 || h <= 0) {
                 QTextStream(stderr) << "ardenca: --window-size takes WxH, e.g. 1200x800\n";
@@ -191,7 +232,7 @@ int main(int argc, char* argv[]) {
             }
             window.resize(w, h);
         }
-        const int saved = save_picture(&window, parser.value(main_shot));
+        const int saved = save_picture(&window, parser.value(options.main_shot));
         // A file that did not open, or whose recalculation stopped on a fault, is told on
         // stderr and in the exit status; the picture is written all the same.
         for (const QMessageBox* box : {window.file_box(), window.fault_box()})
@@ -201,13 +242,13 @@ int main(int argc, char* argv[]) {
             }
         return saved;
     }
-    if (parser.isSet(solutions_shot)) {
+    if (parser.isSet(options.solutions_shot)) {
         window.Timer1_Timer();
         auto* hook = window.findChild<ardenca::qt::SolutionsHook*>();
         if (hook)
             hook->open_solutions();
         return save_picture(hook ? hook->solutions_window() : nullptr,
-                            parser.value(solutions_shot));
+                            parser.value(options.solutions_shot));
     }
     return app.exec();
 }

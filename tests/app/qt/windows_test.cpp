@@ -572,6 +572,7 @@ class AboutWindowTest : public QObject {
         const QStringList lines = label->text().split('\n');
         QCOMPARE(label->text(), About_Ardenca::about_text());
         QVERIFY(lines.size() > 5);
+        QCOMPARE(lines[2], QStringLiteral("Version " ARDENCA_PROJECT_VERSION));
         QVERIFY(label->fontMetrics().lineSpacing() * lines.size() <= label->height());
         for (const QString& line : lines)
             QVERIFY2(label->fontMetrics().horizontalAdvance(line) <= about.width(),
