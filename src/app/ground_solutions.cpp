@@ -179,6 +179,8 @@ std::vector<std::string> reading_flag_names(unsigned flags) {
         out.emplace_back("no-solution");
     if (flags & calc::NearAlternative)
         out.emplace_back("near-alternative");
+    if (flags & calc::Unresolvable)
+        out.emplace_back("unresolvable");
     return out;
 }
 

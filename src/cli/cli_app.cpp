@@ -276,11 +276,11 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     }
 
     if (json) {
-        print_json(out, model, report, solved ? &*solved : nullptr);
+        print_json(out, model, report, solved ? &*solved : nullptr, &solve_settings.options);
     } else {
         print_fields(out, model);
         if (solved)
-            print_solve_table(out, *solved);
+            print_solve_table(out, *solved, solve_settings.options);
     }
     if (report.fault)
         return exit_fault;

@@ -13,7 +13,7 @@
 //   skin_depth_m      plane-wave skin depth of the chosen ground
 //   n_solutions       how many grounds fit the reading (average: locations averaged)
 //   flags             the point's flags joined by "|" (ambiguous, no_solution,
-//                     electrically_long, infinite_reading, incomplete); the average's
+//                     electrically_long, infinite_reading, incomplete, unresolvable); the average's
 //                     rows say "average", and "average|interpolated" when a location's
 //                     ground was interpolated in ln f there
 //   r_measured_ohm, x_measured_ohm   the meter's reading

@@ -46,7 +46,15 @@ json near_json(const std::vector<calc::NearGround>& near) {
 
 namespace {
 
-json point_json(const sweep::PointResult& p) {
+// Why the point was left unsearched, or null.
+json unresolvable_json(const sweep::PointResult& p, const calc::SolveOptions& options) {
+    if (!(p.flags & sweep::Unresolvable))
+        return nullptr;
+    return {{"reason", calc::unresolved_reason(p.unresolved, p.nu, p.count, options)},
+            {"count", p.count >= 0 ? json(p.count) : json(nullptr)}};
+}
+
+json point_json(const sweep::PointResult& p, const calc::SolveOptions& options) {
     const bool infinite = (p.flags & sweep::InfiniteReading) != 0;
     json solutions = json::array();
     for (const calc::GroundSolution& g : p.solutions)
@@ -60,6 +68,7 @@ json point_json(const sweep::PointResult& p) {
         {"near", near_json(p.near)},
         {"chosen", p.chosen ? json(*p.chosen) : json(nullptr)},
         {"flags", point_flag_names(p.flags)},
+        {"unresolvable", unresolvable_json(p, options)},
         {"skin_depth_m", p.chosen ? number(p.solutions[*p.chosen].skin_depth_m) : json(nullptr)}};
 }
 
@@ -92,7 +101,7 @@ json sweep_json(const sweep::SweepResult& result) {
     for (const sweep::LocationResult& loc : result.locations) {
         json points = json::array();
         for (const sweep::PointResult& p : loc.points)
-            points.push_back(point_json(p));
+            points.push_back(point_json(p, result.options));
         files.push_back(
             {{"path", loc.path}, {"warnings", loc.warnings}, {"points", std::move(points)}});
     }

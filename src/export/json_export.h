@@ -9,7 +9,8 @@
 //             "multiplicity", "flags": [...], "skin_depth_m"}], "near": [{"sigma_s_per_m",
 //             "eps_r", "edge": "eps_r_min"|"eps_r_max"|"sigma_min"|"sigma_max", "chi2"}],
 //             "chosen": k|null,
-//             "flags": [...], "skin_depth_m"}]}],
+//             "flags": [...], "unresolvable": null | {"reason", "count": n|null},
+//             "skin_depth_m"}]}],
 //  "average": null | {"points": [{"f_hz", "sigma_mean_s_per_m", "sigma_sd_s_per_m",
 //             "eps_r_mean", "eps_r_sd", "locations", "interpolated",
 //             "interpolated_files": [path...]}]}}

@@ -19,6 +19,7 @@ enum PointFlag : unsigned {
     InfiniteReading = 1u << 3,  // the meter read an open circuit
     IncompleteCount = 1u << 4,  // the solver could not prove its list complete
     NearAlternative = 1u << 7,  // one ground fits exactly, but near grounds fit as well
+    Unresolvable = 1u << 8,     // left unsearched: too long a probe or too many grounds
 };
 
 enum class SolveMethod { AllSolutions, Classic };
@@ -33,6 +34,8 @@ struct PointResult {
     double nu = 0;
     // Grounds on the box's edges that fit the reading within the meter's accuracy.
     std::vector<calc::NearGround> near{};
+    calc::Unresolved unresolved = calc::Unresolved::No; // why, with Unresolvable
+    int count = -1; // the grounds counted in the box, -1 when not counted
 };
 
 struct LocationResult {

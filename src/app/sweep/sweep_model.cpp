@@ -107,12 +107,18 @@ bool SweepModel::apply(int run, SweepStep step) {
             add_message(SweepMessage::Kind::Warning, std::move(warning));
         for (std::string& note : step.notes)
             add_message(SweepMessage::Kind::Note, std::move(note));
-        std::size_t unsolved = 0, ambiguous = 0;
+        std::size_t unsolved = 0, ambiguous = 0, unresolvable = 0;
         for (const auto& location : result_.locations)
             for (const auto& point : location.points) {
                 unsolved += (point.flags & sweep::NoSolution) != 0;
                 ambiguous += (point.flags & sweep::Ambiguous) != 0;
+                unresolvable += (point.flags & sweep::Unresolvable) != 0;
             }
+        if (unresolvable)
+            add_message(SweepMessage::Kind::Warning,
+                        counted(unresolvable, "point was", "points were") +
+                            " not searched: the probe is too many half-waves long there, or "
+                            "the box holds too many grounds to list.");
         if (unsolved)
             add_message(SweepMessage::Kind::Warning, counted(unsolved, "point has", "points have") +
                                                          " no solution in the search box.");
