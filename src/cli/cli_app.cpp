@@ -15,6 +15,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <new>
 #include <ostream>
 #include <vector>
 
@@ -79,9 +80,10 @@ Exit status: 0 done; 2 usage error (nothing ran); 3 a command stopped on an
 arithmetic fault (the later commands did not run; the fields show what it
 wrote before the fault; the message names the step and the inputs it read);
 4 an open or save failed (its message went to stderr; the later commands
-still ran); 5 the last command that searched (calculate, calculate-a,
-calculate-b, open) found no ground. A cancelled dialog is no failure. When
-several apply, the first in the order 3, 4, 5 is the exit status.)";
+still ran), or standard output could not be written; 5 the last command that
+searched (calculate, calculate-a, calculate-b, open) found no ground; 6 out of
+memory. A cancelled dialog is no failure. When several apply, the first in the
+order 3, 4, 5 is the exit status.)";
 
 struct Setting {
     Field field;
@@ -118,13 +120,10 @@ std::optional<Step> step_from_arg(const std::string& arg) {
 
 } // namespace
 
-int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
-    if (argc > 1 && std::string_view(argv[1]) == "read")
-        return run_read(argc - 1, argv + 1, out, err);
-    if (argc > 1 && std::string_view(argv[1]) == "sweep")
-        return run_sweep(argc - 1, argv + 1, out, err);
-    if (argc > 1 && std::string_view(argv[1]) == "calibrate")
-        return run_calibrate(argc - 1, argv + 1, out, err);
+namespace {
+
+int run_commands(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                 std::string& doing) {
     CLI::App app(description, "ardenca-cli");
     std::vector<std::string> set_args;
     std::string option_arg;
@@ -243,6 +242,7 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         }
     };
     for (const Step& step : to_run) {
+        doing = "running " + step.name;
         try {
             if (step.solve) {
                 if (fixture) {
@@ -275,6 +275,7 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         tell(step);
     }
 
+    doing = "writing the output";
     if (json) {
         print_json(out, model, report, solved ? &*solved : nullptr, &solve_settings.options);
     } else {
@@ -287,6 +288,24 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     if (file_failed)
         return exit_file_failed;
     return report.result && !report.result->found() ? exit_no_ground : exit_ok;
+}
+
+} // namespace
+
+int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    if (argc > 1 && std::string_view(argv[1]) == "read")
+        return run_read(argc - 1, argv + 1, out, err);
+    if (argc > 1 && std::string_view(argv[1]) == "sweep")
+        return run_sweep(argc - 1, argv + 1, out, err);
+    if (argc > 1 && std::string_view(argv[1]) == "calibrate")
+        return run_calibrate(argc - 1, argv + 1, out, err);
+    std::string doing = "reading the arguments";
+    try {
+        return run_commands(argc, argv, out, err, doing);
+    } catch (const std::bad_alloc&) {
+        err << "ardenca-cli: out of memory while " << doing << '\n';
+        return exit_out_of_memory;
+    }
 }
 
 } // namespace ardenca::cli

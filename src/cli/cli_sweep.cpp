@@ -20,6 +20,7 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -55,10 +56,15 @@ tracked ground there (the average over the locations when there are several),
 interpolated in ln f. --plot PATH draws sigma and eps_r against frequency
 (.png or .svg).
 
+A point whose probe is more than 100 half-waves long in the densest ground of
+the box, or whose box holds more than 120 grounds, is not searched: it is
+flagged unresolvable, with the reason in the JSON.
+
 Exit status: 0 done; 2 usage error or a set-up that cannot be used (nothing
 solved); 4 a file was refused (its "FILE:LINE: reason" on stderr; the other
 files are still solved) or an output could not be written; 5 no point of any
-file has a ground (wins over 4 unless every file was refused).)";
+file has a ground (wins over 4 unless every file was refused); 6 out of
+memory (no output file is written).)";
 
 struct Args {
     std::vector<std::string> paths;
@@ -216,7 +222,10 @@ bool ends_with(const std::string& text, std::string_view end) {
 
 } // namespace
 
-int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+namespace {
+
+int sweep_files(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                std::string& doing) {
     CLI::App app(sweep_description, "ardenca-cli sweep");
     Args a;
     app.add_option("files", a.paths, "VNA or analyser files, one per location")
@@ -320,6 +329,7 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
     std::vector<sweep::Sweep> sweeps;
     bool refused = false;
     for (const std::string& path : a.paths) {
+        doing = "reading " + path;
         try {
             sweeps.push_back(sweep::read_sweep_file(path, read));
         } catch (const sweep::SweepFileError& e) {
@@ -327,12 +337,26 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
             refused = true;
         }
     }
+    doing = "solving the sweeps";
     const sweep::SweepResult result = sweep::solve_sweeps(setup, sweeps, engine);
+    doing = "writing the output";
 
     bool any_ground = false;
-    for (const sweep::LocationResult& loc : result.locations)
-        for (const sweep::PointResult& p : loc.points)
+    std::size_t unresolvable = 0;
+    std::string why_unresolvable;
+    for (const sweep::LocationResult& loc : result.locations) {
+        for (const sweep::PointResult& p : loc.points) {
             any_ground = any_ground || p.chosen.has_value();
+            if ((p.flags & sweep::Unresolvable) && unresolvable++ == 0)
+                why_unresolvable =
+                    calc::unresolved_reason(p.unresolved, p.nu, p.count, setup.solve);
+        }
+    }
+    if (unresolvable > 0)
+        err << "ardenca-cli sweep: " << unresolvable
+            << (unresolvable == 1 ? " point was" : " points were")
+            << " not searched and are flagged unresolvable (the first: " << why_unresolvable
+            << ")\n";
 
     bool write_failed = false;
     auto write = [&](const std::string& path, const std::string& text) {
@@ -377,12 +401,26 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
     }
 
     if (!any_ground && !sweeps.empty()) {
-        err << "ardenca-cli sweep: no point of any file fits a ground in the box\n";
+        err << "ardenca-cli sweep: no point of any file "
+            << (unresolvable > 0 ? "has a ground that could be resolved\n"
+                                 : "fits a ground in the box\n");
         return exit_no_solution;
     }
     if (refused || write_failed)
         return exit_file_failed;
     return exit_ok;
+}
+
+} // namespace
+
+int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    std::string doing = "reading the arguments";
+    try {
+        return sweep_files(argc, argv, out, err, doing);
+    } catch (const std::bad_alloc&) {
+        err << "ardenca-cli sweep: out of memory while " << doing << '\n';
+        return exit_out_of_memory;
+    }
 }
 
 } // namespace ardenca::cli
