@@ -1,7 +1,9 @@
 #include "ground_solutions.h"
 
 #include "ardenca.h"
+#include "calc/ground_model.h"
 #include "number_text.h"
+#include "outcome_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -71,6 +73,29 @@ FieldReading reading_from_fields(const Ardenca& m, const FixtureExtras& extras) 
         r.probe.u_fixture.match_deg = extras.u.match_deg * scale;
     }
     return r;
+}
+
+std::vector<PartlyRead> reading_partly_read(const Ardenca& m) {
+    std::vector<Field> read = {Text1, Text2, Text3, Text31, Text8, Text23, Text24};
+    if (m.matching_section_used())
+        read.insert(read.end(), {Text25, Text26});
+    std::vector<PartlyRead> out;
+    for (Field f : read)
+        if (!text_is_whole_number(m.text(f)))
+            out.push_back({f, m.text(f), number(m, f)});
+    return out;
+}
+
+std::vector<FaultInput> probe_without_line(const FieldReading& r) {
+    const calc::solver::ProbeLine line = calc::solver::probe_line(r.probe, r.freq_hz);
+    if (r.freq_hz > 0 && std::isfinite(line.q) && line.q > 0 && std::isfinite(line.zs_ohm) &&
+        line.zs_ohm > 0)
+        return {};
+    return {{Text1, shortest_number(r.probe.spacing_m)},
+            {Text2, shortest_number(r.probe.radius_m)},
+            {Text3, shortest_number(r.probe.length_m)},
+            {Text8, shortest_number(r.freq_hz / 1e6)},
+            {Text31, shortest_number(r.probe.ur)}};
 }
 
 calc::SolveResult solve_fields(const Ardenca& m, const FixtureExtras& extras,
