@@ -20,10 +20,12 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
+#include <cmath>
 #include <new>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace ardenca::cli {
@@ -94,6 +96,37 @@ double number_arg(const std::string& option, const std::string& text) {
     return v.value;
 }
 
+// Past this, the section's phase would be lost in rounding long before any use.
+constexpr double max_match_deg = 1e6;
+
+// Given two paths, whether both name one existing file (one device and inode).
+bool same_file(const std::string& a, const std::string& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// Given the arguments, refuses an output that would replace one of the inputs.
+void check_outputs(const Args& a) {
+    std::vector<std::pair<std::string, std::string>> outputs; // option, path
+    if (!a.output.empty())
+        outputs.emplace_back("-o", a.output);
+    if (a.nec.size() == 2)
+        outputs.emplace_back("--nec-at", a.nec[1]);
+    if (!a.plot.empty())
+        outputs.emplace_back("--plot", a.plot);
+    std::vector<std::string> inputs = a.paths;
+    for (const std::string* path : {&a.setup_path, &a.fixture_path})
+        if (!path->empty())
+            inputs.push_back(*path);
+    for (const auto& [option, out] : outputs)
+        for (const std::string& in : inputs)
+            if (same_file(out, in))
+                throw UsageError(option + " '" + out + "' is the input file '" + in +
+                                 "': it would be replaced");
+}
+
 // A fixture file that cannot be used.
 class FixtureError : public std::runtime_error {
   public:
@@ -124,6 +157,10 @@ sweep::SweepSetup setup_from(const Args& a, std::vector<std::string>& warnings) 
     set("--ur", a.ur, p.ur);
     set("--match-zo", a.match_zo, p.match_zo_ohm);
     set("--match-deg", a.match_deg, p.match_deg);
+    if (!(std::abs(p.match_deg) <= max_match_deg))
+        throw UsageError("--match-deg '" + a.match_deg + "' is beyond " +
+                         std::to_string(static_cast<int>(max_match_deg)) +
+                         " degrees either way: a section that long has no meaningful length");
     if (!a.setup_mhz.empty())
         s.setup_freq_hz = 1e6 * number_arg("--setup-mhz", a.setup_mhz);
     if (a.option == "matching")
@@ -293,6 +330,7 @@ int sweep_files(int argc, const char* const* argv, std::ostream& out, std::ostre
         else if (a.method != "all")
             throw UsageError("--method '" + a.method + "': expected all or classic");
         engine.average = a.average;
+        check_outputs(a);
         std::vector<std::string> warnings;
         setup = setup_from(a, warnings);
         for (const std::string& w : warnings)

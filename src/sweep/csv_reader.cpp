@@ -210,6 +210,7 @@ void CsvReader::on_data(std::size_t line) {
     case Kind::MagPhase: {
         const double magnitude = columns_.mag_db ? std::pow(10.0, a / 20) : a;
         const double phase_deg = columns_.phase_rad ? b * (180 / pi) : b;
+        builder_.check_polar(a, !columns_.mag_db, phase_deg, line);
         const Complex s = polar_deg(magnitude, phase_deg);
         if (!std::isfinite(s.real()) || !std::isfinite(s.imag()))
             fail(line, "the magnitude " + quoted(cells_[first_]) + " is too large");
