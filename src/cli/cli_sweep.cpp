@@ -21,6 +21,7 @@
 #include <CLI/CLI.hpp>
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <new>
 #include <optional>
 #include <ostream>
@@ -216,14 +217,13 @@ std::string padded(const std::string& text, std::size_t width) {
     return text.size() >= width ? text + ' ' : text + std::string(width - text.size(), ' ');
 }
 
-std::string table(const sweep::SweepResult& r) {
-    std::string out;
+void write_table(std::ostream& out, const sweep::SweepResult& r) {
     const bool classic = r.method == sweep::SolveMethod::Classic;
     for (const sweep::LocationResult& loc : r.locations) {
-        out += loc.path + (classic ? " (classic search)\n" : "\n");
+        out << loc.path + (classic ? " (classic search)\n" : "\n");
         for (const std::string& w : loc.warnings)
-            out += "  warning: " + w + '\n';
-        out += "  f_MHz       sigma_S/m   u_sigma     eps_r       u_eps_r     n  flags\n";
+            out << "  warning: " + w + '\n';
+        out << "  f_MHz       sigma_S/m   u_sigma     eps_r       u_eps_r     n  flags\n";
         for (const sweep::PointResult& p : loc.points) {
             std::string line = "  " + padded(g5(p.freq_hz / 1e6), 12);
             if (p.chosen) {
@@ -237,19 +237,18 @@ std::string table(const sweep::SweepResult& r) {
             std::string flags;
             for (const std::string& f : exports::point_flag_names(p.flags))
                 flags += (flags.empty() ? "" : ",") + f;
-            out += line + flags + '\n';
+            out << line + flags + '\n';
         }
     }
     if (r.average) {
-        out += "average over " + std::to_string(r.locations.size()) + " locations\n";
-        out += "  f_MHz       sigma_S/m   sd          eps_r       sd          n\n";
+        out << "average over " + std::to_string(r.locations.size()) + " locations\n";
+        out << "  f_MHz       sigma_S/m   sd          eps_r       sd          n\n";
         for (const sweep::AveragePoint& a : *r.average)
-            out += "  " + padded(g5(a.freq_hz / 1e6), 12) + padded(g5(a.sigma_mean_s_per_m), 12) +
-                   padded(g5(a.sigma_sd_s_per_m), 12) + padded(g5(a.eps_r_mean), 12) +
-                   padded(g5(a.eps_r_sd), 12) + std::to_string(a.locations) +
-                   (a.interpolated ? " interpolated" : "") + '\n';
+            out << "  " + padded(g5(a.freq_hz / 1e6), 12) + padded(g5(a.sigma_mean_s_per_m), 12) +
+                       padded(g5(a.sigma_sd_s_per_m), 12) + padded(g5(a.eps_r_mean), 12) +
+                       padded(g5(a.eps_r_sd), 12) + std::to_string(a.locations) +
+                       (a.interpolated ? " interpolated" : "") + '\n';
     }
-    return out;
 }
 
 bool ends_with(const std::string& text, std::string_view end) {
@@ -397,7 +396,7 @@ int sweep_files(int argc, const char* const* argv, std::ostream& out, std::ostre
             << ")\n";
 
     bool write_failed = false;
-    auto write = [&](const std::string& path, const std::string& text) {
+    auto write = [&](const std::string& path, const auto& text) {
         try {
             exports::write_export(path, text);
         } catch (const files::FileError& e) {
@@ -406,21 +405,23 @@ int sweep_files(int argc, const char* const* argv, std::ostream& out, std::ostre
         }
     };
 
+    // Written as it is formatted: a million points need no copy of the output in memory.
     const bool json = a.json || (!a.csv && ends_with(a.output, ".json"));
     const bool csv = a.csv || (!a.json && ends_with(a.output, ".csv"));
-    std::string text;
-    if (json)
-        text = exports::sweep_json(result).dump(-1, ' ', false,
-                                                nlohmann::json::error_handler_t::replace) +
-               '\n';
-    else if (csv)
-        text = exports::sweep_csv(result);
-    else
-        text = table(result);
+    const std::function<void(std::ostream&)> output = [&](std::ostream& to) {
+        if (json) {
+            exports::write_sweep_json(to, result);
+            to << '\n';
+        } else if (csv) {
+            exports::write_sweep_csv(to, result);
+        } else {
+            write_table(to, result);
+        }
+    };
     if (a.output.empty())
-        out << text;
+        output(out);
     else
-        write(a.output, text);
+        write(a.output, output);
 
     if (nec_hz) {
         try {

@@ -27,10 +27,14 @@
 
 #include "sweep/sweep_result.h"
 
+#include <iosfwd>
 #include <string>
 
 namespace ardenca::exports {
 
+// Given a result, writes its rows to out as they are made.
+void write_sweep_csv(std::ostream& out, const sweep::SweepResult& result);
+// Given a result, its rows in one string.
 std::string sweep_csv(const sweep::SweepResult& result);
 
 } // namespace ardenca::exports

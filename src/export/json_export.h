@@ -22,6 +22,7 @@
 
 #include "sweep/sweep_result.h"
 
+#include <iosfwd>
 #include <nlohmann/json.hpp>
 
 namespace ardenca::exports {
@@ -30,5 +31,10 @@ nlohmann::ordered_json sweep_json(const sweep::SweepResult& result);
 
 // Given a reading's near grounds, their JSON list (empty when there are none).
 nlohmann::ordered_json near_json(const std::vector<calc::NearGround>& near);
+
+// Given a result, writes the same object without indentation to out, point by point, so
+// that no document of the whole sweep is held in memory; bytes that are not UTF-8 are
+// written as U+FFFD.
+void write_sweep_json(std::ostream& out, const sweep::SweepResult& result);
 
 } // namespace ardenca::exports
