@@ -106,6 +106,9 @@ calc::SolveResult solve_fields(const Ardenca& m, const FixtureExtras& extras,
 
 std::string solutions_notice(const Ardenca& m, const calc::SolveResult& result,
                              const calc::SolveOptions& options) {
+    if (result.flags & calc::Unresolvable)
+        return "The grounds of this reading were not searched: " +
+               calc::unresolved_reason(result.unresolved, result.nu, result.count, options) + ".";
     const bool classic_found = m.search_outcome() && m.search_outcome()->found();
     const std::size_t n = result.solutions.size();
     const std::string box = "conductivity " + short_number(options.sigma_min_s_per_m) + " to " +
