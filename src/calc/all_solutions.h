@@ -46,11 +46,11 @@ struct SolveOptions {
     double near_chi2 = 4;
     // The work one reading may take. A probe longer than max_nu half-waves in the densest
     // ground of the box, or a box counted to hold more than max_count grounds, is left
-    // unresolved before any search; past max_evaluations of the model the search stops
-    // and its list is marked incomplete.
+    // unresolved before any search; past max_evaluations of the model (at nu 100 about 1 us each)
+    // the search stops and its list is marked incomplete.
     double max_nu = 100;
     int max_count = 120;
-    long max_evaluations = 50'000;
+    long max_evaluations = 40'000;
 };
 
 // Flags of one solution.
