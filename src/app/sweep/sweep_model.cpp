@@ -7,6 +7,7 @@
 #include "number_format.h"
 
 #include <filesystem>
+#include <ostream>
 
 namespace ardenca {
 
@@ -149,12 +150,16 @@ std::vector<SweepRow> SweepModel::rows() const {
     return rows;
 }
 
+// Both written as they are formatted, with no copy of the whole sweep in memory.
 void SweepModel::export_csv(const std::string& path) const {
-    exports::write_export(path, exports::sweep_csv(result_));
+    exports::write_export(path, [&](std::ostream& out) { exports::write_sweep_csv(out, result_); });
 }
 
 void SweepModel::export_json(const std::string& path) const {
-    exports::write_export(path, exports::sweep_json(result_).dump(2) + "\n");
+    exports::write_export(path, [&](std::ostream& out) {
+        exports::write_sweep_json(out, result_);
+        out << '\n';
+    });
 }
 
 void SweepModel::export_nec(const std::string& path, double freq_hz) const {
