@@ -101,14 +101,10 @@ TEST(Json, Shape) {
 TEST(Json, StreamedAsTheDocument) {
     sweep::SweepResult r = sample();
     r.locations[1].path = "b-\xff.s1p";
-    r.locations[1].points.push_back({9e10,
-                                     {50, 1},
-                                     {50, 1},
-                                     {},
-                                     std::nullopt,
-                                     sweep::Unresolvable,
-                                     3900,
-                                     calc::Unresolved::ProbeTooLong});
+    sweep::PointResult unsearched{9e10, {50, 1}, {50, 1}, {}, std::nullopt, sweep::Unresolvable,
+                                  3900};
+    unsearched.unresolved = calc::Unresolved::ProbeTooLong;
+    r.locations[1].points.push_back(unsearched);
     const std::string whole =
         sweep_json(r).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     std::ostringstream streamed;
