@@ -67,7 +67,7 @@ enum ReadingFlag : unsigned {
     CanBeLong = 1u << 1,
     Incomplete = 1u << 2, // fewer roots found than counted
     NoSolution = 1u << 3,
-    Unresolvable = 1u << 4, // left unsearched: see SolveResult::unresolved
+    Unresolvable = 1u << 4,    // left unsearched: see SolveResult::unresolved
     NearAlternative = 1u << 5, // one ground fits exactly, but near grounds fit as well
 };
 
@@ -116,7 +116,7 @@ struct SolveResult {
     // Exactly one ground, single and proved the only one, and no near ground.
     bool unique = false;
     long evaluations = 0; // model evaluations spent
-    int count = -1;                        // grounds in the box, certified; -1 when not counted
+    int count = -1;       // grounds in the box, certified; -1 when not counted
     Unresolved unresolved = Unresolved::No;
 };
 
