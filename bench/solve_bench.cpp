@@ -3,8 +3,10 @@
 // ground makes). Prints the median, 99th percentile and worst time per reading and the
 // model evaluations per reading. Targets on the two-core development machine, release
 // build: median at most 30 us, 99th percentile at most 300 us, every count certified
-// (the near grounds turned off). Then the search for near grounds on its own, the cost
-// it adds to each reading: median at most 20 us.
+// (the near grounds turned off); readings just inside the work limit (nu 90 to 100, any
+// impedance) at most 50 ms each, and readings beyond it told unresolvable in
+// microseconds. Then the search for near grounds on its own, the cost it adds to each
+// reading: median at most 20 us.
 #include "calc/all_solutions.h"
 #include "calc/ground_model.h"
 #include "calc/near_grounds.h"
@@ -16,6 +18,8 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -96,7 +100,23 @@ std::vector<Reading> readings() {
         r.z *= cplx(m.uniform(0.5, 1.5), m.uniform(-0.5, 0.5));
         out.push_back(r);
     }
+    // The probe 90 to 100 half-waves long in the densest ground of the box (eps_r 200),
+    // and 1e3 to 1e6 half-waves: any impedance.
+    for (const auto& [nu_lo, nu_hi, kind] :
+         {std::tuple(90.0, 100.0, "at limit"), std::tuple(1e3, 1e6, "beyond")}) {
+        for (int i = 0; i < 40; ++i) {
+            const ProbeSetup p = m.probe(0.2, 1.2);
+            const double f =
+                m.log_uniform(nu_lo, nu_hi) * 299792458.0 / (2 * p.length_m * std::sqrt(200.0));
+            out.push_back({p, f, cplx(m.log_uniform(0.1, 1e4), m.uniform(-1e3, 1e3)), kind});
+        }
+    }
     return out;
+}
+
+// Readings a probe really gives, not those made to reach the work limit.
+bool usual(const Reading& r) {
+    return std::string_view(r.kind) != "at limit" && std::string_view(r.kind) != "beyond";
 }
 
 double percentile(std::vector<double> v, double p) {
@@ -113,6 +133,8 @@ bool near_cost(const std::vector<Reading>& all, const std::vector<SolveResult>& 
     const SolveOptions options;
     for (std::size_t i = 0; i < all.size(); ++i) {
         const Reading& r = all[i];
+        if (!usual(r))
+            continue;
         const auto line = solver::probe_line(r.p, r.f_hz);
         const auto chain = solver::fixture_to_meter(r.p, line);
         std::vector<double> t;
@@ -156,21 +178,26 @@ int main() {
     std::vector<SolveResult> results;
     std::vector<double> micros, evals;
     std::vector<std::pair<std::string, double>> by_kind;
-    int incomplete = 0, solutions = 0, most = 0;
+    int incomplete = 0, solutions = 0, most = 0, unresolvable = 0;
     const int repeats = 15;
     for (const Reading& r : all) {
         std::vector<double> t;
         SolveResult result;
         for (int k = 0; k < repeats; ++k) {
             const auto start = std::chrono::steady_clock::now();
-            result = solve_all(r.p, r.f_hz, r.z, exact_only);
+            // The work limit holds for the whole answer, near grounds and all.
+            result = solve_all(r.p, r.f_hz, r.z, usual(r) ? exact_only : SolveOptions{});
             const auto stop = std::chrono::steady_clock::now();
             t.push_back(std::chrono::duration<double, std::micro>(stop - start).count());
         }
-        micros.push_back(percentile(t, 0.5));
-        by_kind.emplace_back(r.kind, micros.back());
-        evals.push_back(static_cast<double>(result.evaluations));
-        incomplete += result.complete ? 0 : 1;
+        by_kind.emplace_back(r.kind, percentile(t, 0.5));
+        // The overall figures are those of readings a probe really gives.
+        if (usual(r)) {
+            micros.push_back(percentile(t, 0.5));
+            evals.push_back(static_cast<double>(result.evaluations));
+        }
+        unresolvable += (result.flags & Unresolvable) ? 1 : 0;
+        incomplete += result.complete || (result.flags & Unresolvable) ? 0 : 1;
         solutions += static_cast<int>(result.solutions.size());
         most = std::max(most, static_cast<int>(result.solutions.size()));
         results.push_back(result);
@@ -178,20 +205,22 @@ int main() {
     double eval_sum = 0;
     for (double e : evals)
         eval_sum += e;
-    std::printf("readings %zu, solutions %d (at most %d per reading), incomplete %d\n", all.size(),
-                solutions, most, incomplete);
-    std::printf("time per reading: median %.1f us, p99 %.1f us, worst %.1f us\n",
+    std::printf("readings %zu, solutions %d (at most %d per reading), incomplete %d, "
+                "unresolvable %d\n",
+                all.size(), solutions, most, incomplete, unresolvable);
+    std::printf("usual readings, time per reading: median %.1f us, p99 %.1f us, worst %.1f us\n",
                 percentile(micros, 0.5), percentile(micros, 0.99), percentile(micros, 1.0));
     std::printf("evaluations per reading: mean %.0f, median %.0f, p99 %.0f, worst %.0f\n",
                 eval_sum / static_cast<double>(evals.size()), percentile(evals, 0.5),
                 percentile(evals, 0.99), percentile(evals, 1.0));
-    for (const char* kind : {"realistic", "fixture", "long", "near double", "noisy"}) {
+    for (const char* kind :
+         {"realistic", "fixture", "long", "near double", "noisy", "at limit", "beyond"}) {
         std::vector<double> k;
         for (const auto& [name, us] : by_kind)
             if (name == kind)
                 k.push_back(us);
-        std::printf("  %-12s %3zu readings: median %.1f us, p99 %.1f us\n", kind, k.size(),
-                    percentile(k, 0.5), percentile(k, 0.99));
+        std::printf("  %-12s %3zu readings: median %.1f us, p99 %.1f us, worst %.1f us\n", kind,
+                    k.size(), percentile(k, 0.5), percentile(k, 0.99), percentile(k, 1.0));
     }
     const bool near_fast = near_cost(all, results);
     return incomplete == 0 && near_fast ? 0 : 1;

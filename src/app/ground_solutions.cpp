@@ -1,7 +1,9 @@
 #include "ground_solutions.h"
 
 #include "ardenca.h"
+#include "calc/ground_model.h"
 #include "number_text.h"
+#include "outcome_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -73,6 +75,29 @@ FieldReading reading_from_fields(const Ardenca& m, const FixtureExtras& extras) 
     return r;
 }
 
+std::vector<PartlyRead> reading_partly_read(const Ardenca& m) {
+    std::vector<Field> read = {Text1, Text2, Text3, Text31, Text8, Text23, Text24};
+    if (m.matching_section_used())
+        read.insert(read.end(), {Text25, Text26});
+    std::vector<PartlyRead> out;
+    for (Field f : read)
+        if (!text_is_whole_number(m.text(f)))
+            out.push_back({f, m.text(f), number(m, f)});
+    return out;
+}
+
+std::vector<FaultInput> probe_without_line(const FieldReading& r) {
+    const calc::solver::ProbeLine line = calc::solver::probe_line(r.probe, r.freq_hz);
+    if (r.freq_hz > 0 && std::isfinite(line.q) && line.q > 0 && std::isfinite(line.zs_ohm) &&
+        line.zs_ohm > 0)
+        return {};
+    return {{Text1, shortest_number(r.probe.spacing_m)},
+            {Text2, shortest_number(r.probe.radius_m)},
+            {Text3, shortest_number(r.probe.length_m)},
+            {Text8, shortest_number(r.freq_hz / 1e6)},
+            {Text31, shortest_number(r.probe.ur)}};
+}
+
 calc::SolveResult solve_fields(const Ardenca& m, const FixtureExtras& extras,
                                const calc::SolveOptions& options) {
     const FieldReading r = reading_from_fields(m, extras);
@@ -81,6 +106,9 @@ calc::SolveResult solve_fields(const Ardenca& m, const FixtureExtras& extras,
 
 std::string solutions_notice(const Ardenca& m, const calc::SolveResult& result,
                              const calc::SolveOptions& options) {
+    if (result.flags & calc::Unresolvable)
+        return "The grounds of this reading were not searched: " +
+               calc::unresolved_reason(result.unresolved, result.nu, result.count, options) + ".";
     const bool classic_found = m.search_outcome() && m.search_outcome()->found();
     const std::size_t n = result.solutions.size();
     const std::string box = "conductivity " + short_number(options.sigma_min_s_per_m) + " to " +
@@ -179,6 +207,8 @@ std::vector<std::string> reading_flag_names(unsigned flags) {
         out.emplace_back("no-solution");
     if (flags & calc::NearAlternative)
         out.emplace_back("near-alternative");
+    if (flags & calc::Unresolvable)
+        out.emplace_back("unresolvable");
     return out;
 }
 

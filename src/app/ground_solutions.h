@@ -4,6 +4,7 @@
 // ardenca-cli.
 #pragma once
 
+#include "app/command_report.h"
 #include "calc/all_solutions.h"
 
 #include <complex>
@@ -43,6 +44,14 @@ struct FieldReading {
 // degrees; a fixture line in extras stands in for the section, scaled to the reading's
 // frequency. Raises ArithmeticFault when a field's number overflows.
 FieldReading reading_from_fields(const Ardenca& model, const FixtureExtras& extras = {});
+
+// Given the window model, the fields its reading is taken from (as above) whose text is
+// not wholly a number, in reading order, each with what it was read as.
+std::vector<PartlyRead> reading_partly_read(const Ardenca& model);
+
+// Given a reading, the probe's fields with the values read when they make no line in the
+// ground (spacing, radius, length, frequency or ur out of their range); empty otherwise.
+std::vector<FaultInput> probe_without_line(const FieldReading& reading);
 
 // Given the window model, every ground of its reading.
 calc::SolveResult solve_fields(const Ardenca& model, const FixtureExtras& extras = {},

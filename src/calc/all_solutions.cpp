@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <stdexcept>
 
@@ -140,6 +141,8 @@ SolveResult solve_all(const ProbeSetup& probe, double freq_hz, std::complex<doub
     if (!(options.sigma_min_s_per_m > 0 && options.sigma_min_s_per_m < options.sigma_max_s_per_m &&
           options.eps_r_min > 0 && options.eps_r_min < options.eps_r_max))
         throw std::invalid_argument("the ground box needs 0 < min < max for sigma and eps_r");
+    if (!(options.max_nu >= 0 && options.max_count >= 0 && options.max_evaluations > 0))
+        throw std::invalid_argument("the work limits of a reading must not be negative");
 
     SolveResult result;
     const solver::ProbeLine line = solver::probe_line(probe, freq_hz);
@@ -149,6 +152,13 @@ SolveResult solve_all(const ProbeSetup& probe, double freq_hz, std::complex<doub
     result.nu = line.w_rad_s * line.length_m / solver::prog_co *
                 std::sqrt(line.ur * options.eps_r_max) / solver::prog_pi;
     result.flags |= result.nu < 0.5 ? ProbeShort : CanBeLong;
+    // The grounds lie about one per half-wave of the probe in the densest ground, and
+    // so does the work of finding them: past the limit, say so instead of searching.
+    if (result.nu > options.max_nu) {
+        result.unresolved = Unresolved::ProbeTooLong;
+        result.flags |= Unresolvable;
+        return result;
+    }
 
     const bool usable_line = std::isfinite(line.q) && line.q > 0 && std::isfinite(line.zs_ohm);
     if (!usable_line || !finite(z_probe) || z_probe == 0.0 || !finite(z_meter_ohm)) {
@@ -171,13 +181,19 @@ SolveResult solve_all(const ProbeSetup& probe, double freq_hz, std::complex<doub
         box = {options.eps_r_min * (1 - margin), options.eps_r_max * (1 + margin),
                options.sigma_min_s_per_m * s_scale * (1 - margin),
                options.sigma_max_s_per_m * s_scale * (1 + margin)};
-        count = solver::count_zeros(eq, line.q, box, result.evaluations);
-        if (count)
+        count = solver::count_zeros(eq, line.q, box, result.evaluations, options.max_evaluations);
+        if (count || result.evaluations >= options.max_evaluations)
             break;
     }
+    result.count = count.value_or(-1);
+    if (count && *count > options.max_count) {
+        result.unresolved = Unresolved::TooManyGrounds;
+        result.flags |= Unresolvable;
+        return result;
+    }
     const std::vector<cplx> seeds = solver::local_seeds(eq, line.q, box);
-    const solver::RootSearch found =
-        solver::find_roots(eq, line.q, box, count.value_or(-1), seeds, result.evaluations);
+    const solver::RootSearch found = solver::find_roots(
+        eq, line.q, box, count.value_or(-1), seeds, result.evaluations, options.max_evaluations);
     result.complete = count.has_value() && found.complete;
 
     for (const solver::FoundRoot& root : found.roots)
@@ -193,6 +209,26 @@ SolveResult solve_all(const ProbeSetup& probe, double freq_hz, std::complex<doub
         result.flags |= Incomplete;
     add_near_grounds(result, line, chain, z_meter_ohm, options);
     return result;
+}
+
+std::string unresolved_reason(Unresolved why, double nu, int count, const SolveOptions& options) {
+    const auto text = [](double v) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.4g", v);
+        return std::string(buf);
+    };
+    switch (why) {
+    case Unresolved::ProbeTooLong:
+        return "the probe is " + text(nu) +
+               " half-waves long in the densest ground of the box, above the " +
+               text(options.max_nu) + " the search takes on";
+    case Unresolved::TooManyGrounds:
+        return "the box holds " + std::to_string(count) + " grounds, above the " +
+               std::to_string(options.max_count) + " the search lists";
+    case Unresolved::No:
+        break;
+    }
+    return {};
 }
 
 } // namespace ardenca::calc

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <complex>
+#include <string>
 #include <vector>
 
 namespace ardenca::calc {
@@ -43,6 +44,13 @@ struct SolveOptions {
     // Grounds on the box's edges whose misfit to the reading, in the meter's standard
     // deviations squared, is at most this are told as near grounds; 0 looks for none.
     double near_chi2 = 4;
+    // The work one reading may take. A probe longer than max_nu half-waves in the densest
+    // ground of the box, or a box counted to hold more than max_count grounds, is left
+    // unresolved before any search; past max_evaluations of the model (at nu 100 about 1 us each)
+    // the search stops and its list is marked incomplete.
+    double max_nu = 100;
+    int max_count = 120;
+    long max_evaluations = 40'000;
 };
 
 // Flags of one solution.
@@ -59,7 +67,15 @@ enum ReadingFlag : unsigned {
     CanBeLong = 1u << 1,
     Incomplete = 1u << 2, // fewer roots found than counted
     NoSolution = 1u << 3,
+    Unresolvable = 1u << 4,    // left unsearched: see SolveResult::unresolved
     NearAlternative = 1u << 5, // one ground fits exactly, but near grounds fit as well
+};
+
+// Why a reading was left unsearched.
+enum class Unresolved {
+    No,
+    ProbeTooLong,   // nu above SolveOptions::max_nu
+    TooManyGrounds, // the certified count above SolveOptions::max_count
 };
 
 struct GroundSolution {
@@ -100,7 +116,13 @@ struct SolveResult {
     // Exactly one ground, single and proved the only one, and no near ground.
     bool unique = false;
     long evaluations = 0; // model evaluations spent
+    int count = -1;       // grounds in the box, certified; -1 when not counted
+    Unresolved unresolved = Unresolved::No;
 };
+
+// Given why a reading was left unresolved, nu, the count (-1 when not known) and the
+// limits, a sentence saying so; empty when it was resolved.
+std::string unresolved_reason(Unresolved why, double nu, int count, const SolveOptions& options);
 
 // Given the probe, the frequency and the meter's reading, every ground in the box.
 SolveResult solve_all(const ProbeSetup& probe, double freq_hz, std::complex<double> z_meter_ohm,

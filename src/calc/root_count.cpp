@@ -39,8 +39,11 @@ struct Piece {
 
 class Winding {
   public:
-    Winding(const ProbeEquation& eq, double q, long& evaluations)
-        : eq_(eq), q_(q), sqrt_q_(std::sqrt(q)), evaluations_(evaluations) {}
+    Winding(const ProbeEquation& eq, double q, long& evaluations, long max_evaluations)
+        : eq_(eq), q_(q), sqrt_q_(std::sqrt(q)), evaluations_(evaluations),
+          max_evaluations_(max_evaluations) {}
+
+    bool spent() const { return evaluations_ >= max_evaluations_; }
 
     Point point(const Side& side, double p) {
         const cplx u = std::sqrt(q_ * side.w(p));
@@ -55,6 +58,8 @@ class Winding {
         stack_.clear();
         Point left = from;
         for (int i = 1; i <= first_pieces; ++i) {
+            if (spent())
+                return false;
             const Point right =
                 i == first_pieces
                     ? to
@@ -70,7 +75,8 @@ class Winding {
                 continue;
             }
             const double mid = 0.5 * (piece.a.p + piece.b.p);
-            if (!(std::abs(piece.b.p - piece.a.p) > 1e-13 * std::max(1.0, std::abs(mid))))
+            if (!(std::abs(piece.b.p - piece.a.p) > 1e-13 * std::max(1.0, std::abs(mid))) ||
+                spent())
                 return false;
             const Point m = point(side, mid);
             if (m.g == 0.0)
@@ -115,6 +121,7 @@ class Winding {
     double q_;
     double sqrt_q_;
     long& evaluations_;
+    long max_evaluations_;
     double turn_ = 0;
     std::vector<Piece> stack_;
 };
@@ -122,8 +129,8 @@ class Winding {
 } // namespace
 
 std::optional<int> count_zeros(const ProbeEquation& eq, double q, const GroundBox& box,
-                               long& evaluations) {
-    Winding winding(eq, q, evaluations);
+                               long& evaluations, long max_evaluations) {
+    Winding winding(eq, q, evaluations, max_evaluations);
     const double ls_min = std::log(box.s_min);
     const double ls_max = std::log(box.s_max);
     const double re_min = std::sqrt(box.eps_min);
@@ -139,7 +146,11 @@ std::optional<int> count_zeros(const ProbeEquation& eq, double q, const GroundBo
         if (corners[i].g == 0.0)
             return std::nullopt;
     }
-    const int s_pieces = std::max(1, static_cast<int>(std::ceil((ls_max - ls_min) / 2.3)));
+    // A box wider than the budget's worth of first pieces could never be walked round.
+    const double pieces = std::ceil((ls_max - ls_min) / 2.3);
+    if (!(pieces < static_cast<double>(max_evaluations - evaluations) / 2))
+        return std::nullopt;
+    const int s_pieces = std::max(1, static_cast<int>(pieces));
     for (int i = 0; i < 4; ++i) {
         const Point& to = corners[(i + 1) % 4];
         const Point end{sides[i].p_to, to.u, to.g, to.dg};

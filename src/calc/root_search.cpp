@@ -58,8 +58,10 @@ std::vector<cplx> grid(double q, const GroundBox& box, int n) {
 
 class Search {
   public:
-    Search(const ProbeEquation& eq, double q, long& evaluations)
-        : eq_(eq), q_(q), evaluations_(evaluations) {}
+    Search(const ProbeEquation& eq, double q, long& evaluations, long max_evaluations)
+        : eq_(eq), q_(q), evaluations_(evaluations), max_evaluations_(max_evaluations) {}
+
+    bool spent() const { return evaluations_ >= max_evaluations_; }
 
     // Given a seed, Newton from it; true when it found a zero not known before. A zero
     // with a near twin (g' small beside g'') is followed by a try at the twin, at
@@ -91,7 +93,7 @@ class Search {
             if (found_in(box) >= count)
                 return found_in(box) == count;
         }
-        if (depth == 0)
+        if (depth == 0 || spent())
             return false;
         // Halve the side that is longer in u.
         const double ls0 = std::log(box.s_min), ls1 = std::log(box.s_max);
@@ -107,7 +109,7 @@ class Search {
                 const double e = e0 + (e1 - e0) * share;
                 low.eps_max = high.eps_min = e * e;
             }
-            const auto n_low = count_zeros(eq_, q_, low, evaluations_);
+            const auto n_low = count_zeros(eq_, q_, low, evaluations_, max_evaluations_);
             if (!n_low || *n_low > count)
                 continue;
             const int n_high = count - *n_low;
@@ -128,9 +130,9 @@ class Search {
     std::optional<cplx> settle_on(cplx seed, bool deflate) {
         std::optional<cplx> u =
             newton(eq_, seed, deflate ? std::span<const cplx>(all_) : std::span<const cplx>(),
-                   evaluations_);
+                   evaluations_, max_evaluations_);
         if (u && deflate) // settle on g itself
-            u = newton(eq_, *u, {}, evaluations_);
+            u = newton(eq_, *u, {}, evaluations_, max_evaluations_);
         if (!u)
             return std::nullopt;
         for (const cplx& known : all_)
@@ -143,6 +145,7 @@ class Search {
     const ProbeEquation& eq_;
     double q_;
     long& evaluations_;
+    long max_evaluations_;
     std::vector<cplx> all_; // every distinct zero found, in the box or not
 };
 
@@ -156,11 +159,11 @@ bool in_box(double q, const GroundBox& box, cplx u) {
 }
 
 std::optional<cplx> newton(const ProbeEquation& eq, cplx seed, std::span<const cplx> known,
-                           long& evaluations) {
+                           long& evaluations, long max_evaluations) {
     cplx u = seed;
     // Deflated, Newton wanders more often; give it up sooner.
     const int max_steps = known.empty() ? 100 : 40;
-    for (int it = 0; it < max_steps; ++it) {
+    for (int it = 0; it < max_steps && evaluations < max_evaluations; ++it) {
         if (u.real() < 0) // g's zeros come in pairs +-u
             u = -u;
         const GValue v = eq.at(u);
@@ -197,15 +200,15 @@ std::optional<cplx> newton(const ProbeEquation& eq, cplx seed, std::span<const c
 }
 
 RootSearch find_roots(const ProbeEquation& eq, double q, const GroundBox& box, int count,
-                      std::span<const cplx> first, long& evaluations) {
+                      std::span<const cplx> first, long& evaluations, long max_evaluations) {
     RootSearch result;
-    Search search(eq, q, evaluations);
+    Search search(eq, q, evaluations, max_evaluations);
     // Without a count, every seed is tried and the list cannot be complete.
     const int target = count < 0 ? std::numeric_limits<int>::max() : count;
     if (target > 0) {
         for (bool deflate : {false, true}) {
             for (cplx seed : first) {
-                if (search.found_in(box) >= target)
+                if (search.found_in(box) >= target || search.spent())
                     break;
                 search.try_seed(seed, deflate);
             }
@@ -230,7 +233,8 @@ RootSearch find_roots(const ProbeEquation& eq, double q, const GroundBox& box, i
             const GroundBox around{
                 std::max(eps.real() - d_eps, 0.5 * eps.real()), eps.real() + d_eps,
                 std::max(-eps.imag() - d_eps, 0.5 * -eps.imag()), -eps.imag() + d_eps};
-            if (const auto n = count_zeros(eq, q, around, evaluations); n && *n > 1)
+            if (const auto n = count_zeros(eq, q, around, evaluations, max_evaluations);
+                n && *n > 1)
                 root.multiplicity = std::max(1, *n - (search.found_in(around) - 1));
         }
         total += root.multiplicity;

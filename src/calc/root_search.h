@@ -3,6 +3,7 @@
 
 #include "probe_equation.h"
 
+#include <limits>
 #include <optional>
 #include <span>
 #include <vector>
@@ -23,9 +24,11 @@ struct RootSearch {
 bool in_box(double q, const GroundBox& box, cplx u);
 
 // Given a seed, Newton's method on g, deflated by the zeros in `known` when there are
-// any; the zero it settles on (Re u >= 0), or nothing.
+// any; the zero it settles on (Re u >= 0), or nothing (also once evaluations reach
+// max_evaluations).
 std::optional<cplx> newton(const ProbeEquation& eq, cplx seed, std::span<const cplx> known,
-                           long& evaluations);
+                           long& evaluations,
+                           long max_evaluations = std::numeric_limits<long>::max());
 
 // Given the equation, q and the box, where the equation's local forms put its zeros:
 // u = j k pi + delta with delta^2 + j k pi delta = c, u = j (k + 1/2) pi c / (c - 1) next
@@ -35,8 +38,10 @@ std::vector<cplx> local_seeds(const ProbeEquation& eq, double q, const GroundBox
 // Given the equation, q, the box, the certified number of zeros in it (-1 when it could
 // not be counted) and seeds, the zeros: Newton from the seeds, then deflated Newton from
 // them, then halving the box with counts in each half and deflated Newton from a grid
-// in each part until every counted zero is found or the parts get too small.
+// in each part until every counted zero is found, the parts get too small or the
+// evaluations reach max_evaluations.
 RootSearch find_roots(const ProbeEquation& eq, double q, const GroundBox& box, int count,
-                      std::span<const cplx> seeds, long& evaluations);
+                      std::span<const cplx> seeds, long& evaluations,
+                      long max_evaluations = std::numeric_limits<long>::max());
 
 } // namespace ardenca::calc::solver

@@ -16,6 +16,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <new>
 #include <ostream>
 #include <vector>
 
@@ -51,7 +52,13 @@ the order given, each exactly like a click on its button:
                 replaces the matching section and whose uncertainties are
                 carried into each ground's), and the near grounds: grounds
                 on the range's edges that fit the reading within the
-                meter's accuracy (--near-chi2); the fields stay as they are
+                meter's accuracy (--near-chi2); the fields stay as they are.
+                It reads the fields as "calculate" does, tells the same way
+                of fields read in part, stops (exit 3) when the probe makes
+                no line, and counts as a search that found no ground when
+                none fits. A probe more than 100 half-waves long in the
+                densest ground of the box, or a box holding more than 120
+                grounds, is not searched: "unresolvable" says why
 
 Open reads regular files only (a named pipe or device is refused at once);
 a file without any CR has LF line ends. Save refuses a field holding a line
@@ -88,9 +95,10 @@ Exit status: 0 done; 2 usage error (nothing ran); 3 a command stopped on an
 arithmetic fault (the later commands did not run; the fields show what it
 wrote before the fault; the message names the step and the inputs it read);
 4 an open or save failed (its message went to stderr; the later commands
-still ran); 5 the last command that searched (calculate, calculate-a,
-calculate-b, open) found no ground. A cancelled dialog is no failure. When
-several apply, the first in the order 3, 4, 5 is the exit status.)";
+still ran), or standard output could not be written; 5 the last command that
+searched (calculate, calculate-a, calculate-b, open, solve) found no ground;
+6 out of memory. A cancelled dialog is no failure. When several apply, the first in the
+order 3, 4, 5 is the exit status.)";
 
 // One command of the run: a button, or File, Open / File, Save with the file the
 // dialog answers.
@@ -122,13 +130,10 @@ std::optional<Step> step_from_arg(const std::string& arg) {
 
 } // namespace
 
-int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
-    if (argc > 1 && std::string_view(argv[1]) == "read")
-        return run_read(argc - 1, argv + 1, out, err);
-    if (argc > 1 && std::string_view(argv[1]) == "sweep")
-        return run_sweep(argc - 1, argv + 1, out, err);
-    if (argc > 1 && std::string_view(argv[1]) == "calibrate")
-        return run_calibrate(argc - 1, argv + 1, out, err);
+namespace {
+
+int run_commands(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                 std::string& doing) {
     CLI::App app(description, "ardenca-cli");
     std::vector<std::string> set_args;
     FieldArgs field_args;
@@ -235,31 +240,64 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
 
     std::optional<calc::SolveResult> solved;
     RunReport report;
+    // Whether the last command that searched (solve among them) found a ground.
+    std::optional<bool> last_found;
     // After each command: a line per partly read field, and one for a search that
-    // found no ground.
+    // found no ground. "solve" reads the fields itself and tells its own.
     const auto tell = [&](const Step& step) {
-        for (const PartlyRead& read : model.partly_read()) {
+        const std::vector<PartlyRead> reads =
+            step.solve ? reading_partly_read(model) : model.partly_read();
+        for (const PartlyRead& read : reads) {
             err << "ardenca-cli: " << step.name << ": " << partly_read_line(read) << '\n';
             if (std::none_of(report.partly_read.begin(), report.partly_read.end(),
                              [&](const PartlyRead& r) { return r.field == read.field; }))
                 report.partly_read.push_back(read);
         }
+        if (step.solve) {
+            if (solved && !report.fault && solved->solutions.empty())
+                err << "ardenca-cli: " << step.name << ": "
+                    << (solved->flags & calc::Unresolvable
+                            ? "not searched: " + calc::unresolved_reason(solved->unresolved,
+                                                                         solved->nu, solved->count,
+                                                                         solve_settings.options)
+                            : std::string("no ground in the range reproduces this reading"))
+                    << '\n';
+            return;
+        }
         if (model.search_outcome()) {
             report.result = model.search_outcome();
+            last_found = report.result->found();
             if (!report.result->found() && !report.fault)
                 err << "ardenca-cli: " << step.name << ": " << no_ground_message(model) << '\n';
         }
     };
     for (const Step& step : to_run) {
+        doing = "running " + step.name;
         try {
             if (step.solve) {
-                if (fixture) {
-                    const FieldReading r = reading_from_fields(model, solve_settings.extras);
-                    for (const std::string& w :
-                         sweep::fixture_probe_warnings(*fixture, r.probe, fixture_path))
-                        err << "ardenca-cli: solve: warning: " << w << '\n';
+                solved.reset();
+                const FieldReading reading = reading_from_fields(model, solve_settings.extras);
+                if (std::vector<FaultInput> check = probe_without_line(reading); !check.empty()) {
+                    // As "calculate" stops on the line it cannot make.
+                    std::string fields;
+                    for (const FaultInput& in : check)
+                        fields += (fields.empty() ? "" : ", ") +
+                                  std::string(field_info(in.field).label.caption) + " (" +
+                                  in.shown + ")";
+                    err << "ardenca-cli: solve: the probe makes no line in the ground — check "
+                        << fields << '\n';
+                    report.fault = FaultReport{step.name, "no line in the ground",
+                                               FaultPlace{FaultStep::AirLine, std::move(check)}};
+                    tell(step);
+                    break;
                 }
-                solved = solve_fields(model, solve_settings.extras, solve_settings.options);
+                if (fixture)
+                    for (const std::string& w :
+                         sweep::fixture_probe_warnings(*fixture, reading.probe, fixture_path))
+                        err << "ardenca-cli: solve: warning: " << w << '\n';
+                solved = calc::solve_all(reading.probe, reading.freq_hz, reading.z_meter_ohm,
+                                         solve_settings.options);
+                last_found = !solved->solutions.empty();
             } else if (step.command) {
                 run_command(model, *step.command);
             } else {
@@ -283,18 +321,37 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         tell(step);
     }
 
+    doing = "writing the output";
     if (json) {
-        print_json(out, model, report, solved ? &*solved : nullptr);
+        print_json(out, model, report, solved ? &*solved : nullptr, &solve_settings.options);
     } else {
         print_fields(out, model);
         if (solved)
-            print_solve_table(out, *solved);
+            print_solve_table(out, *solved, solve_settings.options);
     }
     if (report.fault)
         return exit_fault;
     if (file_failed)
         return exit_file_failed;
-    return report.result && !report.result->found() ? exit_no_ground : exit_ok;
+    return last_found && !*last_found ? exit_no_ground : exit_ok;
+}
+
+} // namespace
+
+int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    if (argc > 1 && std::string_view(argv[1]) == "read")
+        return run_read(argc - 1, argv + 1, out, err);
+    if (argc > 1 && std::string_view(argv[1]) == "sweep")
+        return run_sweep(argc - 1, argv + 1, out, err);
+    if (argc > 1 && std::string_view(argv[1]) == "calibrate")
+        return run_calibrate(argc - 1, argv + 1, out, err);
+    std::string doing = "reading the arguments";
+    try {
+        return run_commands(argc, argv, out, err, doing);
+    } catch (const std::bad_alloc&) {
+        err << "ardenca-cli: out of memory while " << doing << '\n';
+        return exit_out_of_memory;
+    }
 }
 
 } // namespace ardenca::cli

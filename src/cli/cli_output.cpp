@@ -46,7 +46,7 @@ nlohmann::ordered_json result_json(const std::optional<SearchOutcome>& result) {
 } // namespace
 
 void print_json(std::ostream& out, const Ardenca& model, const RunReport& report,
-                const calc::SolveResult* solved) {
+                const calc::SolveResult* solved, const calc::SolveOptions* options) {
     const auto& fault = report.fault;
     nlohmann::ordered_json doc;
     nlohmann::ordered_json fields = nlohmann::ordered_json::object();
@@ -90,7 +90,7 @@ void print_json(std::ostream& out, const Ardenca& model, const RunReport& report
         partly.push_back(std::string(field_name(read.field)));
     doc["partly_read"] = partly;
     if (solved)
-        doc["solve"] = solve_json(*solved);
+        doc["solve"] = solve_json(*solved, options ? *options : calc::SolveOptions{});
     // Field texts, the caption and the lines of a file are bytes, not always UTF-8:
     // each byte sequence that is not valid UTF-8 is written as U+FFFD, so the output is
     // always valid JSON.

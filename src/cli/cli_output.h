@@ -13,7 +13,8 @@ class Ardenca;
 }
 namespace ardenca::calc {
 struct SolveResult;
-}
+struct SolveOptions;
+} // namespace ardenca::calc
 
 namespace ardenca::cli {
 
@@ -32,9 +33,10 @@ struct RunReport {
     std::vector<PartlyRead> partly_read;
 };
 
-// With a "solve" object when the run solved its reading.
+// With a "solve" object when the run solved its reading (with those options).
 void print_json(std::ostream& out, const Ardenca& model, const RunReport& report,
-                const calc::SolveResult* solved = nullptr);
+                const calc::SolveResult* solved = nullptr,
+                const calc::SolveOptions* options = nullptr);
 void print_fields(std::ostream& out, const Ardenca& model);
 
 } // namespace ardenca::cli

@@ -32,6 +32,20 @@ inline std::optional<int> parse_arguments(CLI::App& app, int argc, const char* c
             << " --help' for usage.\n";
         return exit_usage;
     }
+    // An option given an empty value ("--plot ''", "-o ''") is a mistake, not a request
+    // for the default or for standard output.
+    for (const CLI::Option* option : app.get_options()) {
+        if (option->get_positional() || option->get_type_size() == 0)
+            continue;
+        for (const std::string& value : option->results()) {
+            if (value.empty()) {
+                err << command_name << ": " << option->get_name(false, true)
+                    << " was given an empty value\nRun '" << command_name
+                    << " --help' for usage.\n";
+                return exit_usage;
+            }
+        }
+    }
     return std::nullopt;
 }
 

@@ -8,6 +8,7 @@
 #include "cli_parse.h"
 
 #include <CLI/CLI.hpp>
+#include <new>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
@@ -27,7 +28,8 @@ port count, warnings and every point's frequency (Hz) and impedance R, X
 (ohms). A two-port file gives the impedance in series between its ports.
 
 Exit status: 0 every file read; 2 usage error; 4 a file was refused (its
-"FILE:LINE: reason" on stderr; the other files are still read).)";
+"FILE:LINE: reason" on stderr; the other files are still read) or standard
+output could not be written; 6 out of memory.)";
 
 // One file's object: its description by nlohmann-json, then the points written one by
 // one, so that a million points need no document in memory.
@@ -82,7 +84,10 @@ void print_text(std::ostream& out, const Sweep& s) {
 
 } // namespace
 
-int run_read(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+namespace {
+
+int read_files(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+               std::string& doing) {
     CLI::App app(read_description, "ardenca-cli read");
     std::vector<std::string> paths;
     bool json = false;
@@ -120,6 +125,7 @@ int run_read(int argc, const char* const* argv, std::ostream& out, std::ostream&
         out << "{\"files\":[";
     bool first = true;
     for (const std::string& path : paths) {
+        doing = "reading " + path;
         try {
             const Sweep s = sweep::read_sweep_file(path, options);
             if (json) {
@@ -143,6 +149,18 @@ int run_read(int argc, const char* const* argv, std::ostream& out, std::ostream&
         out << "}\n";
     }
     return refused ? exit_file_failed : exit_ok;
+}
+
+} // namespace
+
+int run_read(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    std::string doing = "reading the arguments";
+    try {
+        return read_files(argc, argv, out, err, doing);
+    } catch (const std::bad_alloc&) {
+        err << "ardenca-cli read: out of memory while " << doing << '\n';
+        return exit_out_of_memory;
+    }
 }
 
 } // namespace ardenca::cli

@@ -130,7 +130,7 @@ std::optional<std::string> parse_solve_args(const SolveArgs& a, SolveSettings& s
     return std::nullopt;
 }
 
-nlohmann::ordered_json solve_json(const calc::SolveResult& r) {
+nlohmann::ordered_json solve_json(const calc::SolveResult& r, const calc::SolveOptions& options) {
     nlohmann::ordered_json j;
     j["z_probe_ohm"] = {number_or_null(r.z_probe_ohm.real()), number_or_null(r.z_probe_ohm.imag())};
     j["complete"] = r.complete;
@@ -142,6 +142,12 @@ nlohmann::ordered_json solve_json(const calc::SolveResult& r) {
     j["nu"] = number_or_null(r.nu);
     j["flags"] = reading_flag_names(r.flags);
     j["evaluations"] = r.evaluations;
+    if (r.flags & calc::Unresolvable)
+        j["unresolvable"] = {
+            {"reason", calc::unresolved_reason(r.unresolved, r.nu, r.count, options)},
+            {"count", r.count >= 0 ? nlohmann::ordered_json(r.count) : nullptr}};
+    else
+        j["unresolvable"] = nullptr;
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const auto& s : r.solutions) {
         nlohmann::ordered_json o;
@@ -164,7 +170,8 @@ nlohmann::ordered_json solve_json(const calc::SolveResult& r) {
     return j;
 }
 
-void print_solve_table(std::ostream& out, const calc::SolveResult& r) {
+void print_solve_table(std::ostream& out, const calc::SolveResult& r,
+                       const calc::SolveOptions& options) {
     const std::size_t n = r.solutions.size();
     out << "\nEvery ground that fits the reading\n"
         << "  At the rods " << format("%.4f", r.z_probe_ohm.real())
@@ -174,6 +181,11 @@ void print_solve_table(std::ostream& out, const calc::SolveResult& r) {
         << (r.complete ? ", proved complete" : ", NOT proved complete");
     const auto flags = reading_flag_names(r.flags);
     out << (flags.empty() ? "" : " (" + joined(flags) + ")") << '\n';
+    if (r.flags & calc::Unresolvable) {
+        out << "  Not searched: " << calc::unresolved_reason(r.unresolved, r.nu, r.count, options)
+            << ".\n";
+        return;
+    }
     if (n == 0 && r.near.empty()) {
         out << "  No ground in the range reproduces this reading.\n";
         return;

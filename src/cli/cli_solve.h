@@ -33,7 +33,10 @@ void add_solve_options(CLI::App& app, SolveArgs& args, const std::string& help_p
 // Given the typed options, the settings, or a message saying what is wrong.
 std::optional<std::string> parse_solve_args(const SolveArgs& args, SolveSettings& settings);
 
-nlohmann::ordered_json solve_json(const calc::SolveResult& result);
-void print_solve_table(std::ostream& out, const calc::SolveResult& result);
+// Given the solver's answer and the options it ran with, its JSON object and its table.
+nlohmann::ordered_json solve_json(const calc::SolveResult& result,
+                                  const calc::SolveOptions& options);
+void print_solve_table(std::ostream& out, const calc::SolveResult& result,
+                       const calc::SolveOptions& options);
 
 } // namespace ardenca::cli

@@ -20,9 +20,13 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
+#include <cmath>
+#include <functional>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace ardenca::cli {
@@ -70,10 +74,15 @@ tracked ground there (the average over the locations when there are several),
 interpolated in ln f. --plot PATH draws sigma and eps_r against frequency
 (.png or .svg).
 
+A point whose probe is more than 100 half-waves long in the densest ground of
+the box, or whose box holds more than 120 grounds, is not searched: it is
+flagged unresolvable, with the reason in the JSON.
+
 Exit status: 0 done; 2 usage error or a set-up that cannot be used (nothing
 solved); 4 a file was refused (its "FILE:LINE: reason" on stderr; the other
 files are still solved) or an output could not be written; 5 no point of any
-file has a ground (wins over 4 unless every file was refused).)";
+file has a ground (wins over 4 unless every file was refused); 6 out of
+memory (no output file is written).)";
 
 struct Args {
     std::vector<std::string> paths;
@@ -106,6 +115,39 @@ double number_arg(const std::string& option, const std::string& text) {
     return v.value;
 }
 
+// Past this, the section's phase would be lost in rounding long before any use.
+constexpr double max_match_deg = 1e6;
+
+// Given two paths, whether both name one existing file (one device and inode).
+bool same_file(const std::string& a, const std::string& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// Given the arguments, refuses an output that would replace one of the inputs.
+void check_outputs(const Args& a) {
+    std::vector<std::pair<std::string, std::string>> outputs; // option, path
+    if (!a.output.empty())
+        outputs.emplace_back("-o", a.output);
+    if (a.nec.size() == 2)
+        outputs.emplace_back("--nec-at", a.nec[1]);
+    if (!a.plot.empty())
+        outputs.emplace_back("--plot", a.plot);
+    if (a.nec_bands.size() == 2)
+        outputs.emplace_back("--nec-bands", a.nec_bands[1]);
+    std::vector<std::string> inputs = a.paths;
+    for (const std::string* path : {&a.setup_path, &a.fixture_path})
+        if (!path->empty())
+            inputs.push_back(*path);
+    for (const auto& [option, out] : outputs)
+        for (const std::string& in : inputs)
+            if (same_file(out, in))
+                throw UsageError(option + " '" + out + "' is the input file '" + in +
+                                 "': it would be replaced");
+}
+
 // A fixture file that cannot be used.
 class FixtureError : public std::runtime_error {
   public:
@@ -136,6 +178,10 @@ sweep::SweepSetup setup_from(const Args& a, std::vector<std::string>& warnings) 
     set("--ur", a.ur, p.ur);
     set("--match-zo", a.match_zo, p.match_zo_ohm);
     set("--match-deg", a.match_deg, p.match_deg);
+    if (!(std::abs(p.match_deg) <= max_match_deg))
+        throw UsageError("--match-deg '" + a.match_deg + "' is beyond " +
+                         std::to_string(static_cast<int>(max_match_deg)) +
+                         " degrees either way: a section that long has no meaningful length");
     if (!a.setup_mhz.empty())
         s.setup_freq_hz = 1e6 * number_arg("--setup-mhz", a.setup_mhz);
     if (a.option == "matching")
@@ -220,35 +266,13 @@ std::string padded(const std::string& text, std::size_t width) {
     return text.size() >= width ? text + ' ' : text + std::string(width - text.size(), ' ');
 }
 
-std::string fit_lines(const std::optional<calc::SoilFit>& fit,
-                      const std::vector<calc::ModelGround>& at) {
-    std::string out;
-    if (fit) {
-        out += "  model: " + std::string(calc::model_name(fit->model)) +
-               (fit->acceptable ? "" : " (not acceptable)") + ", chi2/dof " +
-               g5(fit->chi2_per_dof) + ", " + std::to_string(fit->points_used) + " of " +
-               std::to_string(fit->points_total) + " readings\n   ";
-        const auto names = calc::parameter_names(fit->model);
-        for (std::size_t k = 0; k < names.size(); ++k)
-            out += " " + std::string(names[k]) + " " + g5(fit->value[k]) + " +- " + g5(fit->u[k]);
-        out += '\n';
-    }
-    for (const calc::ModelGround& m : at)
-        out += "  at " + g5(m.freq_hz / 1e6) + " MHz: sigma " + g5(m.sigma_s_per_m) + " +- " +
-               g5(m.u_sigma_s_per_m) + " S/m, eps_r " + g5(m.eps_r) + " +- " + g5(m.u_eps_r) +
-               (m.extrapolated ? " (extrapolated)" : "") +
-               (m.from_model ? "" : " (from the chosen grounds, no model)") + '\n';
-    return out;
-}
-
-std::string table(const sweep::SweepResult& r) {
-    std::string out;
+void write_table(std::ostream& out, const sweep::SweepResult& r) {
     const bool classic = r.method == sweep::SolveMethod::Classic;
     for (const sweep::LocationResult& loc : r.locations) {
-        out += loc.path + (classic ? " (classic search)\n" : "\n");
+        out << loc.path + (classic ? " (classic search)\n" : "\n");
         for (const std::string& w : loc.warnings)
-            out += "  warning: " + w + '\n';
-        out += "  f_MHz       sigma_S/m   u_sigma     eps_r       u_eps_r     n  flags\n";
+            out << "  warning: " + w + '\n';
+        out << "  f_MHz       sigma_S/m   u_sigma     eps_r       u_eps_r     n  flags\n";
         for (const sweep::PointResult& p : loc.points) {
             std::string line = "  " + padded(g5(p.freq_hz / 1e6), 12);
             if (p.chosen) {
@@ -262,22 +286,21 @@ std::string table(const sweep::SweepResult& r) {
             std::string flags;
             for (const std::string& f : exports::point_flag_names(p.flags))
                 flags += (flags.empty() ? "" : ",") + f;
-            out += line + flags + '\n';
+            out << line + flags + '\n';
         }
-        out += fit_lines(loc.fit, loc.at);
+        out << fit_lines(loc.fit, loc.at);
     }
     if (r.average) {
-        out += "average over " + std::to_string(r.locations.size()) + " locations\n";
-        out += "  f_MHz       sigma_S/m   sd          eps_r       sd          n\n";
+        out << "average over " + std::to_string(r.locations.size()) + " locations\n";
+        out << "  f_MHz       sigma_S/m   sd          eps_r       sd          n\n";
         for (const sweep::AveragePoint& a : *r.average)
-            out += "  " + padded(g5(a.freq_hz / 1e6), 12) + padded(g5(a.sigma_mean_s_per_m), 12) +
-                   padded(g5(a.sigma_sd_s_per_m), 12) + padded(g5(a.eps_r_mean), 12) +
-                   padded(g5(a.eps_r_sd), 12) + std::to_string(a.locations) +
-                   (a.interpolated ? " interpolated" : "") + '\n';
+            out << "  " + padded(g5(a.freq_hz / 1e6), 12) + padded(g5(a.sigma_mean_s_per_m), 12) +
+                       padded(g5(a.sigma_sd_s_per_m), 12) + padded(g5(a.eps_r_mean), 12) +
+                       padded(g5(a.eps_r_sd), 12) + std::to_string(a.locations) +
+                       (a.interpolated ? " interpolated" : "") + '\n';
         if (r.area_fit)
-            out += "area\n" + fit_lines(r.area_fit, r.area_at);
+            out << "area\n" + fit_lines(r.area_fit, r.area_at);
     }
-    return out;
 }
 
 bool ends_with(const std::string& text, std::string_view end) {
@@ -287,7 +310,10 @@ bool ends_with(const std::string& text, std::string_view end) {
 
 } // namespace
 
-int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+namespace {
+
+int sweep_files(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                std::string& doing) {
     CLI::App app(sweep_description, "ardenca-cli sweep");
     Args a;
     app.add_option("files", a.paths, "VNA or analyser files, one per location")
@@ -380,6 +406,7 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
         if (engine.method == sweep::SolveMethod::Classic && (!a.at.empty() || !a.nec_bands.empty()))
             throw UsageError("the classic search fits no soil model: --at and --nec-bands need "
                              "--method all");
+        check_outputs(a);
         std::vector<std::string> warnings;
         setup = setup_from(a, warnings);
         for (const std::string& w : warnings)
@@ -416,6 +443,7 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
     std::vector<sweep::Sweep> sweeps;
     bool refused = false;
     for (const std::string& path : a.paths) {
+        doing = "reading " + path;
         try {
             sweeps.push_back(sweep::read_sweep_file(path, read));
         } catch (const sweep::SweepFileError& e) {
@@ -423,15 +451,29 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
             refused = true;
         }
     }
+    doing = "solving the sweeps";
     const sweep::SweepResult result = sweep::solve_sweeps(setup, sweeps, engine);
+    doing = "writing the output";
 
     bool any_ground = false;
-    for (const sweep::LocationResult& loc : result.locations)
-        for (const sweep::PointResult& p : loc.points)
+    std::size_t unresolvable = 0;
+    std::string why_unresolvable;
+    for (const sweep::LocationResult& loc : result.locations) {
+        for (const sweep::PointResult& p : loc.points) {
             any_ground = any_ground || p.chosen.has_value();
+            if ((p.flags & sweep::Unresolvable) && unresolvable++ == 0)
+                why_unresolvable =
+                    calc::unresolved_reason(p.unresolved, p.nu, p.count, setup.solve);
+        }
+    }
+    if (unresolvable > 0)
+        err << "ardenca-cli sweep: " << unresolvable
+            << (unresolvable == 1 ? " point was" : " points were")
+            << " not searched and are flagged unresolvable (the first: " << why_unresolvable
+            << ")\n";
 
     bool write_failed = false;
-    auto write = [&](const std::string& path, const std::string& text) {
+    auto write = [&](const std::string& path, const auto& text) {
         try {
             exports::write_export(path, text);
         } catch (const files::FileError& e) {
@@ -440,21 +482,23 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
         }
     };
 
+    // Written as it is formatted: a million points need no copy of the output in memory.
     const bool json = a.json || (!a.csv && ends_with(a.output, ".json"));
     const bool csv = a.csv || (!a.json && ends_with(a.output, ".csv"));
-    std::string text;
-    if (json)
-        text = exports::sweep_json(result).dump(-1, ' ', false,
-                                                nlohmann::json::error_handler_t::replace) +
-               '\n';
-    else if (csv)
-        text = exports::sweep_csv(result);
-    else
-        text = table(result);
+    const std::function<void(std::ostream&)> output = [&](std::ostream& to) {
+        if (json) {
+            exports::write_sweep_json(to, result);
+            to << '\n';
+        } else if (csv) {
+            exports::write_sweep_csv(to, result);
+        } else {
+            write_table(to, result);
+        }
+    };
     if (a.output.empty())
-        out << text;
+        output(out);
     else
-        write(a.output, text);
+        write(a.output, output);
 
     if (nec_hz) {
         try {
@@ -481,12 +525,26 @@ int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream
     }
 
     if (!any_ground && !sweeps.empty()) {
-        err << "ardenca-cli sweep: no point of any file fits a ground in the box\n";
+        err << "ardenca-cli sweep: no point of any file "
+            << (unresolvable > 0 ? "has a ground that could be resolved\n"
+                                 : "fits a ground in the box\n");
         return exit_no_solution;
     }
     if (refused || write_failed)
         return exit_file_failed;
     return exit_ok;
+}
+
+} // namespace
+
+int run_sweep(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    std::string doing = "reading the arguments";
+    try {
+        return sweep_files(argc, argv, out, err, doing);
+    } catch (const std::bad_alloc&) {
+        err << "ardenca-cli sweep: out of memory while " << doing << '\n';
+        return exit_out_of_memory;
+    }
 }
 
 } // namespace ardenca::cli

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ostream>
+#include <sstream>
 
 namespace ardenca::exports {
 
@@ -57,7 +59,7 @@ class Row {
 
 } // namespace
 
-std::string sweep_csv(const sweep::SweepResult& result) {
+void write_sweep_csv(std::ostream& out, const sweep::SweepResult& result) {
     std::size_t max_alt = 0;
     for (const sweep::LocationResult& loc : result.locations)
         for (const sweep::PointResult& p : loc.points)
@@ -72,7 +74,7 @@ std::string sweep_csv(const sweep::SweepResult& result) {
     for (std::size_t k = 1; k <= max_alt; ++k)
         for (const char* name : {"_sigma_s_per_m", "_u_sigma_s_per_m", "_eps_r", "_u_eps_r"})
             header.text("alt" + std::to_string(k) + name);
-    std::string out = header.line();
+    out << header.line();
 
     for (const sweep::LocationResult& loc : result.locations) {
         for (const sweep::PointResult& p : loc.points) {
@@ -119,7 +121,7 @@ std::string sweep_csv(const sweep::SweepResult& result) {
                 ++written;
             }
             row.empty(static_cast<int>(4 * (max_alt - written)));
-            out += row.line();
+            out << row.line();
         }
     }
 
@@ -136,10 +138,15 @@ std::string sweep_csv(const sweep::SweepResult& result) {
             row.number(a.locations);
             row.text(a.interpolated ? "average|interpolated" : "average");
             row.empty(static_cast<int>(8 + 4 * max_alt));
-            out += row.line();
+            out << row.line();
         }
     }
-    return out;
+}
+
+std::string sweep_csv(const sweep::SweepResult& result) {
+    std::ostringstream out;
+    write_sweep_csv(out, result);
+    return std::move(out).str();
 }
 
 } // namespace ardenca::exports

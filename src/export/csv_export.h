@@ -13,7 +13,8 @@
 //   skin_depth_m      plane-wave skin depth of the chosen ground
 //   n_solutions       how many grounds fit the reading (average: locations averaged)
 //   flags             the point's flags joined by "|" (ambiguous, no_solution,
-//                     electrically_long, infinite_reading, incomplete, off_model); the average's
+//                     electrically_long, infinite_reading, incomplete, off_model,
+//                     unresolvable); the average's
 //                     rows say "average", and "average|interpolated" when a location's
 //                     ground was interpolated in ln f there
 //   r_measured_ohm, x_measured_ohm   the meter's reading
@@ -29,10 +30,14 @@
 
 #include "sweep/sweep_result.h"
 
+#include <iosfwd>
 #include <string>
 
 namespace ardenca::exports {
 
+// Given a result, writes its rows to out as they are made.
+void write_sweep_csv(std::ostream& out, const sweep::SweepResult& result);
+// Given a result, its rows in one string.
 std::string sweep_csv(const sweep::SweepResult& result);
 
 } // namespace ardenca::exports

@@ -29,6 +29,7 @@ std::vector<std::string> point_flag_names(unsigned flags) {
         {sweep::Outlier, "outlier"},
         {sweep::OffModel, "off_model"},
         {sweep::NearAlternative, "near_alternative"},
+        {sweep::Unresolvable, "unresolvable"},
     };
     return names(flags, table);
 }

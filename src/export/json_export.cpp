@@ -3,6 +3,7 @@
 #include "flag_names.h"
 
 #include <cmath>
+#include <ostream>
 
 namespace ardenca::exports {
 
@@ -84,7 +85,15 @@ json at_json(const std::vector<calc::ModelGround>& at) {
     return out;
 }
 
-json point_json(const sweep::PointResult& p) {
+// Why the point was left unsearched, or null.
+json unresolvable_json(const sweep::PointResult& p, const calc::SolveOptions& options) {
+    if (!(p.flags & sweep::Unresolvable))
+        return nullptr;
+    return {{"reason", calc::unresolved_reason(p.unresolved, p.nu, p.count, options)},
+            {"count", p.count >= 0 ? json(p.count) : json(nullptr)}};
+}
+
+json point_json(const sweep::PointResult& p, const calc::SolveOptions& options) {
     const bool infinite = (p.flags & sweep::InfiniteReading) != 0;
     json solutions = json::array();
     for (const calc::GroundSolution& g : p.solutions)
@@ -98,6 +107,7 @@ json point_json(const sweep::PointResult& p) {
         {"near", near_json(p.near)},
         {"chosen", p.chosen ? json(*p.chosen) : json(nullptr)},
         {"flags", point_flag_names(p.flags)},
+        {"unresolvable", unresolvable_json(p, options)},
         {"skin_depth_m", p.chosen ? number(p.solutions[*p.chosen].skin_depth_m) : json(nullptr)},
         {"model", model_json(p.model)}};
 }
@@ -126,12 +136,36 @@ json setup_json(const sweep::SweepResult& r) {
 
 } // namespace
 
+namespace {
+
+json average_point_json(const sweep::SweepResult& result, const sweep::AveragePoint& a) {
+    json which = json::array();
+    for (int k : a.interpolated_locations)
+        if (k >= 0 && static_cast<std::size_t>(k) < result.locations.size())
+            which.push_back(result.locations[static_cast<std::size_t>(k)].path);
+    return {{"f_hz", number(a.freq_hz)},
+            {"sigma_mean_s_per_m", number(a.sigma_mean_s_per_m)},
+            {"sigma_sd_s_per_m", number(a.sigma_sd_s_per_m)},
+            {"eps_r_mean", number(a.eps_r_mean)},
+            {"eps_r_sd", number(a.eps_r_sd)},
+            {"locations", a.locations},
+            {"interpolated", a.interpolated},
+            {"interpolated_files", std::move(which)}};
+}
+
+// Bytes that are not UTF-8 (paths, warnings) are written as U+FFFD.
+std::string compact(const json& j) {
+    return j.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+} // namespace
+
 json sweep_json(const sweep::SweepResult& result) {
     json files = json::array();
     for (const sweep::LocationResult& loc : result.locations) {
         json points = json::array();
         for (const sweep::PointResult& p : loc.points)
-            points.push_back(point_json(p));
+            points.push_back(point_json(p, result.options));
         files.push_back({{"path", loc.path},
                          {"warnings", loc.warnings},
                          {"fit", fit_json(loc.fit)},
@@ -141,25 +175,37 @@ json sweep_json(const sweep::SweepResult& result) {
     json average = nullptr;
     if (result.average) {
         json points = json::array();
-        for (const sweep::AveragePoint& a : *result.average) {
-            json which = json::array();
-            for (int k : a.interpolated_locations)
-                if (k >= 0 && static_cast<std::size_t>(k) < result.locations.size())
-                    which.push_back(result.locations[static_cast<std::size_t>(k)].path);
-            points.push_back({{"f_hz", number(a.freq_hz)},
-                              {"sigma_mean_s_per_m", number(a.sigma_mean_s_per_m)},
-                              {"sigma_sd_s_per_m", number(a.sigma_sd_s_per_m)},
-                              {"eps_r_mean", number(a.eps_r_mean)},
-                              {"eps_r_sd", number(a.eps_r_sd)},
-                              {"locations", a.locations},
-                              {"interpolated", a.interpolated},
-                              {"interpolated_files", std::move(which)}});
-        }
+        for (const sweep::AveragePoint& a : *result.average)
+            points.push_back(average_point_json(result, a));
         average = {{"points", std::move(points)},
                    {"fit", fit_json(result.area_fit)},
                    {"at", at_json(result.area_at)}};
     }
     return {{"setup", setup_json(result)}, {"files", std::move(files)}, {"average", average}};
+}
+
+void write_sweep_json(std::ostream& out, const sweep::SweepResult& result) {
+    out << "{\"setup\":" << compact(setup_json(result)) << ",\"files\":[";
+    for (std::size_t l = 0; l < result.locations.size(); ++l) {
+        const sweep::LocationResult& loc = result.locations[l];
+        out << (l == 0 ? "" : ",") << "{\"path\":" << compact(loc.path)
+            << ",\"warnings\":" << compact(loc.warnings) << ",\"fit\":" << compact(fit_json(loc.fit))
+            << ",\"at\":" << compact(at_json(loc.at)) << ",\"points\":[";
+        for (std::size_t i = 0; i < loc.points.size(); ++i)
+            out << (i == 0 ? "" : ",") << compact(point_json(loc.points[i], result.options));
+        out << "]}";
+    }
+    out << "],\"average\":";
+    if (result.average) {
+        out << "{\"points\":[";
+        for (std::size_t i = 0; i < result.average->size(); ++i)
+            out << (i == 0 ? "" : ",") << compact(average_point_json(result, (*result.average)[i]));
+        out << "],\"fit\":" << compact(fit_json(result.area_fit))
+            << ",\"at\":" << compact(at_json(result.area_at)) << '}';
+    } else {
+        out << "null";
+    }
+    out << '}';
 }
 
 } // namespace ardenca::exports

@@ -10,7 +10,8 @@
 //             "multiplicity", "flags": [...], "skin_depth_m"}], "near": [{"sigma_s_per_m",
 //             "eps_r", "edge": "eps_r_min"|"eps_r_max"|"sigma_min"|"sigma_max", "chi2"}],
 //             "chosen": k|null,
-//             "flags": [...], "skin_depth_m", "model": null | {"sigma_s_per_m", "eps_r",
+//             "flags": [...], "unresolvable": null | {"reason", "count": n|null},
+//             "skin_depth_m", "model": null | {"sigma_s_per_m", "eps_r",
 //             "u_sigma_s_per_m", "u_eps_r"}}]}],
 //  "average": null | {"points": [{"f_hz", "sigma_mean_s_per_m", "sigma_sd_s_per_m",
 //             "eps_r_mean", "eps_r_sd", "locations", "interpolated",
@@ -30,6 +31,7 @@
 
 #include "sweep/sweep_result.h"
 
+#include <iosfwd>
 #include <nlohmann/json.hpp>
 
 namespace ardenca::exports {
@@ -38,5 +40,10 @@ nlohmann::ordered_json sweep_json(const sweep::SweepResult& result);
 
 // Given a reading's near grounds, their JSON list (empty when there are none).
 nlohmann::ordered_json near_json(const std::vector<calc::NearGround>& near);
+
+// Given a result, writes the same object without indentation to out, point by point, so
+// that no document of the whole sweep is held in memory; bytes that are not UTF-8 are
+// written as U+FFFD.
+void write_sweep_json(std::ostream& out, const sweep::SweepResult& result);
 
 } // namespace ardenca::exports

@@ -21,8 +21,21 @@ int SaveSystem::create_new(const std::string& path, unsigned mode, int& fd) {
                 static_cast<mode_t>(mode));
     if (fd < 0)
         return errno;
-    // Marks the file as in use; a folder without locks only loses the clean-up.
-    ::flock(fd, LOCK_EX | LOCK_NB);
+    // Marks the file as in use. Until the lock is held, another save's clean-up may take
+    // the new file for an abandoned one: it then holds the lock, or has removed the file
+    // under it. Either way this name is lost; EEXIST has the caller try another.
+    // A folder without locks only loses the clean-up.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        ::close(fd);
+        fd = -1;
+        return EEXIST;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || st.st_nlink == 0) {
+        ::close(fd);
+        fd = -1;
+        return EEXIST;
+    }
     return 0;
 }
 
@@ -86,15 +99,21 @@ int SaveSystem::set_owner(int fd, unsigned uid, unsigned gid) {
     return ::fchown(fd, static_cast<uid_t>(uid), static_cast<gid_t>(gid)) == 0 ? 0 : errno;
 }
 
-bool SaveSystem::abandoned(const std::string& path) {
+bool SaveSystem::remove_if_abandoned(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return false;
+    // Removed while its lock is held here, and only when the name still leads to the
+    // file locked: a live save either holds the lock already, or finds its file gone
+    // once it gets the lock, and starts again under another name.
     struct stat st {};
-    const bool free =
-        ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    struct stat named {};
+    const bool removed = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                         ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                         ::lstat(path.c_str(), &named) == 0 && named.st_dev == st.st_dev &&
+                         named.st_ino == st.st_ino && ::unlink(path.c_str()) == 0;
     ::close(fd);
-    return free;
+    return removed;
 }
 
 void SaveSystem::sync_folder(const std::string& folder) {
@@ -281,8 +300,8 @@ void AtomicFileWriter::remove_abandoned_temp_files() noexcept {
     for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         if (name.size() == name_length && name.starts_with(temp_prefix_) &&
-            name.ends_with(temp_extension) && system_.abandoned(it->path().string()))
-            system_.remove(it->path().string());
+            name.ends_with(temp_extension))
+            system_.remove_if_abandoned(it->path().string());
     }
 }
 

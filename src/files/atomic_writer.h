@@ -39,7 +39,8 @@ class SaveSystem {
   public:
     virtual ~SaveSystem() = default;
     // Creates a new file that must not exist yet, for writing, with the given mode
-    // (before the umask), and locks it until it is closed.
+    // (before the umask), and locks it until it is closed. EEXIST also when the new file
+    // was taken by another save's clean-up before it could be locked.
     virtual int create_new(const std::string& path, unsigned mode, int& fd);
     virtual int write_some(int fd, const char* data, std::size_t size, std::size_t& written);
     virtual int sync(int fd);
@@ -54,8 +55,9 @@ class SaveSystem {
     virtual int can_write(const std::string& path);
     virtual int set_mode(int fd, unsigned mode);
     virtual int set_owner(int fd, unsigned uid, unsigned gid);
-    // True when no process holds the lock of this temporary file: its save has ended.
-    virtual bool abandoned(const std::string& path);
+    // Removes this temporary file when no process holds its lock (its save has ended),
+    // holding the lock while it does; true when it did.
+    virtual bool remove_if_abandoned(const std::string& path);
     // Makes a finished rename durable; a failure here is not a failed save.
     virtual void sync_folder(const std::string& folder);
 };

@@ -32,9 +32,28 @@ std::string_view clean_cell(std::string_view cell) {
     return cell;
 }
 
-// The line's cells; one empty cell after a trailing separator is dropped.
-void split_cells(std::string_view line, char separator, std::vector<std::string_view>& cells) {
+// A header, a title or a setting with more fields than this is no sweep's header; the
+// bound keeps a line of separators from taking many times its size in memory.
+constexpr std::size_t max_header_fields = 4096;
+
+// The number of the line's fields, one empty field after a trailing separator not
+// counted.
+std::size_t count_fields(std::string_view line, char separator) {
+    const std::size_t n =
+        1 + static_cast<std::size_t>(std::count(line.begin(), line.end(), separator));
+    const std::size_t last = line.rfind(separator);
+    if (n > 1 && clean_cell(line.substr(last + 1)).empty())
+        return n - 1;
+    return n;
+}
+
+// The line's cells, at most max_cells of them; one empty cell after a trailing
+// separator is dropped. False when the line has more.
+bool split_cells(std::string_view line, char separator, std::vector<std::string_view>& cells,
+                 std::size_t max_cells) {
     cells.clear();
+    if (count_fields(line, separator) > max_cells)
+        return false;
     while (true) {
         const std::size_t at = line.find(separator);
         cells.push_back(clean_cell(line.substr(0, at)));
@@ -44,6 +63,7 @@ void split_cells(std::string_view line, char separator, std::vector<std::string_
     }
     if (cells.size() > 1 && cells.back().empty())
         cells.pop_back();
+    return true;
 }
 
 // Comment lines, and the BEGIN ... / END lines some programs put around their data.
@@ -111,6 +131,7 @@ class CsvReader {
     char separator_ = ',';
     CsvColumns columns_;
     std::size_t header_line_ = 0;
+    std::size_t header_fields_ = 0;
     std::vector<std::string_view> cells_;
     std::string buffer_;
     double hz_per_unit_ = 1;
@@ -189,6 +210,7 @@ void CsvReader::on_data(std::size_t line) {
     case Kind::MagPhase: {
         const double magnitude = columns_.mag_db ? std::pow(10.0, a / 20) : a;
         const double phase_deg = columns_.phase_rad ? b * (180 / pi) : b;
+        builder_.check_polar(a, !columns_.mag_db, phase_deg, line);
         const Complex s = polar_deg(magnitude, phase_deg);
         if (!std::isfinite(s.real()) || !std::isfinite(s.imag()))
             fail(line, "the magnitude " + quoted(cells_[first_]) + " is too large");
@@ -213,6 +235,7 @@ Sweep CsvReader::run() {
         CsvColumns columns;
         char separator;
         std::size_t line;
+        std::size_t fields;
     };
     std::optional<CommentedHeader> commented_header;
     while (lines.next(raw)) {
@@ -224,20 +247,23 @@ Sweep CsvReader::run() {
                 (t.front() == '#' || t.front() == '!')) {
                 const std::string_view body = trim_blanks(t.substr(1));
                 const char separator = separator_of(body);
-                split_cells(body, separator, cells_);
+                const bool fits = split_cells(body, separator, cells_, max_header_fields);
                 const CsvColumns c = classify_columns(cells_);
-                if (cells_.size() >= 2 && usable(c))
-                    commented_header.emplace(CommentedHeader{c, separator, line});
+                if (fits && cells_.size() >= 2 && usable(c))
+                    commented_header.emplace(CommentedHeader{c, separator, line, cells_.size()});
             }
             continue;
         }
         if (!have_header) {
             const char separator = separator_of(t);
-            split_cells(t, separator, cells_);
+            if (!split_cells(t, separator, cells_, max_header_fields))
+                fail(line, std::to_string(count_fields(t, separator)) +
+                               " fields before any header: no sweep has that many columns");
             const bool numbers = all_numbers(cells_, separator);
             if (numbers && commented_header) {
                 separator_ = commented_header->separator;
                 take_header(commented_header->columns, commented_header->line);
+                header_fields_ = commented_header->fields;
                 have_header = true; // and this line is its first point
             } else if (numbers) {
                 if (unusable_header)
@@ -255,11 +281,19 @@ Sweep CsvReader::run() {
                 }
                 separator_ = separator;
                 take_header(c, line);
+                header_fields_ = cells_.size();
                 have_header = true;
                 continue;
             }
         }
-        split_cells(t, separator_, cells_);
+        if (!split_cells(t, separator_, cells_, header_fields_)) {
+            // More fields than the header names: with commas between the fields, most
+            // likely numbers written with a decimal comma.
+            fail(line,
+                 std::to_string(count_fields(t, separator_)) + " fields where the header names " +
+                     std::to_string(header_fields_) +
+                     (separator_ == ',' ? " (a decimal comma in a comma-separated file?)" : ""));
+        }
         if (std::all_of(cells_.begin(), cells_.end(), [](std::string_view c) { return c.empty(); }))
             continue;
         on_data(line);

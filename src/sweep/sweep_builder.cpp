@@ -49,6 +49,13 @@ void SweepBuilder::add(double freq_hz, const Impedance& z, const SMatrix2& s, st
     sweep_.s_matrices.push_back(s);
 }
 
+void SweepBuilder::check_polar(double magnitude, bool linear, double angle_deg, std::size_t line) {
+    if (linear && magnitude < 0 && negative_magnitudes_++ == 0)
+        negative_magnitude_line_ = line;
+    if (!(std::abs(angle_deg) <= max_angle_deg) && odd_angles_++ == 0)
+        odd_angle_line_ = line;
+}
+
 void SweepBuilder::finish() {
     if (sweep_.points.empty())
         throw SweepFileError(sweep_.path, 0, "the file holds no data points");
@@ -60,6 +67,16 @@ void SweepBuilder::finish() {
     if (open_ > 0)
         sweep_.warnings.push_back(std::to_string(open_) +
                                   " point(s) read as an open circuit (infinite impedance)");
+    if (negative_magnitudes_ > 0)
+        sweep_.warnings.push_back(std::to_string(negative_magnitudes_) +
+                                  " pair(s), the first on line " +
+                                  std::to_string(negative_magnitude_line_) +
+                                  ", have a negative magnitude: read as the opposite angle");
+    if (odd_angles_ > 0)
+        sweep_.warnings.push_back(std::to_string(odd_angles_) + " pair(s), the first on line " +
+                                  std::to_string(odd_angle_line_) + ", have an angle beyond " +
+                                  shortest_text(max_angle_deg) +
+                                  " degrees, which no longer says which way the value points");
 }
 
 } // namespace ardenca::sweep

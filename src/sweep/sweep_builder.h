@@ -23,6 +23,11 @@ class SweepBuilder {
     void add(double freq_hz, const Impedance& z, std::size_t line);
     void add(double freq_hz, const Impedance& z, const SMatrix2& s, std::size_t line);
 
+    // Notes a pair read as magnitude (linear when `linear`) and angle at line: a negative
+    // linear magnitude (read as the opposite angle) and an angle too large to mean a
+    // direction are each warned about once, at their first line.
+    void check_polar(double magnitude, bool linear, double angle_deg, std::size_t line);
+
     std::size_t size() const { return sweep_.points.size(); }
     double last_freq_hz() const { return sweep_.points.back().freq_hz; }
 
@@ -35,6 +40,12 @@ class SweepBuilder {
     std::size_t last_line_ = 0;
     std::size_t negative_r_ = 0, open_ = 0;
     double first_negative_hz_ = 0;
+    std::size_t negative_magnitude_line_ = 0, odd_angle_line_ = 0;
+    std::size_t negative_magnitudes_ = 0, odd_angles_ = 0;
 };
+
+// Angles beyond this many degrees are taken for a fault in the file: even a phase
+// unwrapped over a long sweep of a long cable stays far below it.
+inline constexpr double max_angle_deg = 1e6;
 
 } // namespace ardenca::sweep

@@ -43,12 +43,17 @@ PointResult solve_point(const SweepSetup& setup, const SweepPoint& in, SolveMeth
         p.nu = r.nu;
         p.solutions = std::move(r.solutions);
         p.near = std::move(r.near);
-        if ((r.flags & calc::Incomplete) || !r.complete)
+        p.count = r.count;
+        p.unresolved = r.unresolved;
+        if (r.flags & calc::Unresolvable)
+            p.flags |= Unresolvable;
+        else if ((r.flags & calc::Incomplete) || !r.complete)
             p.flags |= IncompleteCount;
         if (r.flags & calc::NearAlternative)
             p.flags |= NearAlternative;
     }
-    if (p.solutions.empty())
+    // An unresolved reading may well have grounds: it was not searched.
+    if (p.solutions.empty() && !(p.flags & Unresolvable))
         p.flags |= NoSolution;
     return p;
 }

@@ -1,6 +1,7 @@
 #include "sweep_file.h"
 
 #include "csv_reader.h"
+#include "files/file_error.h"
 #include "sweep_file_error.h"
 #include "text_scan.h"
 #include "touchstone_reader.h"
@@ -58,7 +59,7 @@ std::string read_file_bytes(const std::string& path) {
     if (S_ISDIR(st.st_mode))
         throw SweepFileError(path, 0, "this is a folder, not a file");
     if (!S_ISREG(st.st_mode))
-        throw SweepFileError(path, 0, "not a regular file");
+        throw SweepFileError(path, 0, files::not_a_file_reason(st.st_mode));
     if (static_cast<unsigned long long>(st.st_size) > max_file_bytes)
         throw SweepFileError(path, 0, "the file is larger than 64 MiB");
     std::string bytes;

@@ -22,6 +22,7 @@ enum PointFlag : unsigned {
     Outlier = 1u << 5,          // every ground of the reading breaks the sweep's continuity
     OffModel = 1u << 6,         // the nearest ground lies more than off_model_u from the model
     NearAlternative = 1u << 7,  // one ground fits exactly, but near grounds fit as well
+    Unresolvable = 1u << 8,     // left unsearched: too long a probe or too many grounds
 };
 
 enum class SolveMethod { AllSolutions, Classic };
@@ -37,6 +38,8 @@ struct PointResult {
     // Grounds on the box's edges that fit the reading within the meter's accuracy.
     std::vector<calc::NearGround> near{};
     std::optional<calc::ModelGround> model{}; // the location's soil model here, when one fits
+    calc::Unresolved unresolved = calc::Unresolved::No; // why, with Unresolvable
+    int count = -1; // the grounds counted in the box, -1 when not counted
 };
 
 struct LocationResult {

@@ -104,7 +104,7 @@ class Reader {
     void start_network(std::size_t line);
     void end_network();
     void emit_point();
-    Complex pair(std::size_t index) const;
+    Complex pair(std::size_t index);
 
     std::string_view text_;
     Sweep sweep_;
@@ -498,8 +498,11 @@ void Reader::on_data(std::string_view text, std::size_t line) {
         emit_point();
 }
 
-Complex Reader::pair(std::size_t index) const {
-    return pair_value(options_->format, point_[1 + 2 * index], point_[2 + 2 * index]);
+Complex Reader::pair(std::size_t index) {
+    const double first = point_[1 + 2 * index], second = point_[2 + 2 * index];
+    if (options_->format != PairFormat::RI)
+        builder_.check_polar(first, options_->format == PairFormat::MA, second, point_line_);
+    return pair_value(options_->format, first, second);
 }
 
 void Reader::emit_point() {

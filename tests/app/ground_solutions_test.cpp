@@ -65,6 +65,11 @@ TEST(GroundSolutions, NoticeAfterTheSearch) {
         {near_reading(),
          "reproduces this reading exactly; within the meter's accuracy it fits",
          {.eps_r_max = 30}},
+        // Not searched, not said to have no ground.
+        {{{Text8, "1e6"}}, "not searched: the probe is 5.189e+04 half-waves long"},
+        {long_probe("20", "-10"),
+         "not searched: the box holds 4 grounds, above the 2",
+         {.max_count = 2}},
     };
     for (const Case& c : cases) {
         Ardenca m;

@@ -106,5 +106,32 @@ TEST(CliFiles, JsonStaysValidForAnyBytes) {
     EXPECT_EQ(j["caption"], "Ardenca - site-\uFFFD\uFFFD.gnd");
 }
 
+// Standard output that cannot take the output is told, with exit status 4, whatever the
+// command and format; under a file size limit the output stops at the limit.
+TEST(CliFiles, AFailedWriteToStandardOutputExits4) {
+    TempDir dir;
+    std::string sweep = "# MHz Z RI R 50\n";
+    for (int i = 1; i <= 400; ++i)
+        sweep += std::to_string(i) + " 50 " + std::to_string(i % 40) + "\n";
+    write_bytes(dir / "s.s1p", sweep);
+    for (const std::string args :
+         {"calc-line", "--json solve", "solve", "read s.s1p", "read --json s.s1p",
+          "sweep s.s1p --csv", "sweep s.s1p --json", "sweep s.s1p", "--help"}) {
+        const CliRun run = run_cli(dir, args + " >/dev/full");
+        EXPECT_EQ(run.status, 4) << args;
+        EXPECT_NE(run.err.find("cannot write to standard output: No space left on device"),
+                  std::string::npos)
+            << args << ": " << run.err;
+    }
+    const CliRun limited =
+        run_shell(dir, "bash -c 'ulimit -f 4; exec \"$0\" \"$@\" >out.csv' '" ARDENCA_CLI_PATH
+                       "' sweep s.s1p --csv");
+    EXPECT_EQ(limited.status, 4);
+    EXPECT_NE(limited.err.find("cannot write to standard output: File too large"),
+              std::string::npos)
+        << limited.err;
+    EXPECT_EQ(read_bytes(dir / "out.csv").size(), 4096u);
+}
+
 } // namespace
 } // namespace ardenca

@@ -62,6 +62,23 @@ TEST(Cli, StatusStderrAndJson) {
         {{"--set", "Text23=1e999", "solve"},
          R"({"status": 3, "/fault/message": "overflow", "stderr":)"
          R"( "ardenca-cli: solve: Solve stopped: overflow.\n"})"},
+        // solve reads and tells as calculate does, and counts as a search.
+        {{"--set", "Text8=14,2", "solve"},
+         R"({"status": 0, "/partly_read": ["Text8"], "/solve/count": 1, "stderr":)"
+         R"( "ardenca-cli: solve: Frequency Mhz (Text8) \"14,2\" was read as 14\n"})"},
+        {{"--set", "Text1=nan", "solve", "calc-line"},
+         R"({"status": 3, "/partly_read": ["Text1"], "/fault/command": "solve",)"
+         R"( "/fault/step": "Calc Line", "/fault/check": ["Text1", "Text2", "Text3", "Text8",)"
+         R"( "Text31"]})"},
+        {{"--set", "Text24=900", "solve"},
+         R"({"status": 5, "/solve/count": 0, "stderr": "ardenca-cli: solve: no ground in the)"
+         R"( range reproduces this reading\n"})"},
+        {{"calculate", "--set", "Text24=900", "solve"}, R"({"status": 5})"},
+        {{"--set", "Text24=900", "solve", "open=" ARDENCA_EXAMPLES_DIR "/lossy-ground.gnd"},
+         R"({"status": 0})"},
+        {{"--set", "Text8=1e6", "solve"},
+         R"({"status": 5, "/solve/flags": ["can-be-long", "unresolvable"],)"
+         R"( "/solve/unresolvable/count": null, "/solve/evaluations": 0})"},
     };
     for (const auto& [more, text] : cases) {
         const auto expected = nlohmann::json::parse(text);
@@ -134,10 +151,12 @@ TEST(Cli, PrintsForAPerson) {
          {"Every ground that fits the reading", "At the rods 65.1779 - j67.3409 ohm",
           "1 ground, proved complete"}},
         {{"--set", "Text24=900", "solve"}, {"No ground in the range reproduces this reading."}},
+        {{"--set", "Text8=1e6", "solve"}, {"Not searched: the probe is 5.189e+04 half-waves"}},
     };
     for (const auto& [args, lines] : cases) {
         const CliRun r = run_cli(args);
-        EXPECT_EQ(r.status, exit_ok) << r.err;
+        EXPECT_EQ(r.status, args.back() == "solve" && args.size() == 3 ? exit_no_ground : exit_ok)
+            << r.err;
         std::size_t at = 0;
         for (const char* line : lines) {
             at = r.out.find(line, at);

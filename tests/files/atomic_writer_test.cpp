@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace ardenca::files {
 namespace {
@@ -127,6 +129,37 @@ TEST(AtomicFileWriterDeathTest, AKilledSaveLeavesTheOldFileUntilTheNextSaveClean
     EXPECT_TRUE(fs::exists(running));
     EXPECT_TRUE(fs::exists(other));
     ::close(fd);
+}
+
+// Saves running at once to one file: each ends whole, none takes another's temporary
+// file for an abandoned one, and nothing is left beside the file.
+TEST(AtomicFileWriter, ConcurrentSavesToOneFileAllSucceed) {
+    constexpr int writers = 50;
+    for (int trial = 0; trial < 5; ++trial) {
+        TempDir dir;
+        const std::string path = dir / "a.gnd";
+        testing::write_bytes(path, old_content);
+        std::vector<std::string> failures(writers);
+        std::vector<std::thread> threads;
+        for (int i = 0; i < writers; ++i)
+            threads.emplace_back([&, i] {
+                try {
+                    AtomicFileWriter writer(path, real_save_system());
+                    writer.write(std::string(20000, static_cast<char>('A' + i)));
+                    writer.commit();
+                } catch (const FileError& e) {
+                    failures[static_cast<std::size_t>(i)] = e.what();
+                }
+            });
+        for (std::thread& t : threads)
+            t.join();
+        for (const std::string& f : failures)
+            EXPECT_EQ(f, "") << "trial " << trial;
+        const std::string last = read_bytes(path);
+        ASSERT_EQ(last.size(), 20000u);
+        EXPECT_EQ(last, std::string(20000, last[0]));
+        EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.gnd"});
+    }
 }
 
 } // namespace

@@ -74,8 +74,20 @@ TEST(Csv, RefusalsNameTheLine) {
     };
     for (const auto& [name, text, line, reason] : cases)
         EXPECT_TRUE(refused([&] { read_csv(text, "c.csv", {}); }, line, reason)) << name;
-    // Four fields, 1, 2, 5, 3: R 2 and X 5, no comma taken as a decimal point.
-    EXPECT_EQ(read_csv("Frequency(Hz),R,X\n1,2,5,3\n", "c.csv", {}).points[0].z_ohm, Complex(2, 5));
+    // More fields than the header names: with commas between the fields, likely decimal
+    // commas; the whole message, as the user sees it.
+    try {
+        read_csv("Frequency(MHz),R,X\n7,100,5,-20\n", "c.csv", {});
+        ADD_FAILURE() << "a row with a surplus field was read";
+    } catch (const SweepFileError& e) {
+        EXPECT_STREQ(e.what(), "c.csv:2: 4 fields where the header names 3 (a decimal comma in a "
+                               "comma-separated file?)");
+    }
+    EXPECT_TRUE(refused([] { read_csv("F(Hz);R;X\n1;2;3\n2;3;4;5;6;\n", "c.csv", {}); }, 3,
+                        "5 fields where the header names 3"));
+    // A line of separators is counted, not split: no header has that many columns.
+    EXPECT_TRUE(refused([] { read_csv(std::string(1 << 20, ',') + "\n", "c.csv", {}); }, 1,
+                        "1048576 fields before any header"));
     EXPECT_TRUE(refused(
         [] {
             read_csv("F(Hz),R,X\n1,2,3\n", "", {std::nullopt, 0});

@@ -50,7 +50,8 @@ TEST(SweepFiles, RefusedWithoutReadingOrWaiting) {
     ASSERT_EQ(mkfifo((dir / "fifo.s1p").c_str(), 0600), 0);
     const std::pair<std::string, const char*> cases[] = {
         {big, "larger than 64 MiB"},
-        {dir / "fifo.s1p", "not a regular file"},
+        {dir / "fifo.s1p", "it is a named pipe (FIFO), not a regular file"},
+        {"/dev/zero", "it is a character device, not a regular file"},
         {dir.path().string(), "folder"},
         {dir / "missing.s1p", "No such file"},
     };

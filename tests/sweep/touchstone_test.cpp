@@ -84,6 +84,23 @@ TEST(Touchstone, OpenCircuitsAndNegativeResistanceAreKeptAndFlagged) {
         EXPECT_TRUE(read(open).points[0].infinite) << open;
 }
 
+// A negative magnitude (in MA; in dB it is merely small) and an angle past any
+// direction are read, and warned about once each, at their first line.
+TEST(Touchstone, MeaninglessPairsAreWarnedAboutOnce) {
+    const Sweep s = read("# Hz S MA\n1 -0.5 10\n2 0.5 1e300\n3 -0.2 -2e6\n4 0.5 999999\n");
+    ASSERT_EQ(s.points.size(), 4u);
+    ASSERT_EQ(s.warnings.size(), 2u);
+    EXPECT_NE(s.warnings[0].find("2 pair(s), the first on line 2, have a negative magnitude"),
+              std::string::npos)
+        << s.warnings[0];
+    EXPECT_NE(s.warnings[1].find("2 pair(s), the first on line 3, have an angle beyond 1e+06"),
+              std::string::npos)
+        << s.warnings[1];
+    // -0.5 at 10 degrees is 0.5 at -170 degrees.
+    EXPECT_TRUE(near(s.points[0].z_ohm, read("# Hz S MA\n1 0.5 -170\n").points[0].z_ohm));
+    EXPECT_TRUE(read("# Hz S DB\n1 -3 10\n2 -0.5 -720\n").warnings.empty());
+}
+
 TEST(Touchstone, RefusalsNameTheLine) {
     const std::string v2 = "[Version] 2.0\n# Hz S RI\n[Number of Ports] 1\n";
     // Name, text, the line refused and a part of the reason.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <unistd.h>
 
 namespace ardenca::sweep {
 namespace {
@@ -120,6 +121,53 @@ TEST(CliSweep, CsvTablePlotAndExitStatuses) {
     EXPECT_EQ(none.status, 5);
     EXPECT_NE(none.out.find("no_solution"), std::string::npos);
     EXPECT_EQ(sweep_cli({f.bad}, false).status, 4); // a file refused and nothing else
+}
+
+// Arguments that would lose a measurement or mean nothing run nothing, with exit status 2
+// and the option named; the input stays as it was, under any of its names.
+TEST(CliSweep, OddArgumentsAndOutputsOntoAnInputAreRefused) {
+    Files f;
+    const std::string before = read_bytes(f.a);
+    const std::string other_name = f.dir / "same.s1p";
+    ASSERT_EQ(::link(f.a.c_str(), other_name.c_str()), 0);
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{f.a, "--csv", "-o", f.a}, "-o '" + f.a + "' is the input file"},
+        {{f.a, "-o", other_name}, "-o '" + other_name + "' is the input file"},
+        {{f.b, f.a, "--nec-at", "7", f.a}, "--nec-at '" + f.a + "' is the input"},
+        {{f.a, "--plot", other_name}, "--plot '" + other_name + "' is the input"},
+        {{f.a, "--plot", ""}, "--plot was given an empty value"},
+        {{f.a, "--meter", ""}, "--meter was given an empty value"},
+        {{f.a, "-o", ""}, "-o was given an empty value"},
+        {{f.a, "--nec-at", "7", ""}, "--nec-at was given an empty value"},
+        {{f.a, "--match-deg", "1e300"}, "--match-deg '1e300' is beyond 1000000 degrees"},
+    };
+    for (const auto& [args, told] : cases) {
+        const CliRun run = sweep_cli(args, false);
+        EXPECT_EQ(run.status, 2) << told;
+        EXPECT_TRUE(run.out.empty());
+        EXPECT_NE(run.err.find(told), std::string::npos) << run.err;
+        EXPECT_EQ(read_bytes(f.a), before);
+    }
+}
+
+// Points at which the probe is hundreds of half-waves long are flagged and explained,
+// not searched, and not taken for points without a ground.
+TEST(CliSweep, PointsBeyondTheSearchAreFlaggedUnresolvable) {
+    TempDir dir;
+    const SweepSetup setup{.probe = {}, .solve = {}};
+    write_bytes(dir / "w.s1p", write_touchstone(synthetic(setup, soil, 11, 75e9, 110e9)));
+    const CliRun run = sweep_cli({dir / "w.s1p", "--json"}, false);
+    EXPECT_EQ(run.status, 5);
+    EXPECT_NE(run.err.find("11 points were not searched"), std::string::npos) << run.err;
+    const auto points = nlohmann::json::parse(run.out)["files"][0]["points"];
+    ASSERT_EQ(points.size(), 11u);
+    for (const auto& p : points) {
+        EXPECT_EQ(p["flags"], nlohmann::json::array({"unresolvable"}));
+        EXPECT_GT(p["nu"].get<double>(), 100);
+        EXPECT_NE(p["unresolvable"]["reason"].get<std::string>().find("half-waves"),
+                  std::string::npos);
+        EXPECT_TRUE(p["unresolvable"]["count"].is_null());
+    }
 }
 
 } // namespace

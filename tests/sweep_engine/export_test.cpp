@@ -1,4 +1,5 @@
 #include "export/csv_export.h"
+#include "export/export_file.h"
 #include "export/json_export.h"
 #include "export/nec_export.h"
 #include "files/temp_dir.h"
@@ -7,6 +8,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <new>
 #include <sstream>
 
 namespace ardenca::exports {
@@ -97,6 +99,41 @@ TEST(Json, Shape) {
     const auto k = sweep_json(r);
     EXPECT_TRUE(k["average"].is_null());
     EXPECT_TRUE(k["files"][0]["points"][0]["solutions"][1]["u_eps_r"].is_null());
+}
+
+// The JSON written point by point is the document, byte for byte, also with bytes that
+// are not UTF-8 and an unresolvable point; written to a file it arrives whole, and a
+// writer that fails half-way leaves the old file.
+TEST(Json, StreamedAsTheDocument) {
+    sweep::SweepResult r = sample();
+    r.locations[1].path = "b-\xff.s1p";
+    sweep::PointResult unsearched{9e10, {50, 1}, {50, 1}, {}, std::nullopt, sweep::Unresolvable,
+                                  3900};
+    unsearched.unresolved = calc::Unresolved::ProbeTooLong;
+    r.locations[1].points.push_back(unsearched);
+    const std::string whole =
+        sweep_json(r).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    std::ostringstream streamed;
+    write_sweep_json(streamed, r);
+    EXPECT_EQ(streamed.str(), whole);
+    const auto point = nlohmann::json::parse(whole)["files"][1]["points"][1];
+    EXPECT_EQ(point["flags"], nlohmann::json::array({"unresolvable"}));
+    EXPECT_NE(point["unresolvable"]["reason"].get<std::string>().find("3900 half-waves"),
+              std::string::npos);
+
+    TempDir dir;
+    const std::string path = dir / "out.json";
+    write_bytes(path, "old");
+    EXPECT_THROW(write_export(path,
+                              [&](std::ostream& out) {
+                                  out << std::string(200000, 'x');
+                                  throw std::bad_alloc();
+                              }),
+                 std::bad_alloc);
+    EXPECT_EQ(read_bytes(path), "old");
+    EXPECT_EQ(dir.entries().size(), 1u);
+    write_export(path, [&](std::ostream& out) { write_sweep_json(out, r); });
+    EXPECT_EQ(read_bytes(path), whole);
 }
 
 TEST(Nec, GroundAtAFrequency) {

@@ -7,6 +7,7 @@
 #include "number_format.h"
 
 #include <filesystem>
+#include <ostream>
 
 namespace ardenca {
 
@@ -126,12 +127,18 @@ bool SweepModel::apply(int run, SweepStep step) {
             add_message(SweepMessage::Kind::Warning, std::move(warning));
         for (std::string& note : step.notes)
             add_message(SweepMessage::Kind::Note, std::move(note));
-        std::size_t unsolved = 0, ambiguous = 0;
+        std::size_t unsolved = 0, ambiguous = 0, unresolvable = 0;
         for (const auto& location : result_.locations)
             for (const auto& point : location.points) {
                 unsolved += (point.flags & sweep::NoSolution) != 0;
                 ambiguous += (point.flags & sweep::Ambiguous) != 0;
+                unresolvable += (point.flags & sweep::Unresolvable) != 0;
             }
+        if (unresolvable)
+            add_message(SweepMessage::Kind::Warning,
+                        counted(unresolvable, "point was", "points were") +
+                            " not searched: the probe is too many half-waves long there, or "
+                            "the box holds too many grounds to list.");
         if (unsolved)
             add_message(SweepMessage::Kind::Warning, counted(unsolved, "point has", "points have") +
                                                          " no solution in the search box.");
@@ -162,12 +169,16 @@ std::vector<SweepRow> SweepModel::rows() const {
     return rows;
 }
 
+// Both written as they are formatted, with no copy of the whole sweep in memory.
 void SweepModel::export_csv(const std::string& path) const {
-    exports::write_export(path, exports::sweep_csv(result_));
+    exports::write_export(path, [&](std::ostream& out) { exports::write_sweep_csv(out, result_); });
 }
 
 void SweepModel::export_json(const std::string& path) const {
-    exports::write_export(path, exports::sweep_json(result_).dump(2) + "\n");
+    exports::write_export(path, [&](std::ostream& out) {
+        exports::write_sweep_json(out, result_);
+        out << '\n';
+    });
 }
 
 void SweepModel::export_nec_bands(const std::string& path,

@@ -89,7 +89,8 @@ TEST(SweepSetup, EveryInputCountsAsAChange) {
 }
 
 TEST(SweepModel, TakesTheStepsOfItsOwnRunOnly) {
-    const auto points = ardenca::testing::made_result(1, 20).locations[0].points;
+    auto points = ardenca::testing::made_result(1, 20).locations[0].points;
+    points[19].flags |= sweep::Unresolvable; // not searched: not counted as without a ground
     SweepModel model;
     const int old_run = model.start({"a.s1p", "b.s1p"}, SweepSetup{});
     const int run = model.start({"a.s1p", "b.s1p"}, SweepSetup{});
@@ -121,6 +122,9 @@ TEST(SweepModel, TakesTheStepsOfItsOwnRunOnly) {
     EXPECT_EQ(seen,
               (decltype(seen){{Error, "a.s1p:3: not a number"},
                               {Warning, "b.s1p: |S11| > 1 at 3 points"},
+                              {Warning, "1 point was not searched: the probe is too many "
+                                        "half-waves long there, or the box holds too many "
+                                        "grounds to list."},
                               {Warning, "1 point has no solution in the search box."},
                               {Warning, "1 point is ambiguous: another solution lies within the "
                                         "tracking tolerance."}}));
