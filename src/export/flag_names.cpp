@@ -26,6 +26,7 @@ std::vector<std::string> point_flag_names(unsigned flags) {
         {sweep::ElectricallyLong, "electrically_long"},
         {sweep::InfiniteReading, "infinite_reading"},
         {sweep::IncompleteCount, "incomplete"},
+        {sweep::Outlier, "outlier"},
         {sweep::NearAlternative, "near_alternative"},
     };
     return names(flags, table);

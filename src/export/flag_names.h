@@ -9,7 +9,7 @@
 namespace ardenca::exports {
 
 // Given a point's PointFlag bits, their names: "ambiguous", "no_solution",
-// "electrically_long", "infinite_reading", "incomplete", "near_alternative".
+// "electrically_long", "infinite_reading", "incomplete", "outlier", "near_alternative".
 std::vector<std::string> point_flag_names(unsigned flags);
 
 // Given a solution's calc::SolutionFlag bits, their names: "electrically_long",

@@ -18,6 +18,7 @@ enum PointFlag : unsigned {
     ElectricallyLong = 1u << 2, // the probe is electrically long at this frequency
     InfiniteReading = 1u << 3,  // the meter read an open circuit
     IncompleteCount = 1u << 4,  // the solver could not prove its list complete
+    Outlier = 1u << 5,          // every ground of the reading breaks the sweep's continuity
     NearAlternative = 1u << 7,  // one ground fits exactly, but near grounds fit as well
 };
 
