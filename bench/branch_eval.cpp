@@ -5,7 +5,7 @@
 // solutions chosen right, the longest run of consecutive unflagged wrong points, and the
 // share of points that are wrong, unflagged and more than 3 u from the true soil.
 //
-// branch_eval [--cases N] [--threads T] [--no-noise] [--verbose]
+// branch_eval [--cases N] [--threads T] [--no-noise] [--verbose] [--dump K]
 #include "branch_eval_cases.h"
 #include "sweep/sweep_engine.h"
 #include "sweep/tracking.h"
@@ -92,6 +92,21 @@ Tally judge(const std::vector<sweep::PointResult>& points, const EvalSoil& soil)
     return t;
 }
 
+// Given a location's points and its soil, one line per point: the true soil, then each
+// solution (* chosen) with its relative u, and the flags.
+void dump_points(const std::vector<sweep::PointResult>& points, const EvalSoil& soil) {
+    for (const sweep::PointResult& p : points) {
+        std::printf("%7.3f MHz nu %5.2f true %8.5f %6.2f |", p.freq_hz / 1e6, p.nu,
+                    soil.sigma(p.freq_hz), soil.eps_r(p.freq_hz));
+        for (std::size_t k = 0; k < p.solutions.size(); ++k) {
+            const calc::GroundSolution& g = p.solutions[k];
+            std::printf(" %s%8.5f(%.3f) %6.2f(%.3f)", p.chosen == k ? "*" : " ", g.sigma_s_per_m,
+                        g.u_sigma_s_per_m / g.sigma_s_per_m, g.eps_r, g.u_eps_r / g.eps_r);
+        }
+        std::printf(" | flags %x\n", p.flags);
+    }
+}
+
 double percent(long a, long b) {
     return b ? 100.0 * static_cast<double>(a) / b : 0;
 }
@@ -101,6 +116,7 @@ double percent(long a, long b) {
 int main(int argc, char** argv) {
     int cases = 80, threads = 1;
     bool noise = true, verbose = false;
+    int dump = -1;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--cases") && i + 1 < argc)
             cases = std::atoi(argv[++i]);
@@ -108,10 +124,12 @@ int main(int argc, char** argv) {
             threads = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--no-noise"))
             noise = false;
+        else if (!std::strcmp(argv[i], "--dump") && i + 1 < argc)
+            dump = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--verbose"))
             verbose = true;
         else {
-            std::fprintf(stderr, "usage: %s [--cases N] [--threads T] [--no-noise] [--verbose]\n",
+            std::fprintf(stderr, "usage: %s [--cases N] [--threads T] [--no-noise] [--verbose] [--dump K]\n",
                          argv[0]);
             return 2;
         }
@@ -126,6 +144,8 @@ int main(int argc, char** argv) {
         const auto t0 = std::chrono::steady_clock::now();
         sweep::track_solutions(r.locations[0].points);
         track_s += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        if (k == dump)
+            dump_points(r.locations[0].points, c.soil);
         const Tally t = judge(r.locations[0].points, c.soil);
         all.add(t);
         if (verbose)
