@@ -5,7 +5,7 @@
 // solutions chosen right, the longest run of consecutive unflagged wrong points, and the
 // share of points that are wrong, unflagged and more than 3 u from the true soil.
 //
-// branch_eval [--cases N] [--threads T] [--no-noise] [--verbose] [--dump K]
+// branch_eval [--cases N] [--first K] [--threads T] [--no-noise] [--verbose] [--dump K]
 #include "branch_eval_cases.h"
 #include "sweep/sweep_engine.h"
 #include "sweep/tracking.h"
@@ -48,6 +48,23 @@ struct Tally {
     }
 };
 
+// Given a point with solutions and the soil, the index of the solution nearest the soil
+// in (ln sigma, ln eps_r).
+std::size_t nearest_index(const sweep::PointResult& p, const EvalSoil& soil) {
+    const double sigma = soil.sigma(p.freq_hz), eps_r = soil.eps_r(p.freq_hz);
+    std::size_t nearest = 0;
+    double best = std::numeric_limits<double>::infinity();
+    for (std::size_t k = 0; k < p.solutions.size(); ++k) {
+        const calc::GroundSolution& g = p.solutions[k];
+        const double ds = std::log(g.sigma_s_per_m / sigma), de = std::log(g.eps_r / eps_r);
+        if (ds * ds + de * de < best) {
+            best = ds * ds + de * de;
+            nearest = k;
+        }
+    }
+    return nearest;
+}
+
 // Given a location's solved points and its true soil, the tally.
 Tally judge(const std::vector<sweep::PointResult>& points, const EvalSoil& soil) {
     Tally t;
@@ -57,16 +74,7 @@ Tally judge(const std::vector<sweep::PointResult>& points, const EvalSoil& soil)
             continue; // a gap: it neither breaks nor extends a run
         ++t.with_solutions;
         const double sigma = soil.sigma(p.freq_hz), eps_r = soil.eps_r(p.freq_hz);
-        std::size_t nearest = 0;
-        double best = std::numeric_limits<double>::infinity();
-        for (std::size_t k = 0; k < p.solutions.size(); ++k) {
-            const calc::GroundSolution& g = p.solutions[k];
-            const double ds = std::log(g.sigma_s_per_m / sigma), de = std::log(g.eps_r / eps_r);
-            if (ds * ds + de * de < best) {
-                best = ds * ds + de * de;
-                nearest = k;
-            }
-        }
+        const std::size_t nearest = nearest_index(p, soil);
         const bool flagged = (p.flags & choice_warnings) != 0;
         t.flagged += flagged;
         t.unchosen += !p.chosen.has_value();
@@ -103,7 +111,8 @@ void dump_points(const std::vector<sweep::PointResult>& points, const EvalSoil& 
             std::printf(" %s%8.5f(%.3f) %6.2f(%.3f)", p.chosen == k ? "*" : " ", g.sigma_s_per_m,
                         g.u_sigma_s_per_m / g.sigma_s_per_m, g.eps_r, g.u_eps_r / g.eps_r);
         }
-        std::printf(" | flags %x\n", p.flags);
+        std::printf(" | flags %x%s\n", p.flags,
+                    p.chosen && *p.chosen == nearest_index(p, soil) ? "" : " WRONG");
     }
 }
 
@@ -114,12 +123,14 @@ double percent(long a, long b) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int cases = 80, threads = 1;
+    int cases = 80, first = 0, threads = 1;
     bool noise = true, verbose = false;
     int dump = -1;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--cases") && i + 1 < argc)
             cases = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--first") && i + 1 < argc)
+            first = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--threads") && i + 1 < argc)
             threads = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--no-noise"))
@@ -129,14 +140,16 @@ int main(int argc, char** argv) {
         else if (!std::strcmp(argv[i], "--verbose"))
             verbose = true;
         else {
-            std::fprintf(stderr, "usage: %s [--cases N] [--threads T] [--no-noise] [--verbose] [--dump K]\n",
+            std::fprintf(stderr,
+                         "usage: %s [--cases N] [--first K] [--threads T] [--no-noise] [--verbose] "
+                         "[--dump K]\n",
                          argv[0]);
             return 2;
         }
     }
     Tally all;
     double track_s = 0;
-    for (int k = 0; k < cases; ++k) {
+    for (int k = first; k < first + cases; ++k) {
         const EvalCase c = make_case(k, noise);
         const sweep::EngineOptions options{sweep::SolveMethod::AllSolutions, threads, false};
         sweep::SweepResult r = sweep::solve_sweeps(c.setup, {c.sweep}, options);

@@ -1,0 +1,217 @@
+#include "tracking_cost.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace ardenca::sweep::tracking {
+
+namespace {
+
+using Mat3 = std::array<std::array<double, 3>, 3>;
+
+// Given an uncertainty and its value, the squared relative uncertainty, bounded.
+double relative_u2(double u, double value) {
+    double r = u / value;
+    if (std::isnan(r) || r < min_relative_u)
+        r = min_relative_u;
+    r = std::min(r, max_relative_u);
+    return r * r;
+}
+
+// Given two grounds and the change of ln f between them, the random walk's cost: how
+// a branch is followed before its trend is known.
+double walk_cost(const Candidate& a, const Candidate& b, double d_ln_f) {
+    const double drift2 = drift_per_ln_f * drift_per_ln_f * d_ln_f * d_ln_f;
+    double cost = 0;
+    for (int axis = 0; axis < 2; ++axis) {
+        const double d = b.x[axis] - a.x[axis];
+        cost += d * d / (a.u2[axis] + b.u2[axis] + drift2);
+    }
+    return cost;
+}
+
+// Given the point and ground a trend is for, walks one way (+1 or -1) adding the
+// grounds that continue it.
+void walk(const std::vector<Node>& nodes, std::size_t i, const Candidate& c, int direction,
+          Branch& branch) {
+    const Candidate* last = &c;
+    double last_ln_f = nodes[i].ln_f;
+    int taken = 0;
+    for (auto j = static_cast<std::ptrdiff_t>(i) + direction;
+         j >= 0 && j < static_cast<std::ptrdiff_t>(nodes.size()) && taken < trend_points;
+         j += direction) {
+        const Node& nd = nodes[static_cast<std::size_t>(j)];
+        if (std::abs(nd.ln_f - nodes[i].ln_f) > trend_span_ln_f)
+            break;
+        const Candidate* best = nullptr;
+        double best_cost = trend_gate;
+        for (const Candidate& other : nd.cands) {
+            const double cost = walk_cost(*last, other, std::abs(nd.ln_f - last_ln_f));
+            if (cost <= best_cost) {
+                best_cost = cost;
+                best = &other;
+            }
+        }
+        ++taken;
+        if (!best)
+            continue;
+        branch.t.push_back(nd.ln_f - nodes[i].ln_f);
+        branch.grounds.push_back(best);
+        last = best;
+        last_ln_f = nd.ln_f;
+    }
+}
+
+// Given a symmetric positive definite matrix of size n (2 or 3), its inverse; false when
+// it is singular.
+bool invert(const Mat3& a, int n, Mat3& inv) {
+    inv = {};
+    if (n == 2) {
+        const double det = a[0][0] * a[1][1] - a[0][1] * a[1][0];
+        if (!(std::abs(det) > 1e-300))
+            return false;
+        inv[0][0] = a[1][1] / det;
+        inv[1][1] = a[0][0] / det;
+        inv[0][1] = inv[1][0] = -a[0][1] / det;
+        return true;
+    }
+    const double c00 = a[1][1] * a[2][2] - a[1][2] * a[2][1];
+    const double c01 = a[1][2] * a[2][0] - a[1][0] * a[2][2];
+    const double c02 = a[1][0] * a[2][1] - a[1][1] * a[2][0];
+    const double det = a[0][0] * c00 + a[0][1] * c01 + a[0][2] * c02;
+    if (!(std::abs(det) > 1e-300))
+        return false;
+    inv[0][0] = c00 / det;
+    inv[0][1] = inv[1][0] = c01 / det;
+    inv[0][2] = inv[2][0] = c02 / det;
+    inv[1][1] = (a[0][0] * a[2][2] - a[0][2] * a[2][0]) / det;
+    inv[1][2] = inv[2][1] = (a[0][2] * a[1][0] - a[0][0] * a[1][2]) / det;
+    inv[2][2] = (a[0][0] * a[1][1] - a[0][1] * a[1][0]) / det;
+    return true;
+}
+
+// A ground on its own: its value, its uncertainty, the random walk's drift.
+Trend own_trend(const Candidate& c, int axis) {
+    Trend t;
+    t.c = {c.x[axis], 0, 0};
+    t.cov[0][0] = c.u2[axis];
+    t.allowance_per_ln_f = drift_per_ln_f;
+    return t;
+}
+
+} // namespace
+
+// Given a branch of at least three grounds, the weighted least-squares trend on one
+// axis; false when the grounds do not fix one.
+bool fit(const Branch& b, int axis, Trend& out) {
+    const auto n = static_cast<int>(b.t.size());
+    const int terms = n >= 5 ? 3 : 2;
+    Mat3 normal{};
+    std::array<double, 3> rhs{};
+    for (int k = 0; k < n; ++k) {
+        const double w = 1 / b.grounds[k]->u2[axis];
+        const double g[3] = {1, b.t[k], b.t[k] * b.t[k]};
+        for (int r = 0; r < terms; ++r) {
+            rhs[r] += w * g[r] * b.grounds[k]->x[axis];
+            for (int c = 0; c < terms; ++c)
+                normal[r][c] += w * g[r] * g[c];
+        }
+    }
+    Mat3 inv{};
+    if (!invert(normal, terms, inv))
+        return false;
+    Trend t;
+    for (int r = 0; r < terms; ++r)
+        for (int c = 0; c < terms; ++c)
+            t.c[r] += inv[r][c] * rhs[c];
+    double chi2 = 0;
+    for (int k = 0; k < n; ++k) {
+        const double d = b.grounds[k]->x[axis] - t.at(b.t[k]);
+        chi2 += d * d / b.grounds[k]->u2[axis];
+    }
+    const double widen = n > terms ? std::max(1.0, chi2 / (n - terms)) : 1.0;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            t.cov[r][c] = inv[r][c] * widen;
+    t.allowance_per_ln_f = trend_allowance_per_ln_f;
+    out = t;
+    return true;
+}
+
+double Trend::var_at(double t) const {
+    const double g[3] = {1, t, t * t};
+    double v = 0;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            v += g[r] * cov[r][c] * g[c];
+    return v;
+}
+
+std::vector<Candidate> candidates(const PointResult& p) {
+    std::vector<Candidate> out;
+    for (std::size_t k = 0; k < p.solutions.size(); ++k) {
+        const calc::GroundSolution& g = p.solutions[k];
+        if (!(g.sigma_s_per_m > 0) || !(g.eps_r > 0) || !std::isfinite(g.sigma_s_per_m) ||
+            !std::isfinite(g.eps_r))
+            continue;
+        Candidate c;
+        c.index = k;
+        c.x = {std::log(g.sigma_s_per_m), std::log(g.eps_r)};
+        c.u2 = {relative_u2(g.u_sigma_s_per_m, g.sigma_s_per_m), relative_u2(g.u_eps_r, g.eps_r)};
+        c.trend = {own_trend(c, 0), own_trend(c, 1)};
+        out.push_back(c);
+    }
+    return out;
+}
+
+void set_trends(std::vector<Node>& nodes) {
+    // Every trend from the grounds as read, before any is replaced.
+    std::vector<std::array<Trend, 2>> trends;
+    std::vector<double> passive;
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        for (const Candidate& c : nodes[i].cands) {
+            Branch b;
+            b.t.push_back(0);
+            b.grounds.push_back(&c);
+            walk(nodes, i, c, +1, b);
+            walk(nodes, i, c, -1, b);
+            std::array<Trend, 2> t = c.trend;
+            double cost = 0;
+            for (int a = 0; a < 2 && b.t.size() >= 3; ++a) {
+                if (!fit(b, a, t[a]))
+                    continue;
+                // sigma must not fall (axis 0), eps_r must not rise (axis 1).
+                const double breach = a == 0 ? -t[a].c[1] : t[a].c[1];
+                const double z = breach / std::sqrt(t[a].cov[1][1]);
+                if (z > 1)
+                    cost += passive_weight * std::min(passive_cap, (z - 1) * (z - 1));
+            }
+            trends.push_back(t);
+            passive.push_back(cost);
+        }
+    std::size_t s = 0;
+    for (Node& nd : nodes) {
+        for (Candidate& c : nd.cands) {
+            c.trend = trends[s];
+            c.node_cost = passive[s];
+            ++s;
+        }
+    }
+}
+
+double step_cost(const Candidate& a, const Candidate& b, double d_ln_f) {
+    double cost = 0;
+    for (int axis = 0; axis < 2; ++axis) {
+        const Trend& ta = a.trend[axis];
+        const Trend& tb = b.trend[axis];
+        const double ra = b.x[axis] - ta.at(d_ln_f);
+        const double rb = a.x[axis] - tb.at(-d_ln_f);
+        const double da = ta.allowance_per_ln_f * d_ln_f, db = tb.allowance_per_ln_f * d_ln_f;
+        cost += 0.5 * (ra * ra / (b.u2[axis] + ta.var_at(d_ln_f) + da * da) +
+                       rb * rb / (a.u2[axis] + tb.var_at(-d_ln_f) + db * db));
+    }
+    return cost;
+}
+
+} // namespace ardenca::sweep::tracking

@@ -1,0 +1,101 @@
+// What a path through a sweep's grounds costs: the steps from one ground to the next,
+// and the grounds whose branch a passive soil cannot follow.
+//
+// Grounds live in (ln sigma, ln eps_r), each with its relative 1-sigma uncertainty u.
+// Each ground has its branch's local trend: the weighted least-squares quadratic in
+// ln f (a line with fewer than five grounds) through it and the grounds that continue
+// it at up to trend_points points on each side, within trend_span_ln_f. A neighbour
+// continues the branch when a random walk of drift_per_ln_f (a soil changing by about
+// f^1) reaches it from the last ground taken within trend_gate; a neighbour that none
+// continues is stepped over. The trend's variance is widened by its scatter when that
+// exceeds the grounds' u.
+//
+// A step from ground a at ln f_a to ground b at ln f_b costs, per axis, the mean of b
+// against a's trend and a against b's trend:
+//   (x_b - trend_a(ln f_b))^2 / (u_b^2 + var trend_a(ln f_b) + (allowance * dlnf)^2)
+// with dlnf = |ln f_b - ln f_a| and the allowance trend_allowance_per_ln_f for a
+// curvature the trend misses (drift_per_ln_f for a ground without a trend). A step
+// along a branch costs about one per axis; a step to another branch is measured
+// against the trend, known far better than any one ground, and costs far more than
+// leaving a reading out, even where the grounds themselves are poorly determined.
+//
+// A passive soil, a sum of relaxations plus DC conduction, has sigma non-decreasing and
+// eps_r non-increasing with frequency. A trend whose slope breaks this by z of its own
+// standard errors costs the ground passive_weight * min((z - 1)^2, passive_cap) per
+// axis for z > 1. The trend, not the single step, carries this judgement: from one
+// point to the next a soil changes by far less than the noise, over a dozen points it
+// does not. The cost is capped because near a double root the grounds of the soil's
+// own branch are pushed about by the other root and may seem to break the rule over a
+// few points; a wrong branch breaks it point after point, and the capped costs add up.
+#pragma once
+
+#include "sweep_result.h"
+
+#include <array>
+#include <cstddef>
+#include <vector>
+
+namespace ardenca::sweep::tracking {
+
+using Vec2 = std::array<double, 2>; // (ln sigma, ln eps_r)
+
+inline constexpr double drift_per_ln_f = 1;
+inline constexpr double trend_allowance_per_ln_f = 0.2;
+inline constexpr double passive_weight = 1;
+inline constexpr double passive_cap = 1;
+inline constexpr int trend_points = 8;
+inline constexpr double trend_span_ln_f = 0.4;
+inline constexpr double trend_gate = 25;
+// A relative uncertainty not above zero or not a number (a solver that could not say)
+// counts as this; one this large or infinite (a double root) is capped here.
+inline constexpr double min_relative_u = 1e-3;
+inline constexpr double max_relative_u = 1e3;
+
+// A quadratic in t = ln f - ln f_ground with its covariance.
+struct Trend {
+    std::array<double, 3> c{};
+    std::array<std::array<double, 3>, 3> cov{};
+    double allowance_per_ln_f = drift_per_ln_f;
+
+    double at(double t) const { return c[0] + t * (c[1] + t * c[2]); }
+    double var_at(double t) const;
+};
+
+struct Candidate {
+    std::size_t index = 0; // into the point's solutions
+    Vec2 x{};
+    Vec2 u2{}; // squared relative 1-sigma uncertainties
+    std::array<Trend, 2> trend{};
+    double node_cost = 0; // from the trend's slope
+};
+
+// One point with grounds.
+struct Node {
+    double ln_f = 0;
+    std::vector<Candidate> cands;
+};
+
+// Grounds of one branch around a ground: t = ln f - ln f_ground.
+struct Branch {
+    std::vector<double> t;
+    std::vector<const Candidate*> grounds;
+};
+
+// Given a branch of at least three grounds, the weighted least-squares trend on one
+// axis (a quadratic from five grounds, else a line), weighted by the grounds' u;
+// false when the grounds do not fix one.
+bool fit(const Branch& b, int axis, Trend& out);
+
+// Given a point, its grounds with a positive, finite conductivity and dielectric
+// constant, each its own trend.
+std::vector<Candidate> candidates(const PointResult& p);
+
+// Given the points with grounds in increasing frequency, sets every ground's trend and
+// node_cost.
+void set_trends(std::vector<Node>& nodes);
+
+// Given two grounds and the change of ln f from the first to the second, the step's
+// cost (the same either way round).
+double step_cost(const Candidate& a, const Candidate& b, double d_ln_f);
+
+} // namespace ardenca::sweep::tracking
