@@ -14,7 +14,9 @@
 // Ambiguity comes from min-marginals: for every ground of a point (and for leaving the
 // point out), the cost of the cheapest path through it. A point is flagged Ambiguous
 // when another ground, or leaving it out, comes within ambiguity_margin of the path
-// chosen; a point the path leaves out is flagged Outlier and has no choice.
+// chosen; a point the path leaves out is flagged Outlier and has no choice. At an
+// ambiguous point the ground kept is the one nearest the path's smooth trend
+// (tracking_refine.h).
 #pragma once
 
 #include "sweep_result.h"
@@ -23,13 +25,16 @@
 
 namespace ardenca::sweep {
 
-// Leaving a point out costs as much as a step about four uncertainties long (two
-// degrees of freedom: a chance of about 1e-5 for a ground truly on the path).
-inline constexpr double outlier_cost = 25;
+// Leaving a point out costs as much as a ground six of its uncertainties off the path
+// (a chance of about 1e-8 for a ground truly on it), so that noise alone leaves out
+// next to nothing while a ground of another branch, tens of uncertainties away, is
+// left out rather than followed.
+inline constexpr double outlier_cost = 36;
 inline constexpr int max_outlier_run = 8;
-// A path through another choice costing less than this more is about as likely (a
-// likelihood ratio of e^(-margin / 2) or more).
-inline constexpr double ambiguity_margin = 9;
+// A path through another choice costing less than this more is flagged: a likelihood
+// ratio of e^(-8) or more. Costs near a double root are rough (the grounds' linear
+// uncertainties understate how far noise throws them), hence the wide margin.
+inline constexpr double ambiguity_margin = 16;
 
 // Given one location's points in increasing frequency with their solutions filled in,
 // sets each point's chosen index and its Ambiguous and Outlier flags. Points without

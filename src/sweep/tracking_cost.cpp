@@ -35,15 +35,22 @@ double walk_cost(const Candidate& a, const Candidate& b, double d_ln_f) {
 // grounds that continue it.
 void walk(const std::vector<Node>& nodes, std::size_t i, const Candidate& c, int direction,
           Branch& branch) {
+    // The points within the span on this side, taken at a stride that leaves at most
+    // trend_points of them.
+    const auto n = static_cast<std::ptrdiff_t>(nodes.size());
+    std::ptrdiff_t within = 0;
+    for (auto j = static_cast<std::ptrdiff_t>(i) + direction;
+         j >= 0 && j < n &&
+         std::abs(nodes[static_cast<std::size_t>(j)].ln_f - nodes[i].ln_f) <= trend_span_ln_f;
+         j += direction)
+        ++within;
+    const std::ptrdiff_t stride =
+        std::max<std::ptrdiff_t>(1, (within + trend_points - 1) / trend_points);
     const Candidate* last = &c;
     double last_ln_f = nodes[i].ln_f;
-    int taken = 0;
-    for (auto j = static_cast<std::ptrdiff_t>(i) + direction;
-         j >= 0 && j < static_cast<std::ptrdiff_t>(nodes.size()) && taken < trend_points;
-         j += direction) {
-        const Node& nd = nodes[static_cast<std::size_t>(j)];
-        if (std::abs(nd.ln_f - nodes[i].ln_f) > trend_span_ln_f)
-            break;
+    for (std::ptrdiff_t k = 1; k * stride <= within; ++k) {
+        const Node& nd = nodes[static_cast<std::size_t>(static_cast<std::ptrdiff_t>(i) +
+                                                        direction * k * stride)];
         const Candidate* best = nullptr;
         double best_cost = trend_gate;
         for (const Candidate& other : nd.cands) {
@@ -53,7 +60,6 @@ void walk(const std::vector<Node>& nodes, std::size_t i, const Candidate& c, int
                 best = &other;
             }
         }
-        ++taken;
         if (!best)
             continue;
         branch.t.push_back(nd.ln_f - nodes[i].ln_f);

@@ -4,11 +4,12 @@
 // Grounds live in (ln sigma, ln eps_r), each with its relative 1-sigma uncertainty u.
 // Each ground has its branch's local trend: the weighted least-squares quadratic in
 // ln f (a line with fewer than five grounds) through it and the grounds that continue
-// it at up to trend_points points on each side, within trend_span_ln_f. A neighbour
-// continues the branch when a random walk of drift_per_ln_f (a soil changing by about
-// f^1) reaches it from the last ground taken within trend_gate; a neighbour that none
-// continues is stepped over. The trend's variance is widened by its scatter when that
-// exceeds the grounds' u.
+// it on each side within trend_span_ln_f, at most trend_points a side (the points taken
+// at a stride where the sweep is denser): over a span fixed in ln f a trend is as well
+// determined on 1,001 points as on 101. A neighbour continues the branch when a random
+// walk of drift_per_ln_f (a soil changing by about f^1) reaches it from the last ground
+// taken within trend_gate; a neighbour that none continues is stepped over. The
+// trend's variance is widened by its scatter when that exceeds the grounds' u.
 //
 // A step from ground a at ln f_a to ground b at ln f_b costs, per axis, the mean of b
 // against a's trend and a against b's trend:
@@ -22,11 +23,12 @@
 // A passive soil, a sum of relaxations plus DC conduction, has sigma non-decreasing and
 // eps_r non-increasing with frequency. A trend whose slope breaks this by z of its own
 // standard errors costs the ground passive_weight * min((z - 1)^2, passive_cap) per
-// axis for z > 1. The trend, not the single step, carries this judgement: from one
-// point to the next a soil changes by far less than the noise, over a dozen points it
-// does not. The cost is capped because near a double root the grounds of the soil's
-// own branch are pushed about by the other root and may seem to break the rule over a
-// few points; a wrong branch breaks it point after point, and the capped costs add up.
+// axis for z > 1 (at most nine, a 4-sigma breach). The trend, not the single step,
+// carries this judgement: from one point to the next a soil changes by far less than
+// the noise, over a tenth of ln f it does not. The cost is capped because near a double
+// root the grounds of the soil's own branch are pushed about by the other root and may
+// seem to break the rule for a while; a wrong branch breaks it point after point, and
+// the capped costs add up.
 #pragma once
 
 #include "sweep_result.h"
@@ -42,7 +44,7 @@ using Vec2 = std::array<double, 2>; // (ln sigma, ln eps_r)
 inline constexpr double drift_per_ln_f = 1;
 inline constexpr double trend_allowance_per_ln_f = 0.2;
 inline constexpr double passive_weight = 1;
-inline constexpr double passive_cap = 1;
+inline constexpr double passive_cap = 9;
 inline constexpr int trend_points = 8;
 inline constexpr double trend_span_ln_f = 0.4;
 inline constexpr double trend_gate = 25;
