@@ -30,7 +30,7 @@ namespace ardenca::sweep {
 // next to nothing while a ground of another branch, tens of uncertainties away, is
 // left out rather than followed.
 inline constexpr double outlier_cost = 36;
-inline constexpr int max_outlier_run = 8;
+inline constexpr int max_outlier_run = 4;
 // A path through another choice costing less than this more is flagged: a likelihood
 // ratio of e^(-8) or more. Costs near a double root are rough (the grounds' linear
 // uncertainties understate how far noise throws them), hence the wide margin.

@@ -31,19 +31,11 @@ double walk_cost(const Candidate& a, const Candidate& b, double d_ln_f) {
     return cost;
 }
 
-// Given the point and ground a trend is for, walks one way (+1 or -1) adding the
-// grounds that continue it.
+// Given the point and ground a trend is for, and how many points lie within the span on
+// one side (+1 or -1), walks that way adding the grounds that continue it; the points
+// are taken at a stride that leaves at most trend_points of them.
 void walk(const std::vector<Node>& nodes, std::size_t i, const Candidate& c, int direction,
-          Branch& branch) {
-    // The points within the span on this side, taken at a stride that leaves at most
-    // trend_points of them.
-    const auto n = static_cast<std::ptrdiff_t>(nodes.size());
-    std::ptrdiff_t within = 0;
-    for (auto j = static_cast<std::ptrdiff_t>(i) + direction;
-         j >= 0 && j < n &&
-         std::abs(nodes[static_cast<std::size_t>(j)].ln_f - nodes[i].ln_f) <= trend_span_ln_f;
-         j += direction)
-        ++within;
+          std::ptrdiff_t within, Branch& branch) {
     const std::ptrdiff_t stride =
         std::max<std::ptrdiff_t>(1, (within + trend_points - 1) / trend_points);
     const Candidate* last = &c;
@@ -62,8 +54,7 @@ void walk(const std::vector<Node>& nodes, std::size_t i, const Candidate& c, int
         }
         if (!best)
             continue;
-        branch.t.push_back(nd.ln_f - nodes[i].ln_f);
-        branch.grounds.push_back(best);
+        branch.push_back({nd.ln_f - nodes[i].ln_f, best->x, best->u2});
         last = best;
         last_ln_f = nd.ln_f;
     }
@@ -101,7 +92,7 @@ bool invert(const Mat3& a, int n, Mat3& inv) {
 Trend own_trend(const Candidate& c, int axis) {
     Trend t;
     t.c = {c.x[axis], 0, 0};
-    t.cov[0][0] = c.u2[axis];
+    t.var_poly[0] = c.u2[axis];
     t.allowance_per_ln_f = drift_per_ln_f;
     return t;
 }
@@ -111,47 +102,46 @@ Trend own_trend(const Candidate& c, int axis) {
 // Given a branch of at least three grounds, the weighted least-squares trend on one
 // axis; false when the grounds do not fix one.
 bool fit(const Branch& b, int axis, Trend& out) {
-    const auto n = static_cast<int>(b.t.size());
+    const auto n = static_cast<int>(b.size());
     const int terms = n >= 5 ? 3 : 2;
-    Mat3 normal{};
-    std::array<double, 3> rhs{};
+    // Weighted sums of t^0..t^4, of x t^0..t^2 and of x^2.
+    double st[5] = {}, sx[3] = {}, sxx = 0;
     for (int k = 0; k < n; ++k) {
-        const double w = 1 / b.grounds[k]->u2[axis];
-        const double g[3] = {1, b.t[k], b.t[k] * b.t[k]};
-        for (int r = 0; r < terms; ++r) {
-            rhs[r] += w * g[r] * b.grounds[k]->x[axis];
-            for (int c = 0; c < terms; ++c)
-                normal[r][c] += w * g[r] * g[c];
-        }
+        const double w = 1 / b[k].u2[axis], x = b[k].x[axis], t = b[k].t;
+        const double wt = w * t, wtt = wt * t;
+        st[0] += w;
+        st[1] += wt;
+        st[2] += wtt;
+        st[3] += wtt * t;
+        st[4] += wtt * t * t;
+        sx[0] += w * x;
+        sx[1] += wt * x;
+        sx[2] += wtt * x;
+        sxx += w * x * x;
     }
+    Mat3 normal{};
+    for (int r = 0; r < terms; ++r)
+        for (int c = 0; c < terms; ++c)
+            normal[r][c] = st[r + c];
     Mat3 inv{};
     if (!invert(normal, terms, inv))
         return false;
     Trend t;
-    for (int r = 0; r < terms; ++r)
+    double explained = 0;
+    for (int r = 0; r < terms; ++r) {
         for (int c = 0; c < terms; ++c)
-            t.c[r] += inv[r][c] * rhs[c];
-    double chi2 = 0;
-    for (int k = 0; k < n; ++k) {
-        const double d = b.grounds[k]->x[axis] - t.at(b.t[k]);
-        chi2 += d * d / b.grounds[k]->u2[axis];
+            t.c[r] += inv[r][c] * sx[c];
+        explained += t.c[r] * sx[r];
     }
+    // The weighted sum of squared residuals of a least-squares fit.
+    const double chi2 = std::max(0.0, sxx - explained);
     const double widen = n > terms ? std::max(1.0, chi2 / (n - terms)) : 1.0;
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c)
-            t.cov[r][c] = inv[r][c] * widen;
+    t.var_poly = {inv[0][0] * widen, 2 * inv[0][1] * widen, (2 * inv[0][2] + inv[1][1]) * widen,
+                  2 * inv[1][2] * widen, inv[2][2] * widen};
+    t.slope_var = inv[1][1] * widen;
     t.allowance_per_ln_f = trend_allowance_per_ln_f;
     out = t;
     return true;
-}
-
-double Trend::var_at(double t) const {
-    const double g[3] = {1, t, t * t};
-    double v = 0;
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c)
-            v += g[r] * cov[r][c] * g[c];
-    return v;
 }
 
 std::vector<Candidate> candidates(const PointResult& p) {
@@ -172,36 +162,31 @@ std::vector<Candidate> candidates(const PointResult& p) {
 }
 
 void set_trends(std::vector<Node>& nodes) {
-    // Every trend from the grounds as read, before any is replaced.
-    std::vector<std::array<Trend, 2>> trends;
-    std::vector<double> passive;
-    for (std::size_t i = 0; i < nodes.size(); ++i)
-        for (const Candidate& c : nodes[i].cands) {
-            Branch b;
-            b.t.push_back(0);
-            b.grounds.push_back(&c);
-            walk(nodes, i, c, +1, b);
-            walk(nodes, i, c, -1, b);
-            std::array<Trend, 2> t = c.trend;
-            double cost = 0;
-            for (int a = 0; a < 2 && b.t.size() >= 3; ++a) {
-                if (!fit(b, a, t[a]))
+    // A trend is written into its ground as soon as it is known: the walks read only
+    // the grounds' values and uncertainties.
+    Branch b;
+    std::size_t lo = 0, hi = 0; // the span around point i: [lo, hi)
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        while (nodes[i].ln_f - nodes[lo].ln_f > trend_span_ln_f)
+            ++lo;
+        while (hi < nodes.size() && nodes[hi].ln_f - nodes[i].ln_f <= trend_span_ln_f)
+            ++hi;
+        const auto up = static_cast<std::ptrdiff_t>(hi - i - 1);
+        const auto down = static_cast<std::ptrdiff_t>(i - lo);
+        for (Candidate& c : nodes[i].cands) {
+            b.assign(1, {0, c.x, c.u2});
+            walk(nodes, i, c, +1, up, b);
+            walk(nodes, i, c, -1, down, b);
+            c.node_cost = 0;
+            for (int a = 0; a < 2 && b.size() >= 3; ++a) {
+                if (!fit(b, a, c.trend[a]))
                     continue;
                 // sigma must not fall (axis 0), eps_r must not rise (axis 1).
-                const double breach = a == 0 ? -t[a].c[1] : t[a].c[1];
-                const double z = breach / std::sqrt(t[a].cov[1][1]);
+                const double breach = a == 0 ? -c.trend[a].c[1] : c.trend[a].c[1];
+                const double z = breach / std::sqrt(c.trend[a].slope_var);
                 if (z > 1)
-                    cost += passive_weight * std::min(passive_cap, (z - 1) * (z - 1));
+                    c.node_cost += passive_weight * std::min(passive_cap, (z - 1) * (z - 1));
             }
-            trends.push_back(t);
-            passive.push_back(cost);
-        }
-    std::size_t s = 0;
-    for (Node& nd : nodes) {
-        for (Candidate& c : nd.cands) {
-            c.trend = trends[s];
-            c.node_cost = passive[s];
-            ++s;
         }
     }
 }

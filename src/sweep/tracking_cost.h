@@ -53,14 +53,18 @@ inline constexpr double trend_gate = 25;
 inline constexpr double min_relative_u = 1e-3;
 inline constexpr double max_relative_u = 1e3;
 
-// A quadratic in t = ln f - ln f_ground with its covariance.
+// A quadratic in t = ln f - ln f_ground with its variance.
 struct Trend {
     std::array<double, 3> c{};
-    std::array<std::array<double, 3>, 3> cov{};
+    std::array<double, 5> var_poly{}; // the variance at t as a polynomial in t
+    double slope_var = 0;             // of c[1]
     double allowance_per_ln_f = drift_per_ln_f;
 
     double at(double t) const { return c[0] + t * (c[1] + t * c[2]); }
-    double var_at(double t) const;
+    double var_at(double t) const {
+        return var_poly[0] +
+               t * (var_poly[1] + t * (var_poly[2] + t * (var_poly[3] + t * var_poly[4])));
+    }
 };
 
 struct Candidate {
@@ -77,11 +81,13 @@ struct Node {
     std::vector<Candidate> cands;
 };
 
-// Grounds of one branch around a ground: t = ln f - ln f_ground.
-struct Branch {
-    std::vector<double> t;
-    std::vector<const Candidate*> grounds;
+// A ground of one branch around another, at t = ln f - ln f_other.
+struct Sample {
+    double t = 0;
+    Vec2 x{};
+    Vec2 u2{};
 };
+using Branch = std::vector<Sample>; // in increasing t
 
 // Given a branch of at least three grounds, the weighted least-squares trend on one
 // axis (a quadratic from five grounds, else a line), weighted by the grounds' u;

@@ -8,28 +8,27 @@ namespace ardenca::sweep::tracking {
 void refine_ambiguous(const std::vector<Node>& nodes, std::vector<std::size_t>& pick,
                       const std::vector<bool>& ambiguous) {
     const std::vector<std::size_t> old = pick;
-    // The path's grounds with their u floored, so that the trend leans on many.
-    std::vector<Candidate> floored(nodes.size());
-    for (std::size_t j = 0; j < nodes.size(); ++j) {
-        if (old[j] == no_pick)
-            continue;
-        floored[j] = nodes[j].cands[old[j]];
-        for (double& u2 : floored[j].u2)
-            u2 = std::max(u2, refine_min_relative_u * refine_min_relative_u);
-    }
+    constexpr double floor2 = refine_min_relative_u * refine_min_relative_u;
+    Branch b;
+    std::size_t lo = 0; // the first point within the span
     for (std::size_t m = 0; m < nodes.size(); ++m) {
+        while (nodes[m].ln_f - nodes[lo].ln_f > refine_span_ln_f)
+            ++lo;
         if (!ambiguous[m] || old[m] == no_pick || nodes[m].cands.size() < 2)
             continue;
-        Branch b;
-        for (std::size_t j = 0; j < nodes.size(); ++j) {
-            const double t = nodes[j].ln_f - nodes[m].ln_f;
-            if (j == m || old[j] == no_pick || std::abs(t) > refine_span_ln_f)
+        // The path's grounds around, their u floored so that the trend leans on many.
+        b.clear();
+        for (std::size_t j = lo;
+             j < nodes.size() && nodes[j].ln_f - nodes[m].ln_f <= refine_span_ln_f; ++j) {
+            if (j == m || old[j] == no_pick)
                 continue;
-            b.t.push_back(t);
-            b.grounds.push_back(&floored[j]);
+            const Candidate& g = nodes[j].cands[old[j]];
+            b.push_back({nodes[j].ln_f - nodes[m].ln_f,
+                         g.x,
+                         {std::max(g.u2[0], floor2), std::max(g.u2[1], floor2)}});
         }
         // Both sides of the point are needed: a trend carried past its end is a guess.
-        if (b.t.size() < 3 || b.t.front() >= 0 || b.t.back() <= 0)
+        if (b.size() < 3 || b.front().t >= 0 || b.back().t <= 0)
             continue;
         Trend trend[2];
         if (!fit(b, 0, trend[0]) || !fit(b, 1, trend[1]))
