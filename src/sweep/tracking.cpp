@@ -55,6 +55,26 @@ class StepCosts {
     std::vector<double> costs_;
 };
 
+// Given a point and its choice, whether another of its grounds lies within
+// close_rival_z of it in their combined uncertainties: then the noise alone may have
+// put either one nearer the soil, whatever the costs say.
+bool has_close_rival(const Node& nd, std::size_t pick) {
+    const Candidate& a = nd.cands[pick];
+    for (std::size_t k = 0; k < nd.cands.size(); ++k) {
+        if (k == pick)
+            continue;
+        const Candidate& b = nd.cands[k];
+        double z2 = 0;
+        for (int axis = 0; axis < 2; ++axis) {
+            const double d = a.x[axis] - b.x[axis];
+            z2 += d * d / (a.u2[axis] + b.u2[axis]);
+        }
+        if (z2 <= close_rival_z * close_rival_z)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void track_solutions(std::vector<PointResult>& points) {
@@ -189,7 +209,7 @@ void track_solutions(std::vector<PointResult>& points) {
             p.flags |= Outlier;
         else
             p.chosen = nodes[m].cands[pick[m]].index;
-        if (ambiguous[m])
+        if (ambiguous[m] || (pick[m] != tracking::no_pick && has_close_rival(nodes[m], pick[m])))
             p.flags |= Ambiguous;
     }
 }

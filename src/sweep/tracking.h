@@ -14,7 +14,9 @@
 // Ambiguity comes from min-marginals: for every ground of a point (and for leaving the
 // point out), the cost of the cheapest path through it. A point is flagged Ambiguous
 // when another ground, or leaving it out, comes within ambiguity_margin of the path
-// chosen; a point the path leaves out is flagged Outlier and has no choice. At an
+// chosen, or when another ground lies within close_rival_z of the chosen one in their
+// combined uncertainties; a point the path leaves out is flagged Outlier and has no
+// choice. At an
 // ambiguous point the ground kept is the one nearest the path's smooth trend
 // (tracking_refine.h).
 #pragma once
@@ -35,6 +37,7 @@ inline constexpr int max_outlier_run = 4;
 // ratio of e^(-8) or more. Costs near a double root are rough (the grounds' linear
 // uncertainties understate how far noise throws them), hence the wide margin.
 inline constexpr double ambiguity_margin = 16;
+inline constexpr double close_rival_z = 3;
 
 // Given one location's points in increasing frequency with their solutions filled in,
 // sets each point's chosen index and its Ambiguous and Outlier flags. Points without
