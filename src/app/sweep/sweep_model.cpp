@@ -107,11 +107,12 @@ bool SweepModel::apply(int run, SweepStep step) {
             add_message(SweepMessage::Kind::Warning, std::move(warning));
         for (std::string& note : step.notes)
             add_message(SweepMessage::Kind::Note, std::move(note));
-        std::size_t unsolved = 0, ambiguous = 0;
+        std::size_t unsolved = 0, ambiguous = 0, left_out = 0;
         for (const auto& location : result_.locations)
             for (const auto& point : location.points) {
                 unsolved += (point.flags & sweep::NoSolution) != 0;
                 ambiguous += (point.flags & sweep::Ambiguous) != 0;
+                left_out += (point.flags & sweep::Outlier) != 0;
             }
         if (unsolved)
             add_message(SweepMessage::Kind::Warning, counted(unsolved, "point has", "points have") +
@@ -120,6 +121,10 @@ bool SweepModel::apply(int run, SweepStep step) {
             add_message(SweepMessage::Kind::Warning,
                         counted(ambiguous, "point is", "points are") +
                             " ambiguous: another solution lies within the tracking tolerance.");
+        if (left_out)
+            add_message(SweepMessage::Kind::Warning,
+                        counted(left_out, "point is", "points are") +
+                            " left out: no solution there continues the sweep's ground.");
         if (result_.average && !result_.average->empty())
             add_message(
                 SweepMessage::Kind::Note,
