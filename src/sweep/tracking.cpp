@@ -81,6 +81,9 @@ void track_solutions(std::vector<PointResult>& points) {
     // The points with grounds; node m's states are offset[m] .. offset[m] + its grounds - 1.
     std::vector<Node> nodes;
     std::vector<std::size_t> point_of, offset;
+    nodes.reserve(points.size());
+    point_of.reserve(points.size());
+    offset.reserve(points.size());
     std::size_t states = 0;
     for (std::size_t i = 0; i < points.size(); ++i) {
         PointResult& p = points[i];

@@ -146,6 +146,7 @@ bool fit(const Branch& b, int axis, Trend& out) {
 
 std::vector<Candidate> candidates(const PointResult& p) {
     std::vector<Candidate> out;
+    out.reserve(p.solutions.size());
     for (std::size_t k = 0; k < p.solutions.size(); ++k) {
         const calc::GroundSolution& g = p.solutions[k];
         if (!(g.sigma_s_per_m > 0) || !(g.eps_r > 0) || !std::isfinite(g.sigma_s_per_m) ||
