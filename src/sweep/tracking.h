@@ -30,13 +30,18 @@ namespace ardenca::sweep {
 // Leaving a point out costs as much as a ground six of its uncertainties off the path
 // (a chance of about 1e-8 for a ground truly on it), so that noise alone leaves out
 // next to nothing while a ground of another branch, tens of uncertainties away, is
-// left out rather than followed.
+// left out rather than followed. At most max_outlier_run points in a row: the path
+// must go through one of any five, which keeps the work linear.
 inline constexpr double outlier_cost = 36;
 inline constexpr int max_outlier_run = 4;
 // A path through another choice costing less than this more is flagged: a likelihood
-// ratio of e^(-8) or more. Costs near a double root are rough (the grounds' linear
-// uncertainties understate how far noise throws them), hence the wide margin.
-inline constexpr double ambiguity_margin = 16;
+// ratio of e^(-12.5) or more. Costs near a double root are rough (the grounds' linear
+// uncertainties understate how far noise throws them), hence the wide margin. It also
+// flags a reading whose own steps cost about eleven more than stepping over it: nearly
+// an outlier.
+inline constexpr double ambiguity_margin = 25;
+// Two grounds of one reading within this many of their combined uncertainties: either
+// may be the soil, whatever the costs say.
 inline constexpr double close_rival_z = 3;
 
 // Given one location's points in increasing frequency with their solutions filled in,

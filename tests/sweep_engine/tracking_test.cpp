@@ -139,7 +139,8 @@ TEST(Tracking, FollowsTheSoilPastOtherBranches) {
         const std::vector<PointResult> points = run(s);
         EXPECT_EQ(wrong_choices(s, points), 0);
         // Where the soil is a candidate, branches far apart are never called ambiguous;
-        // another ground within 20 % of the soil may be.
+        // another ground within 30 % of the soil (about five of their combined
+        // uncertainties) may be.
         int ambiguous = 0, close = 0;
         for (int i = 0; i < n_points; ++i) {
             const PointResult& p = points[i];
@@ -149,8 +150,8 @@ TEST(Tracking, FollowsTheSoilPastOtherBranches) {
             const Ground t = true_soil(freq_mhz_of(i));
             close += std::any_of(p.solutions.begin(), p.solutions.end(), [&](const auto& g) {
                 return g.sigma_s_per_m != t.sigma_s_per_m &&
-                       std::abs(std::log(g.sigma_s_per_m / t.sigma_s_per_m)) < 0.2 &&
-                       std::abs(std::log(g.eps_r / t.eps_r)) < 0.2;
+                       std::abs(std::log(g.sigma_s_per_m / t.sigma_s_per_m)) < 0.3 &&
+                       std::abs(std::log(g.eps_r / t.eps_r)) < 0.3;
             });
         }
         EXPECT_LE(ambiguous, close);
