@@ -32,14 +32,23 @@ class StepCosts {
                 size += nodes[q - 1 - d].cands.size() * nodes[q].cands.size();
             }
         costs_.resize(size);
+        // Each ground's reach to the other point, once per ground rather than per pair.
+        std::vector<tracking::Reach> ahead, back;
         for (std::size_t q = 0; q < nodes.size(); ++q)
             for (std::size_t d = 0; d <= max_skip && d < q; ++d) {
                 const Node& a = nodes[q - 1 - d];
                 const Node& b = nodes[q];
-                double* out = &costs_[start_[q * (max_skip + 1) + d]];
+                const double d_ln_f = b.ln_f - a.ln_f;
+                ahead.clear();
+                back.clear();
                 for (const Candidate& ca : a.cands)
-                    for (const Candidate& cb : b.cands)
-                        *out++ = tracking::step_cost(ca, cb, b.ln_f - a.ln_f);
+                    ahead.push_back(tracking::reach(ca, d_ln_f));
+                for (const Candidate& cb : b.cands)
+                    back.push_back(tracking::reach(cb, -d_ln_f));
+                double* out = &costs_[start_[q * (max_skip + 1) + d]];
+                for (std::size_t k = 0; k < a.cands.size(); ++k)
+                    for (std::size_t l = 0; l < b.cands.size(); ++l)
+                        *out++ = tracking::step_cost(a.cands[k], ahead[k], b.cands[l], back[l]);
             }
     }
 

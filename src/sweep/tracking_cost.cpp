@@ -192,18 +192,30 @@ void set_trends(std::vector<Node>& nodes) {
     }
 }
 
-double step_cost(const Candidate& a, const Candidate& b, double d_ln_f) {
+Reach reach(const Candidate& c, double d_ln_f) {
+    Reach r;
+    for (int axis = 0; axis < 2; ++axis) {
+        const Trend& t = c.trend[axis];
+        const double allowed = t.allowance_per_ln_f * d_ln_f;
+        r.at[axis] = t.at(d_ln_f);
+        r.var[axis] = t.var_at(d_ln_f) + allowed * allowed;
+    }
+    return r;
+}
+
+double step_cost(const Candidate& a, const Reach& a_at_b, const Candidate& b, const Reach& b_at_a) {
     double cost = 0;
     for (int axis = 0; axis < 2; ++axis) {
-        const Trend& ta = a.trend[axis];
-        const Trend& tb = b.trend[axis];
-        const double ra = b.x[axis] - ta.at(d_ln_f);
-        const double rb = a.x[axis] - tb.at(-d_ln_f);
-        const double da = ta.allowance_per_ln_f * d_ln_f, db = tb.allowance_per_ln_f * d_ln_f;
-        cost += 0.5 * (ra * ra / (b.u2[axis] + ta.var_at(d_ln_f) + da * da) +
-                       rb * rb / (a.u2[axis] + tb.var_at(-d_ln_f) + db * db));
+        const double ra = b.x[axis] - a_at_b.at[axis];
+        const double rb = a.x[axis] - b_at_a.at[axis];
+        cost += 0.5 * (ra * ra / (b.u2[axis] + a_at_b.var[axis]) +
+                       rb * rb / (a.u2[axis] + b_at_a.var[axis]));
     }
     return cost;
+}
+
+double step_cost(const Candidate& a, const Candidate& b, double d_ln_f) {
+    return step_cost(a, reach(a, d_ln_f), b, reach(b, -d_ln_f));
 }
 
 } // namespace ardenca::sweep::tracking

@@ -102,8 +102,21 @@ std::vector<Candidate> candidates(const PointResult& p);
 // node_cost.
 void set_trends(std::vector<Node>& nodes);
 
+// Where a ground's trend puts its branch at another frequency: the value and its
+// variance, the allowance for curvature included.
+struct Reach {
+    Vec2 at{};
+    Vec2 var{};
+};
+
+// Given a ground and the change of ln f, where its trend reaches.
+Reach reach(const Candidate& c, double d_ln_f);
+
 // Given two grounds and the change of ln f from the first to the second, the step's
 // cost (the same either way round).
 double step_cost(const Candidate& a, const Candidate& b, double d_ln_f);
+
+// The same with each ground's reach to the other's frequency already known.
+double step_cost(const Candidate& a, const Reach& a_at_b, const Candidate& b, const Reach& b_at_a);
 
 } // namespace ardenca::sweep::tracking
