@@ -6,19 +6,20 @@
 // A path takes, at each point with grounds, either one of its grounds or nothing (the
 // point is an outlier: it costs outlier_cost and the path's continuity skips over it,
 // for at most max_outlier_run points in a row). Its cost is the sum of its steps'
-// costs (tracking_cost.h: continuity in (ln sigma, ln eps_r) in units of the grounds'
-// own uncertainty, and a penalty for changes a passive soil cannot make) plus its
-// outliers'. The cheapest path is found by dynamic programming, in time linear in the
-// points and in the square of the grounds per point.
+// costs (tracking_cost.h: continuity in (ln sigma, ln eps_r) against each branch's
+// local trend, in units of the grounds' own uncertainty), its grounds' costs (a trend
+// that a passive soil cannot follow) and its outliers'. Nothing restarts the path. The
+// cheapest path is found by dynamic programming (forward and backward), in time linear
+// in the points and in the square of the grounds per point; every point's grounds are
+// kept as candidates (a reading has a handful at most).
 //
 // Ambiguity comes from min-marginals: for every ground of a point (and for leaving the
 // point out), the cost of the cheapest path through it. A point is flagged Ambiguous
 // when another ground, or leaving it out, comes within ambiguity_margin of the path
 // chosen, or when another ground lies within close_rival_z of the chosen one in their
 // combined uncertainties; a point the path leaves out is flagged Outlier and has no
-// choice. At an
-// ambiguous point the ground kept is the one nearest the path's smooth trend
-// (tracking_refine.h).
+// choice. At a point ambiguous by cost, the ground kept is the one nearest the path's
+// smooth trend (tracking_refine.h).
 #pragma once
 
 #include "sweep_result.h"
