@@ -182,8 +182,10 @@ void set_trends(std::vector<Node>& nodes) {
             for (int a = 0; a < 2 && b.size() >= 3; ++a) {
                 if (!fit(b, a, c.trend[a]))
                     continue;
-                // sigma must not fall (axis 0), eps_r must not rise (axis 1).
-                const double breach = a == 0 ? -c.trend[a].c[1] : c.trend[a].c[1];
+                // sigma must not fall (axis 0), eps_r must not rise (axis 1); nor may
+                // sigma rise faster than f^2, or eps_r fall faster than f^-2.
+                const double slope = a == 0 ? c.trend[a].c[1] : -c.trend[a].c[1];
+                const double breach = std::max(-slope, slope - max_slope_per_ln_f);
                 const double z = breach / std::sqrt(c.trend[a].slope_var);
                 if (z > 1)
                     c.node_cost += passive_weight * std::min(passive_cap, (z - 1) * (z - 1));

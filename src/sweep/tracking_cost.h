@@ -21,7 +21,11 @@
 // leaving a reading out, even where the grounds themselves are poorly determined.
 //
 // A passive soil, a sum of relaxations plus DC conduction, has sigma non-decreasing and
-// eps_r non-increasing with frequency. A trend whose slope breaks this by z of its own
+// eps_r non-increasing with frequency, and neither changes faster than f^2 (a single
+// Debye term's sigma rises as f^2 below its relaxation, its eps_r part falls as f^-2
+// above it; a sum, a constant added, or a spread of relaxations only slows this).
+// Branches of other roots often break it: at a fixed electrical length eps_r goes as
+// f^-2 and steeper. A trend whose slope breaks either rule by z of its own
 // standard errors costs the ground passive_weight * min((z - 1)^2, passive_cap) per
 // axis for z > 1 (at most nine, a 4-sigma breach). The trend, not the single step,
 // carries this judgement: from one point to the next a soil changes by far less than
@@ -45,6 +49,7 @@ inline constexpr double drift_per_ln_f = 1;
 inline constexpr double trend_allowance_per_ln_f = 0.2;
 inline constexpr double passive_weight = 1;
 inline constexpr double passive_cap = 9;
+inline constexpr double max_slope_per_ln_f = 2;
 inline constexpr int trend_points = 8;
 inline constexpr double trend_span_ln_f = 0.4;
 inline constexpr double trend_gate = 25;
