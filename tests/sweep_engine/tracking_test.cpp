@@ -234,6 +234,39 @@ TEST(Tracking, ALoneRootOfAnotherBranchIsLeftOutAndStartsNothing) {
     }
 }
 
+TEST(Tracking, ABranchFallingFasterThanAnyRelaxationIsNotTheSoil) {
+    // Past 8 MHz the soil is poorly determined (30 %) and a well-determined second
+    // branch crosses its scatter at 12 MHz, sigma rising as the soil's and eps_r
+    // falling as f^-3: passive, but faster than any sum of relaxations falls. Only that
+    // tells it from the soil. The soil's root is told by its residual (1).
+    for (int seed : {1, 2, 3}) {
+        SCOPED_TRACE(seed);
+        std::vector<PointResult> points(n_points);
+        for (int i = 0; i < n_points; ++i) {
+            const double f = freq_mhz_of(i);
+            const Ground t = true_soil(f);
+            Ground soil = noisy(t.sigma_s_per_m, t.eps_r, f < 8 ? 0.03 : 0.3, i, 10 * seed);
+            soil.residual_ohm = 1;
+            points[i].freq_hz = f * 1e6;
+            points[i].solutions = {soil};
+            if (f >= 8)
+                points[i].solutions.push_back(noisy(
+                    t.sigma_s_per_m * 1.3, t.eps_r * std::pow(f / 12, -3), 0.05, i, 10 * seed + 2));
+        }
+        track_solutions(points);
+        // Wrong only where the two lie within about four of their combined uncertainties,
+        // |ln(f / 12 MHz)| < 0.4, and never unflagged.
+        int wrong_apart = 0, wrong_unflagged = 0;
+        for (const PointResult& p : points) {
+            const bool soil = p.chosen && p.solutions[*p.chosen].residual_ohm == 1;
+            wrong_apart += !soil && std::abs(std::log(p.freq_hz / 12e6)) > 0.4;
+            wrong_unflagged += !soil && !(p.flags & (Ambiguous | Outlier));
+        }
+        EXPECT_EQ(wrong_unflagged, 0);
+        EXPECT_EQ(wrong_apart, 0);
+    }
+}
+
 TEST(Tracking, AtANearDoubleRootTheSoilIsKeptAndTheMeetingFlagged) {
     // A second root meets the soil at 12 MHz and passes it, with eps_r rising and sigma
     // falling, as no passive soil does; near the meeting both roots are poorly
