@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -148,6 +149,7 @@ int main(int argc, char** argv) {
         }
     }
     Tally all;
+    Tally by_noise[std::size(noise_levels)];
     double track_s = 0;
     for (int k = first; k < first + cases; ++k) {
         const EvalCase c = make_case(k, noise);
@@ -161,6 +163,7 @@ int main(int argc, char** argv) {
             dump_points(r.locations[0].points, c.soil);
         const Tally t = judge(r.locations[0].points, c.soil);
         all.add(t);
+        by_noise[noise_level_of(k)].add(t);
         if (verbose)
             std::printf("%3d %-44s points %4ld right %6.2f%% flagged %4ld unchosen %3ld "
                         "unflagged wrong %3ld (far %3ld) longest run %3ld\n",
@@ -176,6 +179,13 @@ int main(int argc, char** argv) {
                 percent(all.wrong_unflagged_far, all.with_solutions), all.wrong_unflagged_far);
     std::printf("unflagged wrong: %ld; flagged: %.2f %%; with solutions but none chosen: %ld\n",
                 all.wrong_unflagged, percent(all.flagged, all.with_solutions), all.unchosen);
+    for (std::size_t l = 0; l < std::size(noise_levels); ++l)
+        std::printf(
+            "  noise %.1f %% + %.1f ohm: right %.3f %%, longest run %ld, far %.3f %% of %ld\n",
+            noise_levels[l][0], noise_levels[l][1],
+            percent(by_noise[l].right, by_noise[l].with_solutions), by_noise[l].longest_run,
+            percent(by_noise[l].wrong_unflagged_far, by_noise[l].with_solutions),
+            by_noise[l].with_solutions);
     std::printf("choice time: %.3f ms per sweep\n", 1e3 * track_s / std::max(cases, 1));
     return 0;
 }
