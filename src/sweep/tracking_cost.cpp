@@ -200,7 +200,8 @@ Reach reach(const Candidate& c, double d_ln_f) {
         const Trend& t = c.trend[axis];
         const double allowed = t.allowance_per_ln_f * d_ln_f;
         r.at[axis] = t.at(d_ln_f);
-        r.var[axis] = t.var_at(d_ln_f) + allowed * allowed;
+        // Never below zero, whatever the rounding of a variance far out.
+        r.var[axis] = std::max(0.0, t.var_at(d_ln_f)) + allowed * allowed;
     }
     return r;
 }
