@@ -156,7 +156,6 @@ std::vector<Candidate> candidates(const PointResult& p) {
         c.index = k;
         c.x = {std::log(g.sigma_s_per_m), std::log(g.eps_r)};
         c.u2 = {relative_u2(g.u_sigma_s_per_m, g.sigma_s_per_m), relative_u2(g.u_eps_r, g.eps_r)};
-        c.trend = {own_trend(c, 0), own_trend(c, 1)};
         out.push_back(c);
     }
     return out;
@@ -179,9 +178,11 @@ void set_trends(std::vector<Node>& nodes) {
             walk(nodes, i, c, +1, up, b);
             walk(nodes, i, c, -1, down, b);
             c.node_cost = 0;
-            for (int a = 0; a < 2 && b.size() >= 3; ++a) {
-                if (!fit(b, a, c.trend[a]))
+            for (int a = 0; a < 2; ++a) {
+                if (b.size() < 3 || !fit(b, a, c.trend[a])) {
+                    c.trend[a] = own_trend(c, a);
                     continue;
+                }
                 // sigma must not fall (axis 0), eps_r must not rise (axis 1); nor may
                 // sigma rise faster than f^2, or eps_r fall faster than f^-2.
                 const double slope = a == 0 ? c.trend[a].c[1] : -c.trend[a].c[1];

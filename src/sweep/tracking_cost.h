@@ -50,7 +50,7 @@ inline constexpr double trend_allowance_per_ln_f = 0.2;
 inline constexpr double passive_weight = 1;
 inline constexpr double passive_cap = 9;
 inline constexpr double max_slope_per_ln_f = 2;
-inline constexpr int trend_points = 8;
+inline constexpr int trend_points = 5;
 inline constexpr double trend_span_ln_f = 0.4;
 inline constexpr double trend_gate = 25;
 // A relative uncertainty not above zero or not a number (a solver that could not say)
@@ -100,11 +100,12 @@ using Branch = std::vector<Sample>; // in increasing t
 bool fit(const Branch& b, int axis, Trend& out);
 
 // Given a point, its grounds with a positive, finite conductivity and dielectric
-// constant, each its own trend.
+// constant (their trends are set by set_trends).
 std::vector<Candidate> candidates(const PointResult& p);
 
-// Given the points with grounds in increasing frequency, sets every ground's trend and
-// node_cost.
+// Given the points with grounds in increasing frequency, sets every ground's trend (a
+// ground whose branch has fewer than three grounds: its own value and u, with the random
+// walk's drift) and node_cost.
 void set_trends(std::vector<Node>& nodes);
 
 // Where a ground's trend puts its branch at another frequency: the value and its
