@@ -17,25 +17,40 @@ using tracking::Node;
 
 constexpr double inf = std::numeric_limits<double>::infinity();
 constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
-constexpr std::size_t max_skip = static_cast<std::size_t>(max_outlier_run);
 
-// Every step's cost, node q's steps from node q - 1 - d (d = 0 .. max_skip) in one block
-// of cands(q - 1 - d) x cands(q), row by row.
-class StepCosts {
+// The steps the path may take: node q is reached from node q - 1 - d for d = 0 ..
+// reach(q), the d nodes between left out. At most max_outlier_run of those may be
+// readings without near grounds, and at most max_near_run in all.
+class Steps {
   public:
-    explicit StepCosts(const std::vector<Node>& nodes) : nodes_(nodes) {
-        start_.assign(nodes.size() * (max_skip + 1), 0);
+    Steps(const std::vector<Node>& nodes, const std::vector<bool>& near) : nodes_(nodes) {
+        const std::size_t n = nodes.size();
+        reach_.assign(n, 0);
+        base_.assign(n + 1, 0);
+        for (std::size_t q = 0; q < n; ++q) {
+            // Leaving out d nodes, q - d .. q - 1, from node p = q - 1 - d.
+            std::size_t plain = 0;
+            for (std::size_t d = 1; d + 1 <= q && d <= static_cast<std::size_t>(max_near_run);
+                 ++d) {
+                plain += !near[q - d];
+                if (plain > static_cast<std::size_t>(max_outlier_run))
+                    break;
+                reach_[q] = d;
+            }
+            base_[q + 1] = base_[q] + (q == 0 ? 0 : reach_[q] + 1);
+        }
+        start_.assign(base_[n], 0);
         std::size_t size = 0;
-        for (std::size_t q = 0; q < nodes.size(); ++q)
-            for (std::size_t d = 0; d <= max_skip && d < q; ++d) {
-                start_[q * (max_skip + 1) + d] = size;
+        for (std::size_t q = 1; q < n; ++q)
+            for (std::size_t d = 0; d <= reach_[q]; ++d) {
+                start_[base_[q] + d] = size;
                 size += nodes[q - 1 - d].cands.size() * nodes[q].cands.size();
             }
         costs_.resize(size);
         // Each ground's reach to the other point, once per ground rather than per pair.
         std::vector<tracking::Reach> ahead, back;
-        for (std::size_t q = 0; q < nodes.size(); ++q)
-            for (std::size_t d = 0; d <= max_skip && d < q; ++d) {
+        for (std::size_t q = 1; q < n; ++q)
+            for (std::size_t d = 0; d <= reach_[q]; ++d) {
                 const Node& a = nodes[q - 1 - d];
                 const Node& b = nodes[q];
                 const double d_ln_f = b.ln_f - a.ln_f;
@@ -45,22 +60,27 @@ class StepCosts {
                     ahead.push_back(tracking::reach(ca, d_ln_f));
                 for (const Candidate& cb : b.cands)
                     back.push_back(tracking::reach(cb, -d_ln_f));
-                double* out = &costs_[start_[q * (max_skip + 1) + d]];
+                double* out = &costs_[start_[base_[q] + d]];
                 for (std::size_t k = 0; k < a.cands.size(); ++k)
                     for (std::size_t l = 0; l < b.cands.size(); ++l)
                         *out++ = tracking::step_cost(a.cands[k], ahead[k], b.cands[l], back[l]);
             }
     }
 
-    // Given nodes p < q at most max_skip apart and their candidates k, l, the step's cost.
+    // Given node q, how many nodes before it a step into it may leave out (0 for the
+    // first node, which has no step into it: check q > 0).
+    std::size_t reach(std::size_t q) const { return reach_[q]; }
+
+    // Given nodes p < q with q - 1 - p <= reach(q) and their candidates k, l, the step's
+    // cost.
     double operator()(std::size_t p, std::size_t k, std::size_t q, std::size_t l) const {
         const std::size_t d = q - 1 - p;
-        return costs_[start_[q * (max_skip + 1) + d] + k * nodes_[q].cands.size() + l];
+        return costs_[start_[base_[q] + d] + k * nodes_[q].cands.size() + l];
     }
 
   private:
     const std::vector<Node>& nodes_;
-    std::vector<std::size_t> start_;
+    std::vector<std::size_t> reach_, base_, start_;
     std::vector<double> costs_;
 };
 
@@ -90,6 +110,7 @@ void track_solutions(std::vector<PointResult>& points) {
     // The points with grounds; node m's states are offset[m] .. offset[m] + its grounds - 1.
     std::vector<Node> nodes;
     std::vector<std::size_t> point_of, offset;
+    std::vector<bool> near; // the reading tells near grounds: the soil may have left the box
     nodes.reserve(points.size());
     point_of.reserve(points.size());
     offset.reserve(points.size());
@@ -103,6 +124,7 @@ void track_solutions(std::vector<PointResult>& points) {
             continue;
         nodes.push_back({std::log(p.freq_hz), std::move(cands)});
         point_of.push_back(i);
+        near.push_back(!p.near.empty());
         offset.push_back(states);
         states += nodes.back().cands.size();
     }
@@ -110,22 +132,27 @@ void track_solutions(std::vector<PointResult>& points) {
         return;
     tracking::set_trends(nodes);
     const std::size_t n = nodes.size();
-    const StepCosts step(nodes);
-    auto skipped = [](std::size_t count) { return outlier_cost * static_cast<double>(count); };
+    const Steps step(nodes, near);
+    // Leaving nodes out: left[m] is the cost of leaving out nodes 0 .. m - 1.
+    std::vector<double> left(n + 1, 0);
+    for (std::size_t m = 0; m < n; ++m)
+        left[m + 1] = left[m] + (near[m] ? near_outlier_cost : outlier_cost);
+    auto skipped = [&](std::size_t from, std::size_t to) { return left[to] - left[from]; };
 
-    // Forward: the cheapest path from the start to each state, the points before all
-    // left out or reached by steps over at most max_skip outliers.
+    // Forward: the cheapest path from the start to each state, the nodes before all left
+    // out or stepped over.
     std::vector<double> fwd(states, inf), bwd(states, inf);
     std::vector<std::size_t> pred(states, none), succ(states, none);
     for (std::size_t q = 0; q < n; ++q)
         for (std::size_t l = 0; l < nodes[q].cands.size(); ++l) {
             const std::size_t s = offset[q] + l;
             const double own = nodes[q].cands[l].node_cost;
-            fwd[s] = skipped(q) + own;
-            for (std::size_t d = 0; d <= max_skip && d < q; ++d) {
+            fwd[s] = skipped(0, q) + own;
+            for (std::size_t d = 0; q > 0 && d <= step.reach(q); ++d) {
                 const std::size_t p = q - 1 - d;
                 for (std::size_t k = 0; k < nodes[p].cands.size(); ++k) {
-                    const double c = fwd[offset[p] + k] + skipped(d) + step(p, k, q, l) + own;
+                    const double c =
+                        fwd[offset[p] + k] + skipped(p + 1, q) + step(p, k, q, l) + own;
                     if (c < fwd[s]) {
                         fwd[s] = c;
                         pred[s] = offset[p] + k;
@@ -137,11 +164,13 @@ void track_solutions(std::vector<PointResult>& points) {
     for (std::size_t p = n; p-- > 0;)
         for (std::size_t k = 0; k < nodes[p].cands.size(); ++k) {
             const std::size_t s = offset[p] + k;
-            bwd[s] = skipped(n - 1 - p);
-            for (std::size_t d = 0; d <= max_skip && p + 1 + d < n; ++d) {
-                const std::size_t q = p + 1 + d;
+            bwd[s] = skipped(p + 1, n);
+            for (std::size_t q = p + 1;
+                 q < n && q - 1 - p <= static_cast<std::size_t>(max_near_run); ++q) {
+                if (q - 1 - p > step.reach(q))
+                    continue;
                 for (std::size_t l = 0; l < nodes[q].cands.size(); ++l) {
-                    const double c = step(p, k, q, l) + skipped(d) + bwd[offset[q] + l] +
+                    const double c = step(p, k, q, l) + skipped(p + 1, q) + bwd[offset[q] + l] +
                                      nodes[q].cands[l].node_cost;
                     if (c < bwd[s]) {
                         bwd[s] = c;
@@ -152,38 +181,39 @@ void track_solutions(std::vector<PointResult>& points) {
         }
 
     // The cheapest path of all, and the cheapest with each point left out.
-    double best = skipped(n);
+    double best = skipped(0, n);
     std::size_t best_state = none;
     for (std::size_t s = 0; s < states; ++s)
         if (fwd[s] + bwd[s] < best) {
             best = fwd[s] + bwd[s];
             best_state = s;
         }
-    std::vector<double> left_out(n, skipped(n));
+    std::vector<double> left_out(n, skipped(0, n));
     {
         // Paths that end before the point, or start after it.
         double ended = inf;
         for (std::size_t m = 0; m < n; ++m) {
             left_out[m] = std::min(left_out[m], ended);
             for (std::size_t k = 0; k < nodes[m].cands.size(); ++k)
-                ended = std::min(ended, fwd[offset[m] + k] + skipped(n - 1 - m));
+                ended = std::min(ended, fwd[offset[m] + k] + skipped(m + 1, n));
         }
         double started = inf;
         for (std::size_t m = n; m-- > 0;) {
             left_out[m] = std::min(left_out[m], started);
             for (std::size_t l = 0; l < nodes[m].cands.size(); ++l)
-                started = std::min(started,
-                                   skipped(m) + nodes[m].cands[l].node_cost + bwd[offset[m] + l]);
+                started = std::min(started, skipped(0, m) + nodes[m].cands[l].node_cost +
+                                                bwd[offset[m] + l]);
         }
         // Paths that step over it.
         for (std::size_t q = 2; q < n; ++q)
-            for (std::size_t d = 1; d <= max_skip && d < q; ++d) {
+            for (std::size_t d = 1; d <= step.reach(q); ++d) {
                 const std::size_t p = q - 1 - d;
                 double over = inf;
                 for (std::size_t k = 0; k < nodes[p].cands.size(); ++k)
                     for (std::size_t l = 0; l < nodes[q].cands.size(); ++l)
-                        over = std::min(over, fwd[offset[p] + k] + skipped(d) + step(p, k, q, l) +
-                                                  nodes[q].cands[l].node_cost + bwd[offset[q] + l]);
+                        over = std::min(over, fwd[offset[p] + k] + skipped(p + 1, q) +
+                                                  step(p, k, q, l) + nodes[q].cands[l].node_cost +
+                                                  bwd[offset[q] + l]);
                 for (std::size_t m = p + 1; m < q; ++m)
                     left_out[m] = std::min(left_out[m], over);
             }

@@ -35,6 +35,12 @@ namespace ardenca::sweep {
 // must go through one of any five, which keeps the work linear.
 inline constexpr double outlier_cost = 36;
 inline constexpr int max_outlier_run = 4;
+// A reading that tells near grounds (just outside the box) may have lost the soil over
+// the box's edge, and what it lists may all be other branches: leaving it out costs as
+// much as a ground four uncertainties off, and runs of such readings, up to
+// max_near_run, may be left out whole (beside at most max_outlier_run others).
+inline constexpr double near_outlier_cost = 16;
+inline constexpr int max_near_run = 64;
 // A path through another choice costing less than this more is flagged: a likelihood
 // ratio of e^(-12.5) or more. Costs near a double root are rough (the grounds' linear
 // uncertainties understate how far noise throws them), hence the wide margin. It also

@@ -20,9 +20,9 @@ double relative_u2(double u, double value) {
 }
 
 // Given two grounds and the change of ln f between them, the random walk's cost: how
-// a branch is followed before its trend is known.
+// a branch is followed while its trend is gathered.
 double walk_cost(const Candidate& a, const Candidate& b, double d_ln_f) {
-    const double drift2 = drift_per_ln_f * drift_per_ln_f * d_ln_f * d_ln_f;
+    const double drift2 = gate_drift_per_ln_f * gate_drift_per_ln_f * d_ln_f * d_ln_f;
     double cost = 0;
     for (int axis = 0; axis < 2; ++axis) {
         const double d = b.x[axis] - a.x[axis];

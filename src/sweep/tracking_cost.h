@@ -7,8 +7,10 @@
 // it on each side within trend_span_ln_f, at most trend_points a side (the points taken
 // at a stride where the sweep is denser): over a span fixed in ln f a trend is as well
 // determined on 1,001 points as on 101. A neighbour continues the branch when a random
-// walk of drift_per_ln_f (a soil changing by about f^1) reaches it from the last ground
-// taken within trend_gate; a neighbour that none continues is stepped over. The
+// walk of gate_drift_per_ln_f reaches it from the last ground taken within trend_gate
+// (the drift small enough that no branch is reached across a wide gap, as one would
+// be with any drift over a wide enough one); a neighbour that none continues is
+// stepped over. The
 // trend's variance is widened by its scatter when that exceeds the grounds' u.
 //
 // A step from ground a at ln f_a to ground b at ln f_b costs, per axis, the mean of b
@@ -46,6 +48,7 @@ namespace ardenca::sweep::tracking {
 using Vec2 = std::array<double, 2>; // (ln sigma, ln eps_r)
 
 inline constexpr double drift_per_ln_f = 1;
+inline constexpr double gate_drift_per_ln_f = 0.5;
 inline constexpr double trend_allowance_per_ln_f = 0.2;
 inline constexpr double passive_weight = 1;
 inline constexpr double passive_cap = 9;
