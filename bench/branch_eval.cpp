@@ -24,10 +24,10 @@ namespace {
 using namespace ardenca;
 using namespace ardenca::branch_eval;
 
-// Flags that warn the user off a point's choice: Ambiguous, Outlier, and the model's
-// OffModel, NearAlternative and Unresolvable (bits 6 to 8, set by other stages).
+// Flags that warn the user off a point's choice: Ambiguous, Outlier, NearAlternative,
+// and the model's OffModel and Unresolvable (bits 6 and 8, set by other stages).
 constexpr unsigned choice_warnings =
-    sweep::Ambiguous | sweep::Outlier | (1u << 6) | (1u << 7) | (1u << 8);
+    sweep::Ambiguous | sweep::Outlier | sweep::NearAlternative | (1u << 6) | (1u << 8);
 
 struct Tally {
     long with_solutions = 0;
