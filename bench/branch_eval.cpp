@@ -10,7 +10,7 @@
 // (sweep, frequency) pairs within max(3 u, 5 %) of the true soil in both sigma and
 // eps_r with u below half the value, and the fit's time.
 //
-// branch_eval [--cases N] [--threads T] [--no-noise] [--verbose] [--dump K]
+// branch_eval [--cases N] [--first K] [--threads T] [--no-noise] [--verbose] [--dump K]
 //             [--fit auto|none|constant|messier|jonscher]
 #include "branch_eval_cases.h"
 #include "sweep/sweep_engine.h"
@@ -30,10 +30,9 @@ namespace {
 using namespace ardenca;
 using namespace ardenca::branch_eval;
 
-// Flags that warn the user off a point's choice: Ambiguous, Outlier, and the model's
-// OffModel, NearAlternative and Unresolvable (bits 6 to 8, set by other stages).
-constexpr unsigned choice_warnings =
-    sweep::Ambiguous | sweep::Outlier | (1u << 6) | (1u << 7) | (1u << 8);
+// Flags that warn the user off a point's choice.
+constexpr unsigned choice_warnings = sweep::Ambiguous | sweep::Outlier | sweep::OffModel |
+                                     sweep::NearAlternative | sweep::Unresolvable;
 
 struct Tally {
     long with_solutions = 0;
@@ -121,13 +120,15 @@ double percent(long a, long b) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int cases = 80, threads = 1;
+    int cases = 80, first = 0, threads = 1;
     bool noise = true, verbose = false;
     int dump = -1;
     sweep::FitChoice fit = sweep::FitChoice::Auto;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--cases") && i + 1 < argc)
             cases = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--first") && i + 1 < argc)
+            first = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--threads") && i + 1 < argc)
             threads = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--no-noise"))
@@ -145,7 +146,7 @@ int main(int argc, char** argv) {
                                     : sweep::FitChoice::Auto;
         } else {
             std::fprintf(
-                stderr, "usage: %s [--cases N] [--threads T] [--no-noise] [--verbose] [--dump K]\n",
+                stderr, "usage: %s [--cases N] [--first K] [--threads T] [--no-noise] [--verbose] [--dump K]\n",
                 argv[0]);
             return 2;
         }
@@ -154,7 +155,7 @@ int main(int argc, char** argv) {
     double track_s = 0, fit_s = 0;
     long at_pairs = 0, at_good = 0, at_missing = 0;
     const std::vector<double> at_hz = {2e6, 7e6, 14e6};
-    for (int k = 0; k < cases; ++k) {
+    for (int k = first; k < first + cases; ++k) {
         const EvalCase c = make_case(k, noise);
         const sweep::EngineOptions options{.method = sweep::SolveMethod::AllSolutions,
                                            .threads = threads,

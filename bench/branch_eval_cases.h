@@ -96,6 +96,11 @@ inline double normal(std::mt19937_64& rng) {
 // The meter accuracies tried, from a good VNA to a rough analyser: (pct, ohm).
 inline constexpr double noise_levels[][2] = {{0.3, 0.2}, {1, 0.5}, {2, 0.7}, {3, 1}};
 
+// Given k, the index of case k's noise level.
+inline std::size_t noise_level_of(int k) {
+    return static_cast<std::size_t>((k / 4) % 4);
+}
+
 // Given k, the k-th case: family and noise level cycle, the rest is drawn from seed k.
 // With noise off the readings are exact (the meter accuracy still sets the u).
 inline EvalCase make_case(int k, bool noise = true) {
@@ -122,7 +127,7 @@ inline EvalCase make_case(int k, bool noise = true) {
         }
         c.name = "debye" + std::to_string(terms);
     }
-    const double* level = noise_levels[(k / 4) % 4];
+    const double* level = noise_levels[noise_level_of(k)];
     c.setup.solve.meter_pct = level[0];
     c.setup.solve.meter_ohm = level[1];
     c.setup.probe.length_m = uniform(rng, 0.3, 1.2);

@@ -2,7 +2,8 @@
 // reading with its uncertainties, tracked; on one and on two threads, and the classic
 // two-stage search on the same sweep. Targets on the two-core development machine,
 // release build: at most 0.1 s wall on two threads, at least 1.8 times faster than on
-// one.
+// one; the whole sweep at most 0.15 times the classic one-thread sweep; the choice of
+// ground over the whole sweep (BM_Tracking) at most 1 ms.
 #include "forward_model.h"
 #include "sweep/sweep_engine.h"
 #include "sweep/tracking.h"
@@ -44,7 +45,7 @@ void BM_Sweep(benchmark::State& st, double length_m, SolveMethod method) {
     st.counters["solutions"] = static_cast<double>(solutions);
 }
 
-// The sequential part: tracking the solved points of one location.
+// The sequential part: choosing the ground over the solved points of one location.
 void BM_Tracking(benchmark::State& st) {
     const Case c = make_case(1.2);
     SweepResult r = solve_sweeps(c.setup, {c.sweep}, {});

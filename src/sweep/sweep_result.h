@@ -14,7 +14,7 @@
 namespace ardenca::sweep {
 
 enum PointFlag : unsigned {
-    Ambiguous = 1u << 0,        // two candidates within the tracking tolerance
+    Ambiguous = 1u << 0,        // another choice nearly as good (tracking.h)
     NoSolution = 1u << 1,       // no ground in the box fits the reading
     ElectricallyLong = 1u << 2, // the probe is electrically long at this frequency
     InfiniteReading = 1u << 3,  // the meter read an open circuit

@@ -116,14 +116,14 @@ TEST(Tracking, FollowsTheSoilPastOtherBranches) {
          always, true},
         {"readings without any ground in between", [](int, double f) { return steep_branch(f); },
          [](int i) { return i < 140 || i > 150; }, false},
-        {"the soil leaves the box for a while and comes back",
+        {"the soil leaves the box for a few readings and comes back",
          [](int i, double f) {
              auto v = steep_branch(f);
-             if (i >= 200 && i <= 230)
+             if (i >= 200 && i <= 203)
                  v.push_back(scattered(i));
              return v;
          },
-         [](int i) { return i < 200 || i > 230; }, true},
+         [](int i) { return i < 200 || i > 203; }, true},
         // The soil leaves the box and another ground, smooth in frequency, fits alone with
         // near grounds, then beside the soil: the track neither starts nor restarts on it.
         {"the soil leaves the box for a while, a lone ground with near grounds stands in",
@@ -138,9 +138,9 @@ TEST(Tracking, FollowsTheSoilPastOtherBranches) {
         SCOPED_TRACE(s.name);
         const std::vector<PointResult> points = run(s);
         EXPECT_EQ(wrong_choices(s, points), 0);
-        // Where the soil is a candidate, branches far apart are never called ambiguous,
-        // except a start that had to be guessed; another ground within 20 % of the soil
-        // may be. (Without the soil no candidate continues the track: ambiguous.)
+        // Where the soil is a candidate, branches far apart are never called ambiguous;
+        // another ground within 30 % of the soil (about five of their combined
+        // uncertainties) may be.
         int ambiguous = 0, close = 0;
         for (int i = 0; i < n_points; ++i) {
             const PointResult& p = points[i];
@@ -150,13 +150,18 @@ TEST(Tracking, FollowsTheSoilPastOtherBranches) {
             const Ground t = true_soil(freq_mhz_of(i));
             close += std::any_of(p.solutions.begin(), p.solutions.end(), [&](const auto& g) {
                 return g.sigma_s_per_m != t.sigma_s_per_m &&
-                       std::abs(std::log(g.sigma_s_per_m / t.sigma_s_per_m)) < 0.2 &&
-                       std::abs(std::log(g.eps_r / t.eps_r)) < 0.2;
+                       std::abs(std::log(g.sigma_s_per_m / t.sigma_s_per_m)) < 0.3 &&
+                       std::abs(std::log(g.eps_r / t.eps_r)) < 0.3;
             });
         }
-        EXPECT_LE(ambiguous, 1 + close);
-        for (const PointResult& p : points) {
-            EXPECT_EQ(p.chosen.has_value(), !p.solutions.empty());
+        EXPECT_LE(ambiguous, close);
+        // A point with grounds has a choice unless it is left out, and only where the
+        // soil is missing is one left out.
+        for (int i = 0; i < n_points; ++i) {
+            const PointResult& p = points[i];
+            const bool out = (p.flags & Outlier) != 0;
+            EXPECT_EQ(p.chosen.has_value(), !p.solutions.empty() && !out) << i;
+            EXPECT_TRUE(!out || !s.true_present(i)) << i;
             EXPECT_TRUE(p.flags & ElectricallyLong);
         }
     }
@@ -188,6 +193,123 @@ TEST(Tracking, BranchesPassingCloseAreFlaggedAndTheSoilIsKept) {
         // Flagged well within each other's uncertainty, never when far apart.
         EXPECT_TRUE(flagged || d * std::sqrt(5.0) >= u_near(f)) << f;
         EXPECT_FALSE(flagged && d > 10 * u_near(f)) << f;
+    }
+}
+
+// A deterministic standard normal number for draw k of stream s (Box-Muller on two
+// low-discrepancy sequences).
+double gauss(int k, int s) {
+    const double a = std::fmod((k + 1) * 0.7548776662 + s * 0.311, 1.0);
+    const double b = std::fmod((k + 1) * 0.5698402910 + s * 0.173, 1.0);
+    return std::sqrt(-2 * std::log(1 - a)) * std::cos(6.283185307 * b);
+}
+
+// A ground read with relative noise u: each part off by u times a normal number.
+Ground noisy(double sigma, double eps_r, double u, int k, int s) {
+    return ground(sigma * std::exp(u * gauss(k, s)), eps_r * std::exp(u * gauss(k, s + 1)), u);
+}
+
+TEST(Tracking, ALoneRootOfAnotherBranchIsLeftOutAndStartsNothing) {
+    // A smooth, passive second branch far below the soil throughout; at some readings
+    // the noise has pushed the soil out of the box and only the other ground is left.
+    // Followed from there, the sweep would stay on the wrong branch to its end.
+    const std::vector<int> lone_sets[] = {{150}, {150, 151, 152}, {0}, {n_points - 1}, {40, 220}};
+    for (const std::vector<int>& lone : lone_sets) {
+        SCOPED_TRACE(testing::Message() << "lone at " << lone.front() << ", " << lone.size());
+        auto is_lone = [&](int i) { return std::count(lone.begin(), lone.end(), i) > 0; };
+        const Scenario s{
+            "lone",
+            [](int i, double f) {
+                return Grounds{noisy(0.003 * std::pow(f, 0.1), 7 * std::pow(f, -0.05), 0.02, i, 7)};
+            },
+            [&](int i) { return !is_lone(i); }, true};
+        const std::vector<PointResult> points = run(s);
+        EXPECT_EQ(wrong_choices(s, points), 0);
+        for (int i : lone) {
+            EXPECT_FALSE(points[i].chosen.has_value()) << i;
+            EXPECT_TRUE(points[i].flags & Outlier) << i;
+        }
+        for (int i = 0; i < n_points; ++i)
+            EXPECT_TRUE(is_lone(i) || !(points[i].flags & Outlier)) << i;
+    }
+}
+
+TEST(Tracking, ABranchFallingFasterThanAnyRelaxationIsNotTheSoil) {
+    // Past 8 MHz the soil is poorly determined (30 %) and a well-determined second
+    // branch crosses its scatter at 12 MHz, sigma rising as the soil's and eps_r
+    // falling as f^-3: passive, but faster than any sum of relaxations falls. Only that
+    // tells it from the soil. The soil's root is told by its residual (1).
+    for (int seed : {1, 2, 3}) {
+        SCOPED_TRACE(seed);
+        std::vector<PointResult> points(n_points);
+        for (int i = 0; i < n_points; ++i) {
+            const double f = freq_mhz_of(i);
+            const Ground t = true_soil(f);
+            Ground soil = noisy(t.sigma_s_per_m, t.eps_r, f < 8 ? 0.03 : 0.3, i, 10 * seed);
+            soil.residual_ohm = 1;
+            points[i].freq_hz = f * 1e6;
+            points[i].solutions = {soil};
+            if (f >= 8)
+                points[i].solutions.push_back(noisy(
+                    t.sigma_s_per_m * 1.3, t.eps_r * std::pow(f / 12, -3), 0.05, i, 10 * seed + 2));
+        }
+        track_solutions(points);
+        // Wrong only where the two lie within about four of their combined uncertainties,
+        // |ln(f / 12 MHz)| < 0.4, and never unflagged.
+        int wrong_apart = 0, wrong_unflagged = 0;
+        for (const PointResult& p : points) {
+            const bool soil = p.chosen && p.solutions[*p.chosen].residual_ohm == 1;
+            wrong_apart += !soil && std::abs(std::log(p.freq_hz / 12e6)) > 0.4;
+            wrong_unflagged += !soil && !(p.flags & (Ambiguous | Outlier));
+        }
+        EXPECT_EQ(wrong_unflagged, 0);
+        EXPECT_EQ(wrong_apart, 0);
+    }
+}
+
+TEST(Tracking, AtANearDoubleRootTheSoilIsKeptAndTheMeetingFlagged) {
+    // A second root meets the soil at 12 MHz and passes it, with eps_r rising and sigma
+    // falling, as no passive soil does; near the meeting both roots are poorly
+    // determined and the noise throws them about, so that they trade places. The soil's
+    // root is told by its residual (1), which the tracking does not read.
+    const double ln_f0 = std::log(12.0);
+    auto offset = [=](double f) { return 0.6 * (std::log(f) - ln_f0); };
+    auto u_near = [=](double f) { return 0.02 + 0.003 / (std::abs(offset(f)) + 0.01); };
+    for (int seed : {1, 2, 3, 4}) {
+        SCOPED_TRACE(seed);
+        std::vector<PointResult> points(n_points);
+        for (int i = 0; i < n_points; ++i) {
+            const double f = freq_mhz_of(i), d = offset(f), u = u_near(f);
+            const Ground t = true_soil(f);
+            Ground soil = noisy(t.sigma_s_per_m, t.eps_r, u, i, 10 * seed);
+            soil.residual_ohm = 1;
+            const Ground other = noisy(t.sigma_s_per_m * std::exp(-2 * d), t.eps_r * std::exp(d), u,
+                                       i, 10 * seed + 2);
+            points[i].freq_hz = f * 1e6;
+            points[i].solutions = seed % 2 ? Grounds{soil, other} : Grounds{other, soil};
+        }
+        track_solutions(points);
+        int run = 0, longest = 0, flagged_near = 0, silent_near = 0, near = 0;
+        for (int i = 0; i < n_points; ++i) {
+            const PointResult& p = points[i];
+            const double d = std::abs(offset(freq_mhz_of(i))), u = u_near(freq_mhz_of(i));
+            ASSERT_TRUE(p.chosen.has_value()) << i;
+            const bool soil = p.solutions[*p.chosen].residual_ohm == 1;
+            // Well apart (ten noise widths), only the soil.
+            EXPECT_TRUE(soil || d * std::sqrt(5.0) < 10 * u) << i;
+            // Within each other's noise, mostly flagged, and never wrong unflagged.
+            if (d * std::sqrt(5.0) < u) {
+                ++near;
+                flagged_near += (p.flags & Ambiguous) != 0;
+                silent_near += !soil && !(p.flags & Ambiguous);
+            }
+            run = soil || (p.flags & Ambiguous) ? 0 : run + 1;
+            longest = std::max(longest, run);
+        }
+        EXPECT_GT(near, 0);
+        EXPECT_GE(2 * flagged_near, near);
+        EXPECT_EQ(silent_near, 0);
+        EXPECT_LT(longest, 5);
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QRadioButton>
 #include <QThread>
 
@@ -118,6 +119,9 @@ void SweepWindow::open_files(const QStringList& paths) {
         stop_worker();
         table_model_->clear();
         model_.start(files, SweepSetup{});
+        // A new run: the list starts again, whatever the last run left in it.
+        messages_shown_ = 0;
+        messages_->clear();
         model_.fail(error);
         end_run();
         return;
@@ -160,6 +164,8 @@ void SweepWindow::resolve_if_changed() {
         stop_worker();
         table_model_->clear();
         model_.start(model_.paths(), model_.setup());
+        messages_shown_ = 0;
+        messages_->clear();
         model_.fail(error);
         end_run();
         return;

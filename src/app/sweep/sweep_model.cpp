@@ -127,12 +127,13 @@ bool SweepModel::apply(int run, SweepStep step) {
             add_message(SweepMessage::Kind::Warning, std::move(warning));
         for (std::string& note : step.notes)
             add_message(SweepMessage::Kind::Note, std::move(note));
-        std::size_t unsolved = 0, ambiguous = 0, unresolvable = 0;
+        std::size_t unsolved = 0, ambiguous = 0, unresolvable = 0, left_out = 0;
         for (const auto& location : result_.locations)
             for (const auto& point : location.points) {
                 unsolved += (point.flags & sweep::NoSolution) != 0;
                 ambiguous += (point.flags & sweep::Ambiguous) != 0;
                 unresolvable += (point.flags & sweep::Unresolvable) != 0;
+                left_out += (point.flags & sweep::Outlier) != 0;
             }
         if (unresolvable)
             add_message(SweepMessage::Kind::Warning,
@@ -146,6 +147,10 @@ bool SweepModel::apply(int run, SweepStep step) {
             add_message(SweepMessage::Kind::Warning,
                         counted(ambiguous, "point is", "points are") +
                             " ambiguous: another solution lies within the tracking tolerance.");
+        if (left_out)
+            add_message(SweepMessage::Kind::Warning,
+                        counted(left_out, "point is", "points are") +
+                            " left out: no solution there continues the sweep's ground.");
         if (result_.average && !result_.average->empty())
             add_message(
                 SweepMessage::Kind::Note,

@@ -37,6 +37,7 @@ std::string point_flag_text(unsigned flags) {
         {sweep::ElectricallyLong, "electrically long"},
         {sweep::InfiniteReading, "open circuit"},
         {sweep::IncompleteCount, "count not proved"},
+        {sweep::Outlier, "left out"},
         {sweep::NearAlternative, "near ground fits too"},
         {sweep::Unresolvable, "not resolvable"}};
     for (const auto& [bit, name] : names)

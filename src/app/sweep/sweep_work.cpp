@@ -21,7 +21,7 @@ namespace {
 void track_location(std::vector<sweep::PointResult>& points) {
     for (auto& point : points) {
         point.chosen.reset();
-        point.flags &= ~(sweep::Ambiguous | sweep::ElectricallyLong);
+        point.flags &= ~(sweep::Ambiguous | sweep::Outlier | sweep::ElectricallyLong);
     }
     sweep::track_solutions(points);
     for (auto& point : points)

@@ -163,8 +163,9 @@ TEST(SweepTable, CellsKeysCopiedTextAndNumbers) {
     EXPECT_EQ(cell_text(result, unsolved, Solutions), "0");
     EXPECT_EQ(cell_text(result, unsolved, Flags), "no solution");
     EXPECT_EQ(cell_text(result, open_row, RMeasured), "");
-    EXPECT_EQ(point_flag_text(sweep::Ambiguous | sweep::ElectricallyLong | sweep::IncompleteCount),
-              "ambiguous, electrically long, count not proved");
+    EXPECT_EQ(point_flag_text(sweep::Ambiguous | sweep::ElectricallyLong | sweep::IncompleteCount |
+                              sweep::Outlier),
+              "ambiguous, electrically long, count not proved, left out");
     EXPECT_EQ(point_flag_text(sweep::NearAlternative), "near ground fits too");
 
     const std::string text = tab_separated(result, {solved, unsolved});
