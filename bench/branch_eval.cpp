@@ -145,9 +145,10 @@ int main(int argc, char** argv) {
                   : m == "jonscher" ? sweep::FitChoice::Jonscher
                                     : sweep::FitChoice::Auto;
         } else {
-            std::fprintf(
-                stderr, "usage: %s [--cases N] [--first K] [--threads T] [--no-noise] [--verbose] [--dump K]\n",
-                argv[0]);
+            std::fprintf(stderr,
+                         "usage: %s [--cases N] [--first K] [--threads T] [--no-noise] [--verbose] "
+                         "[--dump K]\n",
+                         argv[0]);
             return 2;
         }
     }

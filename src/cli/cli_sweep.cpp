@@ -266,6 +266,27 @@ std::string padded(const std::string& text, std::size_t width) {
     return text.size() >= width ? text + ' ' : text + std::string(width - text.size(), ' ');
 }
 
+std::string fit_lines(const std::optional<calc::SoilFit>& fit,
+                      const std::vector<calc::ModelGround>& at) {
+    std::string out;
+    if (fit) {
+        out += "  model: " + std::string(calc::model_name(fit->model)) +
+               (fit->acceptable ? "" : " (not acceptable)") + ", chi2/dof " +
+               g5(fit->chi2_per_dof) + ", " + std::to_string(fit->points_used) + " of " +
+               std::to_string(fit->points_total) + " readings\n   ";
+        const auto names = calc::parameter_names(fit->model);
+        for (std::size_t k = 0; k < names.size(); ++k)
+            out += " " + std::string(names[k]) + " " + g5(fit->value[k]) + " +- " + g5(fit->u[k]);
+        out += '\n';
+    }
+    for (const calc::ModelGround& m : at)
+        out += "  at " + g5(m.freq_hz / 1e6) + " MHz: sigma " + g5(m.sigma_s_per_m) + " +- " +
+               g5(m.u_sigma_s_per_m) + " S/m, eps_r " + g5(m.eps_r) + " +- " + g5(m.u_eps_r) +
+               (m.extrapolated ? " (extrapolated)" : "") +
+               (m.from_model ? "" : " (from the chosen grounds, no model)") + '\n';
+    return out;
+}
+
 void write_table(std::ostream& out, const sweep::SweepResult& r) {
     const bool classic = r.method == sweep::SolveMethod::Classic;
     for (const sweep::LocationResult& loc : r.locations) {

@@ -189,8 +189,9 @@ void write_sweep_json(std::ostream& out, const sweep::SweepResult& result) {
     for (std::size_t l = 0; l < result.locations.size(); ++l) {
         const sweep::LocationResult& loc = result.locations[l];
         out << (l == 0 ? "" : ",") << "{\"path\":" << compact(loc.path)
-            << ",\"warnings\":" << compact(loc.warnings) << ",\"fit\":" << compact(fit_json(loc.fit))
-            << ",\"at\":" << compact(at_json(loc.at)) << ",\"points\":[";
+            << ",\"warnings\":" << compact(loc.warnings)
+            << ",\"fit\":" << compact(fit_json(loc.fit)) << ",\"at\":" << compact(at_json(loc.at))
+            << ",\"points\":[";
         for (std::size_t i = 0; i < loc.points.size(); ++i)
             out << (i == 0 ? "" : ",") << compact(point_json(loc.points[i], result.options));
         out << "]}";

@@ -34,8 +34,8 @@ bool same_setup(const SweepSetup& a, const SweepSetup& b) {
            o.sigma_min_s_per_m == r.sigma_min_s_per_m &&
            o.sigma_max_s_per_m == r.sigma_max_s_per_m && o.eps_r_min == r.eps_r_min &&
            o.eps_r_max == r.eps_r_max && o.meter_pct == r.meter_pct && o.meter_ohm == r.meter_ohm &&
-           a.method == b.method && a.average == b.average && a.fit == b.fit && a.source == b.source &&
-           a.fixture_name == b.fixture_name;
+           a.method == b.method && a.average == b.average && a.fit == b.fit &&
+           a.source == b.source && a.fixture_name == b.fixture_name;
 }
 
 SweepSetup setup_from_window(const Ardenca& model, const FixtureOptions& fixture) {

@@ -38,6 +38,7 @@ std::string point_flag_text(unsigned flags) {
         {sweep::InfiniteReading, "open circuit"},
         {sweep::IncompleteCount, "count not proved"},
         {sweep::Outlier, "left out"},
+        {sweep::OffModel, "off the soil model"},
         {sweep::NearAlternative, "near ground fits too"},
         {sweep::Unresolvable, "not resolvable"}};
     for (const auto& [bit, name] : names)
