@@ -27,6 +27,7 @@ std::vector<std::string> point_flag_names(unsigned flags) {
         {sweep::InfiniteReading, "infinite_reading"},
         {sweep::IncompleteCount, "incomplete"},
         {sweep::NearAlternative, "near_alternative"},
+        {sweep::Provisional, "provisional"},
     };
     return names(flags, table);
 }

@@ -19,6 +19,8 @@ enum PointFlag : unsigned {
     InfiniteReading = 1u << 3,  // the meter read an open circuit
     IncompleteCount = 1u << 4,  // the solver could not prove its list complete
     NearAlternative = 1u << 7,  // one ground fits exactly, but near grounds fit as well
+    Provisional = 1u << 9,      // tracked over part of its location only (a run still
+                                // under way, or cancelled): the choice may change
 };
 
 enum class SolveMethod { AllSolutions, Classic };

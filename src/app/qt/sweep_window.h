@@ -126,6 +126,7 @@ class SweepWindow : public QMainWindow {
 
     struct RunControl {
         std::atomic<bool> stop{false};
+        std::shared_ptr<SweepWork> work;
     };
 
     void build_menu();
@@ -141,6 +142,7 @@ class SweepWindow : public QMainWindow {
     void launch(std::vector<std::string> paths, SweepSetup setup);
     void stop_worker();
     void take_step(int run, SweepStep step);
+    void show_progress();
     void end_run();
     void show_messages();
     void show_setup();

@@ -37,7 +37,8 @@ std::string point_flag_text(unsigned flags) {
         {sweep::ElectricallyLong, "electrically long"},
         {sweep::InfiniteReading, "open circuit"},
         {sweep::IncompleteCount, "count not proved"},
-        {sweep::NearAlternative, "near ground fits too"}};
+        {sweep::NearAlternative, "near ground fits too"},
+        {sweep::Provisional, "provisional"}};
     for (const auto& [bit, name] : names)
         if (flags & bit)
             text += (text.empty() ? "" : ", ") + std::string(name);

@@ -1,0 +1,160 @@
+// The sweep window under real use: a cancel or a quit while slow readings are being
+// solved ends the run's thread at once, a cancelled location is drawn and listed as
+// provisional, a cancel after the last point gives the complete sweep, read-outs never
+// show what no longer is, the classic method disables the fixture, and the window fits
+// the screen.
+#include "app/sweep/sweep_work.h"
+#include "sweep_chart_view.h"
+#include "sweep_fixture.h"
+#include "sweep_setup_panel.h"
+#include "sweep_window.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include "../../files/temp_dir.h"
+
+#include <QChart>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+using namespace ardenca;
+using ardenca::qt::SweepWindow;
+
+namespace {
+
+// The names of this process's threads, as the system lists them.
+QStringList thread_names() {
+    QStringList names;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        std::getline(comm, name);
+        names << QString::fromStdString(name);
+    }
+    return names;
+}
+
+// A one-port file at 75 to 110 GHz: the probe is hundreds of wavelengths long there and
+// one reading keeps the all-solutions solver busy far longer than a second.
+std::string write_w_band(const std::string& path) {
+    std::string text = "# GHZ Z RI R 50\n";
+    for (int i = 0; i < 101; ++i)
+        text += std::to_string(75 + 0.35 * i) + " " + std::to_string(95 + 12 * std::sin(0.9 * i)) +
+                " " + std::to_string(-18 + 9 * std::cos(1.3 * i)) + "\n";
+    return testing::write_bytes(path, text);
+}
+
+// The names of the εr chart's series, as its legend shows them.
+QStringList legend_names(SweepWindow& window) {
+    QStringList names;
+    QChart* chart = window.chart_view()->charts().chart(charts::Quantity::DielectricConstant);
+    for (QAbstractSeries* series : chart->series())
+        names << series->name();
+    return names;
+}
+
+// The real work, holding back everything after the last point until it is stopped.
+class HeldWork : public SweepWork {
+  public:
+    explicit HeldWork(std::unique_ptr<SweepWork> work) : work_(std::move(work)) {}
+    SweepStep next() override {
+        SweepStep step = work_->next();
+        if (step.kind == SweepStep::Kind::Tracked) {
+            while (!stop_requested())
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return step;
+    }
+
+  private:
+    std::unique_ptr<SweepWork> work_;
+};
+
+} // namespace
+
+class SweepWindowUseTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase();
+    void cancel_and_quit_do_not_wait_for_slow_readings();
+    void a_cancelled_location_is_provisional_and_a_late_cancel_complete();
+
+  private:
+    testing::TempDir dir_;
+    std::string w_band_, long_;
+};
+
+void SweepWindowUseTest::initTestCase() {
+    w_band_ = write_w_band(dir_ / "w-band.s1p");
+    long_ = dir_ / "long.s1p";
+    testing::write_synthetic(long_, 4000, 1, 0.003, 60e6);
+}
+
+void SweepWindowUseTest::cancel_and_quit_do_not_wait_for_slow_readings() {
+    {
+        SweepWindow window;
+        window.show();
+        window.open_files({QString::fromStdString(w_band_)});
+        QTRY_COMPARE_WITH_TIMEOUT(window.model().files_read(), 1u, 5000);
+        QTest::qWait(300); // well inside the first readings
+        QVERIFY(window.running());
+        QVERIFY(thread_names().contains("sweep_worker"));
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(window.cancel_button(), Qt::LeftButton);
+        QCOMPARE(window.model().state(), SweepModel::State::Cancelled);
+        QTRY_VERIFY_WITH_TIMEOUT(!thread_names().contains("sweep_worker"), 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(window.findChildren<QThread*>().isEmpty(), 1000);
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    }
+    // Closing the program mid-reading: the window goes at once.
+    auto* window = new SweepWindow;
+    window->open_files({QString::fromStdString(w_band_)});
+    QTRY_COMPARE_WITH_TIMEOUT(window->model().files_read(), 1u, 5000);
+    QTest::qWait(300);
+    QElapsedTimer clock;
+    clock.start();
+    delete window;
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(!thread_names().contains("sweep_worker"));
+}
+
+void SweepWindowUseTest::a_cancelled_location_is_provisional_and_a_late_cancel_complete() {
+    SweepWindow window;
+    window.show();
+    window.open_files({QString::fromStdString(long_)});
+    // Provisional while the location is solving, in the legend and the table.
+    QTRY_VERIFY_WITH_TIMEOUT(window.model().points_done() > 0, 30000);
+    window.cancel();
+    QCOMPARE(window.model().state(), SweepModel::State::Cancelled);
+    QVERIFY(window.model().points_done() < 4000);
+    QVERIFY2(legend_names(window).contains("Tracked solution (provisional)"),
+             qPrintable(legend_names(window).join(", ")));
+    QAbstractItemModel* table = window.table()->model();
+    const int flags = int(SweepColumn::Flags);
+    QVERIFY(table->index(0, flags).data().toString().contains("provisional"));
+    QVERIFY(window.findChild<QLabel*>("status")->text().startsWith("Cancelled"));
+
+    // Every point in, the last tracking held back: a cancel then completes the sweep.
+    window.set_work_maker([](std::vector<std::string> paths, SweepSetup setup) {
+        return std::make_unique<HeldWork>(make_sweep_work(std::move(paths), std::move(setup)));
+    });
+    window.open_files({QString::fromStdString(long_)});
+    QTRY_COMPARE_WITH_TIMEOUT(window.model().points_done(), std::size_t{4000}, 120000);
+    QVERIFY(window.running());
+    window.cancel();
+    QCOMPARE(window.model().state(), SweepModel::State::Finished);
+    QVERIFY(!legend_names(window).join(" ").contains("provisional"));
+    QVERIFY(!table->index(0, flags).data().toString().contains("provisional"));
+    const QString status = window.findChild<QLabel*>("status")->text();
+    QVERIFY2(status.startsWith("4000 points in 1 location"), qPrintable(status));
+    QCOMPARE(QString::fromStdString(window.model().messages().back().text),
+             QString("The cancel came after the last point: the sweep is complete."));
+}
+
+QTEST_MAIN(SweepWindowUseTest)
+#include "sweep_window_use_test.moc"
