@@ -136,8 +136,20 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     struct Measure {
         QElapsedTimer clock;
         std::uint64_t evaluations_before;
+        qint64 dialog_ns; // time spent in file dialogs so far
     };
     Measure start_measure() const;
+    // Marks the window's own commands, so that one run from elsewhere (Show in the
+    // Solutions window) replaces the status line that no longer describes the fields.
+    struct OwnCommand {
+        explicit OwnCommand(bool& flag) : flag_(flag), was_(flag) { flag = true; }
+        ~OwnCommand() { flag_ = was_; }
+        OwnCommand(const OwnCommand&) = delete;
+        OwnCommand& operator=(const OwnCommand&) = delete;
+        bool& flag_;
+        bool was_;
+    };
+    bool own_command_ = false;
     void report(const QString& what, const Measure& measure, const QString& fault = {});
 
     void show_fault(const QString& message);

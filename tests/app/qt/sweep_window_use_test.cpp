@@ -82,16 +82,26 @@ class SweepWindowUseTest : public QObject {
     void initTestCase();
     void cancel_and_quit_do_not_wait_for_slow_readings();
     void a_cancelled_location_is_provisional_and_a_late_cancel_complete();
+    void the_read_out_follows_the_result_it_describes();
 
   private:
     testing::TempDir dir_;
-    std::string w_band_, long_;
+    std::string w_band_, long_, short_;
 };
 
 void SweepWindowUseTest::initTestCase() {
     w_band_ = write_w_band(dir_ / "w-band.s1p");
     long_ = dir_ / "long.s1p";
     testing::write_synthetic(long_, 4000, 1, 0.003, 60e6);
+    short_ = dir_ / "short.s1p";
+    testing::write_synthetic(short_, 60, 1, 0.003, 20e6);
+}
+
+bool wait_for_run(SweepWindow& window) {
+    if (!window.running())
+        return true;
+    QSignalSpy ended(&window, &SweepWindow::run_ended);
+    return ended.wait(60000);
 }
 
 void SweepWindowUseTest::cancel_and_quit_do_not_wait_for_slow_readings() {
@@ -154,6 +164,35 @@ void SweepWindowUseTest::a_cancelled_location_is_provisional_and_a_late_cancel_c
     QVERIFY2(status.startsWith("4000 points in 1 location"), qPrintable(status));
     QCOMPARE(QString::fromStdString(window.model().messages().back().text),
              QString("The cancel came after the last point: the sweep is complete."));
+}
+
+void SweepWindowUseTest::the_read_out_follows_the_result_it_describes() {
+    SweepWindow window;
+    window.show();
+    QLabel* readout = window.chart_view()->readout_label();
+    const QString hint = readout->text();
+    window.open_files({QString::fromStdString(short_)});
+    QVERIFY(wait_for_run(window));
+    window.show_readout_at_setup_frequency();
+    const QString first = readout->text();
+    QVERIFY2(first.contains("MHz") && first.contains("σ"), qPrintable(first));
+    const int height = readout->height();
+
+    // Solved again with leads: the values under the mouse are read again.
+    window.lead_nh_box()->setValue(300);
+    QTRY_VERIFY_WITH_TIMEOUT(window.model().setup().engine.probe.lead_nh == 300, 5000);
+    QVERIFY(wait_for_run(window));
+    const double x = charts::plotted_freq(window.model().setup().engine.setup_freq_hz);
+    QVERIFY(readout->text() != first);
+    QCOMPARE(readout->text(), window.chart_view()->charts().readout(x));
+    QCOMPARE(readout->height(), height); // the charts do not move
+
+    // A refused file: nothing to read, the hint again.
+    const std::string bad = dir_ / "bad.s1p";
+    testing::write_bytes(bad, "# MHZ Z RI R 50\n1 2\n");
+    window.open_files({QString::fromStdString(bad)});
+    QVERIFY(wait_for_run(window));
+    QCOMPARE(readout->text(), hint);
 }
 
 QTEST_MAIN(SweepWindowUseTest)

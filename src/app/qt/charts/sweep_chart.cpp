@@ -87,7 +87,7 @@ void hide_legend(QChart* chart, QAbstractSeries* series) {
 // Adds the runs of a line with their band; only the first run is named in the legend.
 void add_runs(QChart* chart, const std::vector<Run>& runs, const QColor& colour, qreal width,
               bool with_band, int band_alpha, const QString& name, const QString& band_name,
-              QAbstractAxis* x_axis, QAbstractAxis* y_axis, Qt::PenStyle style = Qt::SolidLine) {
+              QAbstractAxis* x_axis, QAbstractAxis* y_axis) {
     bool line_named = false, band_named = false;
     auto attach = [&](QAbstractSeries* series) {
         chart->addSeries(series);
@@ -116,7 +116,6 @@ void add_runs(QChart* chart, const std::vector<Run>& runs, const QColor& colour,
         line->setName(name);
         QPen pen(colour);
         pen.setWidthF(width);
-        pen.setStyle(style);
         line->setPen(pen);
         if (run.line.size() == 1) {
             // A lone point has no line to draw: show it as a dot.
@@ -333,14 +332,16 @@ void SweepCharts::rebuild(Quantity quantity) {
     // The classic search gives one ground per point and no uncertainty.
     const bool classic = result_.method == sweep::SolveMethod::Classic;
     const QString line_name = classic ? tr("Classic search") : tr("Tracked solution");
-    // A location whose tracking may still change is dashed and named so.
+    // A location whose tracking may still change is drawn pale and named so (a dashed
+    // pen would cost seconds on a long sweep).
     for (std::size_t i = 0; i < series.size(); ++i) {
         QString name = several ? base_name(locations[i].path) : line_name;
         if (series[i].provisional)
             name += tr(" (provisional)");
-        add_runs(chart, series[i].runs, location_colour(i), several ? 1.6 : 2.2,
-                 !several && !classic, 55, name, tr("Uncertainty (1 s.d.)"), x_axis, y_axis,
-                 series[i].provisional ? Qt::DashLine : Qt::SolidLine);
+        const QColor colour =
+            series[i].provisional ? with_alpha(location_colour(i), 120) : location_colour(i);
+        add_runs(chart, series[i].runs, colour, several ? 1.6 : 2.2, !several && !classic, 55, name,
+                 tr("Uncertainty (1 s.d.)"), x_axis, y_axis);
     }
 
     if (result_.average && !result_.average->empty())
