@@ -43,6 +43,7 @@ SweepSetupPanel::SweepSetupPanel(QWidget* parent) : QGroupBox(tr("Probe set-up")
         box->setDecimals(decimals);
         box->setSingleStep(std::pow(10.0, -decimals + 1));
         box->setToolTip(tip);
+        box->setProperty("fixture_tip", tip);
         box->setKeyboardTracking(false);
         caption->setBuddy(box);
         fixture_row->addWidget(caption);
@@ -61,7 +62,10 @@ SweepSetupPanel::SweepSetupPanel(QWidget* parent) : QGroupBox(tr("Probe set-up")
     method_->setObjectName(QStringLiteral("method"));
     method_->addItem(tr("All solutions, tracked"));
     method_->addItem(tr("Classic search"));
-    connect(method_, &QComboBox::currentIndexChanged, this, &SweepSetupPanel::options_changed);
+    connect(method_, &QComboBox::currentIndexChanged, this, [this] {
+        enable_fixture();
+        emit options_changed();
+    });
     fixture_row->addWidget(method_);
     average_ = new QCheckBox(tr("A&verage locations"), this);
     average_->setObjectName(QStringLiteral("average"));
@@ -104,6 +108,19 @@ void SweepSetupPanel::show_fixture(const QString& name) {
     no_fixture_->setEnabled(!name.isEmpty());
     lead_nh_->setEnabled(name.isEmpty());
     top_pf_->setEnabled(name.isEmpty());
+}
+
+// The classic search reads the meter as the rods' own impedance: the fixture boxes keep
+// their values for the other method but take no part.
+void SweepSetupPanel::enable_fixture() {
+    const bool classic = method_->currentIndex() == 1;
+    for (QDoubleSpinBox* box : {lead_nh_, top_pf_, air_m_}) {
+        box->setEnabled(!classic);
+        box->setToolTip(classic ? tr("Not used by the classic search, which takes the meter's "
+                                     "reading as the rods' own impedance. Choose \"All "
+                                     "solutions, tracked\" to correct for the fixture.")
+                                : box->property("fixture_tip").toString());
+    }
 }
 
 QHBoxLayout* SweepSetupPanel::add_row() {

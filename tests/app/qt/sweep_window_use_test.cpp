@@ -83,6 +83,7 @@ class SweepWindowUseTest : public QObject {
     void cancel_and_quit_do_not_wait_for_slow_readings();
     void a_cancelled_location_is_provisional_and_a_late_cancel_complete();
     void the_read_out_follows_the_result_it_describes();
+    void the_classic_search_says_it_has_no_fixture();
 
   private:
     testing::TempDir dir_;
@@ -193,6 +194,36 @@ void SweepWindowUseTest::the_read_out_follows_the_result_it_describes() {
     window.open_files({QString::fromStdString(bad)});
     QVERIFY(wait_for_run(window));
     QCOMPARE(readout->text(), hint);
+}
+
+void SweepWindowUseTest::the_classic_search_says_it_has_no_fixture() {
+    SweepWindow window;
+    qt::SweepSetupPanel* panel = window.setup_panel();
+    QDoubleSpinBox* boxes[] = {panel->lead_nh_box(), panel->top_pf_box(), panel->air_m_box()};
+    panel->lead_nh_box()->setValue(250);
+    window.open_files({QString::fromStdString(short_)});
+    QVERIFY(wait_for_run(window));
+    QVERIFY(panel->setup_label()->text().contains("leads 250 nH"));
+
+    panel->method_box()->setCurrentIndex(1);
+    for (QDoubleSpinBox* box : boxes) {
+        QVERIFY(!box->isEnabled());
+        QVERIFY(box->toolTip().startsWith("Not used by the classic search"));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(window.model().setup().method, sweep::SolveMethod::Classic, 5000);
+    QVERIFY(wait_for_run(window));
+    const QString line = panel->setup_label()->text();
+    QVERIFY2(!line.contains("leads 250") && line.contains("classic search, without the fixture"),
+             qPrintable(line));
+    // What the table calls the probe's impedance is the meter's own reading.
+    for (const auto& point : window.model().result().locations.front().points)
+        QCOMPARE(point.z_probe_ohm, point.z_measured_ohm);
+
+    // Back to all solutions: the leads count again, with the value kept.
+    panel->method_box()->setCurrentIndex(0);
+    QVERIFY(boxes[0]->isEnabled());
+    QVERIFY(boxes[0]->toolTip().startsWith("Series inductance"));
+    QTRY_COMPARE_WITH_TIMEOUT(window.model().setup().engine.probe.lead_nh, 250.0, 5000);
 }
 
 QTEST_MAIN(SweepWindowUseTest)
