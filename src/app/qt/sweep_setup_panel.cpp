@@ -12,12 +12,24 @@
 
 namespace ardenca::qt {
 
+namespace {
+
+// The set-up line wraps, but does not ask its height for each width: a scroll area
+// would otherwise give the whole window the height it prefers, not the room it has.
+class SetupLine : public QLabel {
+  public:
+    using QLabel::QLabel;
+    bool hasHeightForWidth() const override { return false; }
+};
+
+} // namespace
+
 SweepSetupPanel::SweepSetupPanel(QWidget* parent) : QGroupBox(tr("Probe set-up"), parent) {
     setObjectName(QStringLiteral("setup_panel"));
     rows_ = new QVBoxLayout(this);
 
     QHBoxLayout* source_row = add_row();
-    setup_label_ = new QLabel(this);
+    setup_label_ = new SetupLine(this);
     setup_label_->setObjectName(QStringLiteral("setup_label"));
     setup_label_->setWordWrap(true);
     setup_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -57,7 +69,9 @@ SweepSetupPanel::SweepSetupPanel(QWidget* parent) : QGroupBox(tr("Probe set-up")
                    tr("Shunt capacitance across the rod tops, e.g. a spacer block"), 10000, 2);
     air_m_ = spin("air_m", tr("In &air (m)"),
                   tr("Length of the rods left in the air above the ground"), 100, 3);
-    fixture_row->addSpacing(12);
+    fixture_row->addStretch(1);
+    // How the points are solved, on a row of its own so that the panel stays narrow.
+    QHBoxLayout* method_row = add_row();
     method_ = new QComboBox(this);
     method_->setObjectName(QStringLiteral("method"));
     method_->addItem(tr("All solutions, tracked"));
@@ -66,18 +80,18 @@ SweepSetupPanel::SweepSetupPanel(QWidget* parent) : QGroupBox(tr("Probe set-up")
         enable_fixture();
         emit options_changed();
     });
-    fixture_row->addWidget(method_);
+    method_row->addWidget(method_);
     average_ = new QCheckBox(tr("A&verage locations"), this);
     average_->setObjectName(QStringLiteral("average"));
     average_->setChecked(true);
     connect(average_, &QCheckBox::toggled, this, &SweepSetupPanel::options_changed);
-    fixture_row->addWidget(average_);
-    fixture_row->addStretch(1);
+    method_row->addWidget(average_);
+    method_row->addStretch(1);
     auto* reset = new QPushButton(tr("&Reset View"), this);
     reset->setObjectName(QStringLiteral("reset_view"));
     reset->setToolTip(tr("Fit both charts to the data again (0 or Home in a chart)"));
     connect(reset, &QPushButton::clicked, this, &SweepSetupPanel::reset_view_requested);
-    fixture_row->addWidget(reset);
+    method_row->addWidget(reset);
 
     QHBoxLayout* calibration_row = add_row();
     fixture_label_ = new QLabel(this);
@@ -106,8 +120,8 @@ void SweepSetupPanel::show_fixture(const QString& name) {
                                                 "are used)")
                                                  .arg(name));
     no_fixture_->setEnabled(!name.isEmpty());
-    lead_nh_->setEnabled(name.isEmpty());
-    top_pf_->setEnabled(name.isEmpty());
+    fixture_file_ = !name.isEmpty();
+    enable_fixture();
 }
 
 // The classic search reads the meter as the rods' own impedance: the fixture boxes keep
@@ -115,7 +129,8 @@ void SweepSetupPanel::show_fixture(const QString& name) {
 void SweepSetupPanel::enable_fixture() {
     const bool classic = method_->currentIndex() == 1;
     for (QDoubleSpinBox* box : {lead_nh_, top_pf_, air_m_}) {
-        box->setEnabled(!classic);
+        // A fixture file gives the leads and the tops itself.
+        box->setEnabled(!classic && !(fixture_file_ && box != air_m_));
         box->setToolTip(classic ? tr("Not used by the classic search, which takes the meter's "
                                      "reading as the rods' own impedance. Choose \"All "
                                      "solutions, tracked\" to correct for the fixture.")

@@ -63,6 +63,7 @@ class SweepSetupPanel : public QGroupBox {
     QComboBox* method_ = nullptr;
     QLabel* fixture_label_ = nullptr;
     QPushButton* no_fixture_ = nullptr;
+    bool fixture_file_ = false; // a fixture file is in use
     QCheckBox* average_ = nullptr;
 };
 

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QThread>
 
 namespace ardenca::qt {
@@ -24,7 +25,10 @@ SweepWindow::SweepWindow(ArdencaWindow* main, QWidget* parent)
     setAcceptDrops(true);
     build_menu();
     build_controls();
-    resize(1200, 960);
+    if (const QScreen* screen = this->screen())
+        fit_to(screen->availableGeometry());
+    else
+        resize(1200, 960);
 
     resolve_timer_.setSingleShot(true);
     resolve_timer_.setInterval(resolve_delay_ms);

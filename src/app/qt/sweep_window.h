@@ -31,6 +31,7 @@ class QLabel;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QSortFilterProxyModel;
 class QTableView;
 class QThread;
@@ -96,6 +97,11 @@ class SweepWindow : public QMainWindow {
     // Copies the selected rows of the table (every row when none is selected) as
     // tab-separated text, with the column titles first.
     void copy_rows();
+
+    // Sizes the window for a screen with this free area: the design's 1200 × 960, or less
+    // where the screen is smaller (the panels then scroll), centred in it.
+    void fit_to(QRect available);
+    QScrollArea* scroll_area() const { return scroll_; }
 
     // The delay between the last change of the set-up and solving again.
     static constexpr int resolve_delay_ms = 400;
@@ -165,7 +171,10 @@ class SweepWindow : public QMainWindow {
     QProgressBar* progress_ = nullptr;
     QPushButton* cancel_button_ = nullptr;
     QLabel* status_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
     SweepSetupPanel* setup_panel_ = nullptr;
+    // Room kept for the window system's frame and title bar.
+    static constexpr QSize frame_allowance{16, 48};
     QPointer<QMessageBox> export_box_;
 
     QElapsedTimer clock_; // since the run started

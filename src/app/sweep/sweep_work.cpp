@@ -1,5 +1,6 @@
 #include "sweep_work.h"
 
+#include "calc/solve_stop.h"
 #include "number_format.h"
 #include "sweep/averaging.h"
 #include "sweep/sweep_engine.h"
@@ -27,8 +28,7 @@ namespace {
 
 // The points of one location, solved on threads of their own that take the next
 // unsolved point until none is left or a stop is asked for. The threads hold the job
-// and end by themselves: a point under way when the stop comes runs to its end, and
-// its thread takes no other.
+// and end by themselves; a stop ends a point under way as well.
 struct LocationJob {
     sweep::SweepSetup engine;
     sweep::SolveMethod method = sweep::SolveMethod::AllSolutions;
@@ -44,6 +44,15 @@ struct LocationJob {
 #ifdef __linux__
         pthread_setname_np(pthread_self(), "sweep_point");
 #endif
+        // A stop ends a reading under way too, within one evaluation of the equation.
+        const calc::StopScope scope(&control->stop);
+        try {
+            solve_points();
+        } catch (const calc::SolveStopped&) {
+        }
+    }
+
+    void solve_points() {
         for (;;) {
             if (control->stop)
                 return;

@@ -84,6 +84,7 @@ class SweepWindowUseTest : public QObject {
     void a_cancelled_location_is_provisional_and_a_late_cancel_complete();
     void the_read_out_follows_the_result_it_describes();
     void the_classic_search_says_it_has_no_fixture();
+    void the_window_fits_the_screen_with_every_control_in_reach();
 
   private:
     testing::TempDir dir_;
@@ -224,6 +225,39 @@ void SweepWindowUseTest::the_classic_search_says_it_has_no_fixture() {
     QVERIFY(boxes[0]->isEnabled());
     QVERIFY(boxes[0]->toolTip().startsWith("Series inductance"));
     QTRY_COMPARE_WITH_TIMEOUT(window.model().setup().engine.probe.lead_nh, 250.0, 5000);
+}
+
+void SweepWindowUseTest::the_window_fits_the_screen_with_every_control_in_reach() {
+    // 1280 × 1024 at scale factors 1, 1.5 and 2, in the window's own pixels, less a
+    // panel of the desktop.
+    const struct {
+        QSize screen;
+        bool scrolls;
+    } cases[] = {{{1280, 1000}, false}, {{853, 666}, true}, {{640, 500}, true}};
+    for (const auto& [screen, scrolls] : cases) {
+        SweepWindow window;
+        window.fit_to(QRect(QPoint(0, 24), screen));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::qWait(100); // the scroll area lays its panels out
+        const QString at = QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height());
+        QVERIFY2(window.width() <= screen.width() - 16 && window.height() <= screen.height() - 48,
+                 qPrintable(at));
+        QVERIFY2(window.minimumSizeHint().boundedTo(screen) == window.minimumSizeHint(),
+                 qPrintable(at));
+        const QSize content = window.scroll_area()->widget()->size();
+        const QSize viewport = window.scroll_area()->viewport()->size();
+        QCOMPARE(content.height() > viewport.height() || content.width() > viewport.width(),
+                 scrolls);
+        // Every control is in reach: scrolled to, it shows.
+        for (const char* name : {"reset_view", "use_file", "use_window", "method", "lead_nh"}) {
+            auto* control = window.findChild<QWidget*>(name);
+            window.scroll_area()->ensureWidgetVisible(control);
+            QVERIFY2(!control->visibleRegion().isEmpty(), name);
+        }
+        QVERIFY(window.statusBar()->geometry().bottom() < window.height());
+        QVERIFY(window.statusBar()->width() <= window.width());
+    }
 }
 
 QTEST_MAIN(SweepWindowUseTest)

@@ -6,6 +6,8 @@
 #include "app/sweep/sweep_model.h"
 #include "app/sweep/sweep_setup.h"
 #include "app/sweep/sweep_work.h"
+#include "calc/all_solutions.h"
+#include "calc/solve_stop.h"
 #include "sweep/sweep_engine.h"
 #include "sweep/sweep_file.h"
 
@@ -16,7 +18,10 @@
 
 #include <chrono>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <future>
+#include <thread>
 
 using namespace ardenca;
 
@@ -50,6 +55,18 @@ void run_to_end(SweepWork& work, SweepModel& model, int run) {
         if (kind == Kind::Finished || kind == Kind::Failed)
             return;
     }
+}
+
+// Threads of this process solving points of a sweep.
+int solving_threads() {
+    int count = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        std::getline(comm, name);
+        count += name == "sweep_point";
+    }
+    return count;
 }
 
 // A one-port file at 75 to 110 GHz: the probe is hundreds of wavelengths long and a
@@ -124,6 +141,28 @@ TEST(SweepWork, AStopReachesAStepSolvingSlowPoints) {
     EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(200));
     EXPECT_EQ(step.get().kind, Kind::Failed); // dropped by the caller
     EXPECT_EQ(work->next().kind, Kind::Failed);
+    // The readings under way end too: no solving thread outlives the run by a second.
+    const auto stopped = std::chrono::steady_clock::now();
+    while (solving_threads() > 0 &&
+           std::chrono::steady_clock::now() - stopped < std::chrono::seconds(1))
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(solving_threads(), 0);
+}
+
+TEST(SolveStop, AStopFlagEndsTheSolveOfItsOwnThreadOnly) {
+    // Far past a quarter wave: thousands of evaluations.
+    calc::ProbeSetup probe;
+    probe.length_m = 30;
+    std::atomic<bool> stop{true};
+    {
+        const calc::StopScope scope(&stop);
+        EXPECT_THROW(calc::solve_all(probe, 300e6, {95, -18}), calc::SolveStopped);
+    }
+    // Outside the scope, or with the flag clear, the solve runs to its end.
+    EXPECT_GT(calc::solve_all(probe, 30e6, {95, -18}).evaluations, 0);
+    stop = false;
+    const calc::StopScope scope(&stop);
+    EXPECT_GT(calc::solve_all(probe, 30e6, {95, -18}).evaluations, 0);
 }
 
 TEST(SweepModel, ACancelledLocationIsTrackedAsAWholeAndProvisional) {
