@@ -109,6 +109,8 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
   signals:
     // A command button's command has run; completed is false when it stopped on a fault.
     void command_ran(ardenca::Command command, bool completed);
+    // File, Open read a file and calculated with it.
+    void file_opened();
 
   public slots:
     void Timer1_Timer();

@@ -55,9 +55,12 @@ void ArdencaWindow::open_Click() {
         QString what = QStringLiteral("Open");
         const QString name =
             QFileInfo(QFile::decodeName(QByteArray::fromStdString(CD1.file_name()))).fileName();
-        if (!CD1.cancelled() && !name.isEmpty())
+        const bool opened = !CD1.cancelled() && !name.isEmpty();
+        if (opened)
             what += ' ' + name;
         report(what, measure);
+        if (opened)
+            emit file_opened();
     } catch (const ArithmeticFault& fault) {
         const QString message =
             QString::fromStdString(fault_message("Open", fault, model_.fault_place()));

@@ -15,6 +15,7 @@
 #include "sweep_files.h"
 
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
@@ -110,6 +111,12 @@ class SweepWindow : public QMainWindow {
     using WorkMaker =
         std::function<std::unique_ptr<SweepWork>(std::vector<std::string>, SweepSetup)>;
     void set_work_maker(WorkMaker maker) { work_maker_ = std::move(maker); }
+    // Runs the export file dialog; by default exec(). Tests answer it with this.
+    using DialogRunner = std::function<int(QFileDialog&)>;
+    void set_dialog_runner(DialogRunner runner) { dialog_runner_ = std::move(runner); }
+
+  public slots:
+    void export_dialog(Export kind);
 
   signals:
     // A run ended: solved, cancelled, or nothing to solve.
@@ -123,7 +130,6 @@ class SweepWindow : public QMainWindow {
   private slots:
     void open_dialog();
     void setup_file_dialog();
-    void export_dialog(Export kind);
     void refresh();
 
   private:
@@ -160,6 +166,8 @@ class SweepWindow : public QMainWindow {
     std::optional<files::FixtureFile> fixture_file_;
     QString fixture_name_;
     WorkMaker work_maker_;
+    DialogRunner dialog_runner_ = [](QFileDialog& dialog) { return dialog.exec(); };
+    QString last_folder_; // where the last export went
     std::shared_ptr<RunControl> control_;
     QThread* worker_ = nullptr;
 

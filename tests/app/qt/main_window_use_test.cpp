@@ -57,9 +57,12 @@ void MainWindowUseTest::a_failed_open_after_show_changes_nothing() {
     window.menu_action("open")->trigger();
     QVERIFY(window.status_line()->text().startsWith("Open long-probe.gnd:"));
     const QString first_cond = window.field_edit(Field::Text9)->text();
-
+    // Open says that the reading fits several grounds, as Calculate does.
     auto* hook = window.findChild<qt::SolutionsHook*>();
     QVERIFY(hook);
+    QVERIFY(hook->notice() && hook->notice()->isVisible());
+    hook->notice()->close();
+
     hook->open_solutions();
     qt::SolutionsWindow* solutions = hook->solutions_window();
     QVERIFY(solutions && solutions->table()->rowCount() == 4);

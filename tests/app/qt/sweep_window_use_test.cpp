@@ -85,6 +85,7 @@ class SweepWindowUseTest : public QObject {
     void the_read_out_follows_the_result_it_describes();
     void the_classic_search_says_it_has_no_fixture();
     void the_window_fits_the_screen_with_every_control_in_reach();
+    void exports_add_their_suffix_and_check_the_nec_frequency_first();
 
   private:
     testing::TempDir dir_;
@@ -258,6 +259,35 @@ void SweepWindowUseTest::the_window_fits_the_screen_with_every_control_in_reach(
         QVERIFY(window.statusBar()->geometry().bottom() < window.height());
         QVERIFY(window.statusBar()->width() <= window.width());
     }
+}
+
+void SweepWindowUseTest::exports_add_their_suffix_and_check_the_nec_frequency_first() {
+    SweepWindow window;
+    window.open_files({QString::fromStdString(short_)});
+    QVERIFY(wait_for_run(window));
+    QStringList titles;
+    window.set_dialog_runner([this, &titles](QFileDialog& dialog) {
+        titles << dialog.windowTitle();
+        dialog.selectFile(QString::fromStdString(dir_ / "field-day"));
+        return int(QDialog::Accepted);
+    });
+    window.export_dialog(SweepWindow::Export::Csv);
+    window.export_dialog(SweepWindow::Export::Json);
+    QVERIFY(QFileInfo::exists(QString::fromStdString(dir_ / "field-day.csv")));
+    QVERIFY(QFileInfo::exists(QString::fromStdString(dir_ / "field-day.json")));
+    QCOMPARE(titles, QStringList({"Export CSV", "Export JSON"}));
+
+    // 0.5 MHz lies below the sweep: told before any file is chosen.
+    QTimer::singleShot(0, [] {
+        auto* input = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        QVERIFY(input);
+        input->setDoubleValue(0.5);
+        input->accept();
+    });
+    window.export_dialog(SweepWindow::Export::Nec);
+    QCOMPARE(titles.size(), 2);
+    QTRY_VERIFY(window.export_box() && window.export_box()->isVisible());
+    QVERIFY(!QFileInfo::exists(QString::fromStdString(dir_ / "field-day.nec")));
 }
 
 QTEST_MAIN(SweepWindowUseTest)
