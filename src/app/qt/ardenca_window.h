@@ -118,6 +118,7 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     void save_Click();
     void close_Click();
     void about_Click();
+    void guide_Click();
     void run(ardenca::Command command);
     void set_larger_text(bool on);
 

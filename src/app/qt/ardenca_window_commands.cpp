@@ -4,6 +4,7 @@
 #include "ardenca_window.h"
 #include "ardenca_window_parts.h"
 #include "calc/arithmetic_fault.h"
+#include "help_window.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -99,6 +100,10 @@ void ArdencaWindow::about_Click() {
     }
     about_ = new About_Ardenca();
     about_->show();
+}
+
+void ArdencaWindow::guide_Click() {
+    show_guide();
 }
 
 void ArdencaWindow::run(Command command) {

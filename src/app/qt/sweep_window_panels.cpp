@@ -1,5 +1,6 @@
 // The sweep window's panels: the probe set-up above, the charts, the table and the
 // messages in a splitter below it, and the status bar with the run's progress.
+#include "help_window.h"
 #include "sweep_chart_view.h"
 #include "sweep_setup_panel.h"
 #include "sweep_table_model.h"
@@ -114,6 +115,15 @@ void SweepWindow::build_table(QWidget* parent) {
     connect(copy, &QAction::triggered, this, &SweepWindow::copy_rows);
     table_->addAction(copy);
     table_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // A double click on a point's flags opens the guide where the first is explained.
+    connect(table_, &QTableView::doubleClicked, this, [](const QModelIndex& index) {
+        if (index.column() != static_cast<int>(SweepColumn::Flags))
+            return;
+        const QString flags = index.data().toString();
+        if (!flags.isEmpty())
+            show_guide(QStringLiteral("flag-") +
+                       flags.section(QLatin1Char(','), 0, 0).trimmed().replace(' ', '-'));
+    });
 }
 
 void SweepWindow::build_status_bar() {

@@ -3,6 +3,7 @@
 // its answer, and the time it reports leaves out the time spent in the file dialog.
 #include "about_ardenca.h"
 #include "ardenca_window.h"
+#include "help_window.h"
 #include "solutions_window.h"
 
 #include <QtTest>
@@ -47,6 +48,7 @@ class MainWindowUseTest : public QObject {
   private slots:
     void a_failed_open_after_show_changes_nothing();
     void open_reports_the_calculation_time_only();
+    void f1_opens_the_guide_that_explains_every_flag();
 };
 
 void MainWindowUseTest::a_failed_open_after_show_changes_nothing() {
@@ -103,6 +105,29 @@ void MainWindowUseTest::open_reports_the_calculation_time_only() {
     QVERIFY(whole_ms >= 700);
     // What is left once the user's 700 ms are taken out, give or take the clocks.
     QVERIFY2(ms <= double(whole_ms - 700) + 5, qPrintable(window.status_line()->text()));
+}
+
+void MainWindowUseTest::f1_opens_the_guide_that_explains_every_flag() {
+    ArdencaWindow window;
+    window.Timer1_Timer();
+    QAction* guide = window.menu_action("guide");
+    QVERIFY(guide && guide->shortcut() == QKeySequence(QKeySequence::HelpContents));
+    guide->trigger();
+    auto* browser = qobject_cast<QTextBrowser*>(QApplication::activeWindow());
+    if (!browser)
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "guide" && w->isVisible())
+                browser = qobject_cast<QTextBrowser*>(w);
+    QVERIFY(browser);
+    const QString text = browser->toPlainText();
+    QVERIFY(text.contains("Which solution to trust"));
+    // Every flag the table shows has its section.
+    const QString html = browser->toHtml();
+    for (const char* flag : {"ambiguous", "no-solution", "electrically-long", "open-circuit",
+                             "count-not-proved", "provisional"})
+        QVERIFY2(html.contains(QStringLiteral("flag-%1").arg(flag)), flag);
+    QTest::keyClick(browser, Qt::Key_Escape);
+    QTRY_VERIFY(!browser || !browser->isVisible());
 }
 
 QTEST_MAIN(MainWindowUseTest)
