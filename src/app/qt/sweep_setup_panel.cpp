@@ -33,6 +33,8 @@ SweepSetupPanel::SweepSetupPanel(QWidget* parent) : QGroupBox(tr("Probe set-up")
     setup_label_->setObjectName(QStringLiteral("setup_label"));
     setup_label_->setWordWrap(true);
     setup_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Room for the line to wrap once in a narrow window.
+    setup_label_->setMinimumHeight(2 * setup_label_->fontMetrics().lineSpacing());
     use_window_ = new QPushButton(tr("Main Window Fields"), this);
     use_window_->setObjectName(QStringLiteral("use_window"));
     use_window_->setToolTip(tr("Take spacing, radius, length, frequency, ur and the matching "
