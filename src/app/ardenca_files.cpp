@@ -9,6 +9,7 @@
 #include "files/ground_reader.h"
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 
 namespace ardenca {
@@ -83,7 +84,10 @@ void Ardenca::caption_for_file(const std::string& path) {
 }
 
 void Ardenca::open_Click() {
-    CommandScope command(*this, true);
+    // The command begins once the file is known to be good, or the dialog was
+    // cancelled: a failed Open is no command at all and leaves the last one's outcome,
+    // marks and answers as they were.
+    std::optional<CommandScope> command;
     FileDialog& dialog = dialog_of(CD1);
     files::GroundFileReader file;
     try {
@@ -96,19 +100,18 @@ void Ardenca::open_Click() {
         file.open(path);
         const std::string flag = file.read_line();
         const std::string permeability = file.read_line();
-        // The recalculation sets ur again from Text31; only the text shown matters.
-        if (const FileNumber ur = files::read_file_number(permeability);
-            ur.status == FileNumber::Status::Number)
-            state_.ur = ur.value;
         for (int slot = 1; slot <= 8; ++slot)
             line_buf[slot] = file.read_line();
         file.close();
 
         // The whole file is checked before anything changes: a failed Open leaves every
-        // field, the option and the caption as they were.
+        // field, the option, the caption and the answers as they were.
         const double flag_value = file_number(path, 1, flag);
         const double ur_value = file_number(path, 2, permeability);
 
+        command.emplace(*this, true);
+        // The recalculation sets ur again from Text31; only the text shown matters.
+        state_.ur = ur_value;
         set_text(Text31, format_number(ur_value, pattern::permeability));
         for (int slot = 1; slot <= 8; ++slot)
             set_text(file_fields[slot - 1], line_buf[slot]);
@@ -122,14 +125,22 @@ void Ardenca::open_Click() {
         return;
     } catch (const DialogCancelled&) {
     } catch (const FileError& error) {
-        // A cancelled dialog stays silent, even when it left a name that fails to open.
-        if (!dialog.cancelled())
+        // A file that fails to open changes nothing, not even the answers: no
+        // recalculation, so a ground chosen with Show stays on screen.
+        if (!dialog.cancelled()) {
             dialog.tell_failure(error.what());
+            file.close();
+            return;
+        }
+        // A cancelled dialog stays silent, even when it left a name that fails to open.
     } catch (const ArithmeticFault&) {
         // The recalculation faulted before a search could catch it: once more below.
     }
-    // Failure path: a fault here leaves the command.
+    // A cancelled dialog recalculates the current fields, as the first program did; a
+    // fault here leaves the command.
     file.close();
+    if (!command)
+        command.emplace(*this, true);
     recalculate();
 }
 

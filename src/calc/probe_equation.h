@@ -6,6 +6,7 @@
 #pragma once
 
 #include "ground_model.h"
+#include "solve_stop.h"
 
 namespace ardenca::calc::solver {
 
@@ -17,8 +18,10 @@ struct GValue {
 struct ProbeEquation {
     cplx c;
 
-    // Given u with Re u >= 0, g and g'.
+    // Given u with Re u >= 0, g and g'. Throws SolveStopped once the calling thread's
+    // stop flag is set (see solve_stop.h).
     GValue at(cplx u) const {
+        throw_if_stopped();
         const cplx e2 = std::exp(-2.0 * u);
         return {u * (1.0 - e2) - c * (1.0 + e2), 1.0 - e2 + 2.0 * (u + c) * e2};
     }

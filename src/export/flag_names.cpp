@@ -30,6 +30,7 @@ std::vector<std::string> point_flag_names(unsigned flags) {
         {sweep::OffModel, "off_model"},
         {sweep::NearAlternative, "near_alternative"},
         {sweep::Unresolvable, "unresolvable"},
+        {sweep::Provisional, "provisional"},
     };
     return names(flags, table);
 }

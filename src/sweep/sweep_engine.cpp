@@ -130,4 +130,9 @@ SweepResult solve_sweeps(const SweepSetup& setup, const std::vector<Sweep>& swee
     return result;
 }
 
+PointResult solve_sweep_point(const SweepSetup& setup, const SweepPoint& point, SolveMethod method,
+                              PointSolver solver) {
+    return solve_point(setup, point, method, solver);
+}
+
 } // namespace ardenca::sweep

@@ -39,4 +39,11 @@ SweepResult solve_sweeps(const SweepSetup& setup, const std::vector<Sweep>& swee
 SweepResult solve_sweeps(const SweepSetup& setup, const std::vector<Sweep>& sweeps,
                          const EngineOptions& options);
 
+// Given the set-up and one reading, its result as solve_sweeps has it before tracking:
+// for a caller that solves points one at a time (and can stop between two). The set-up
+// must have passed check_setup.
+PointResult solve_sweep_point(const SweepSetup& setup, const SweepPoint& point, SolveMethod method,
+                              PointSolver solver);
+PointResult solve_sweep_point(const SweepSetup& setup, const SweepPoint& point, SolveMethod method);
+
 } // namespace ardenca::sweep

@@ -9,4 +9,9 @@ SweepResult solve_sweeps(const SweepSetup& setup, const std::vector<Sweep>& swee
     return solve_sweeps(setup, sweeps, options, &calc::solve_all);
 }
 
+PointResult solve_sweep_point(const SweepSetup& setup, const SweepPoint& point,
+                              SolveMethod method) {
+    return solve_sweep_point(setup, point, method, &calc::solve_all);
+}
+
 } // namespace ardenca::sweep

@@ -23,6 +23,8 @@ enum PointFlag : unsigned {
     OffModel = 1u << 6,         // the nearest ground lies more than off_model_u from the model
     NearAlternative = 1u << 7,  // one ground fits exactly, but near grounds fit as well
     Unresolvable = 1u << 8,     // left unsearched: too long a probe or too many grounds
+    Provisional = 1u << 9,      // tracked over part of its location only (a run still
+                                // under way, or cancelled): the choice may change
 };
 
 enum class SolveMethod { AllSolutions, Classic };

@@ -52,7 +52,9 @@ TEST(Cli, StatusStderrAndJson) {
         {{"calculate", "open=" ARDENCA_EXAMPLES_DIR "/lossy-ground.gnd"},
          R"({"status": 0, "told": true, "/result": {"found": true, "stage": "second",)"
          R"( "reason": null, "outcome": "found by the second stage"}})"},
-        {{"open=/no/such.gnd"}, R"({"status": 4, "told": true, )" + none + "}"},
+        // A failed Open calculates nothing: no search, no outcome, nothing told.
+        {{"--set", "Text23=65", "--set", "Text24=67", "open=/no/such.gnd"},
+         R"({"status": 4, "told": false, "/result": null, "/evaluations": 0})"},
         {{"--set", "Text3=0", "calculate"}, R"({"status": 3, "told": false, )" + none + "}"},
         // solve leaves the fields and the evaluations alone; an overflowing field stops it.
         {{"solve"},

@@ -129,6 +129,9 @@ void ArdencaWindow::caption_changed() {
 
 void ArdencaWindow::command_finished() {
     marks_->command_finished();
+    if (!own_command_ && status_line_)
+        status_line_->setText(tr("Show: the chosen ground written to Cond and Diel C, then Calc "
+                                 "From Medium."));
 }
 
 } // namespace ardenca::qt

@@ -109,6 +109,8 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
   signals:
     // A command button's command has run; completed is false when it stopped on a fault.
     void command_ran(ardenca::Command command, bool completed);
+    // File, Open read a file and calculated with it.
+    void file_opened();
 
   public slots:
     void Timer1_Timer();
@@ -116,6 +118,7 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     void save_Click();
     void close_Click();
     void about_Click();
+    void guide_Click();
     void run(ardenca::Command command);
     void set_larger_text(bool on);
 
@@ -136,8 +139,20 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     struct Measure {
         QElapsedTimer clock;
         std::uint64_t evaluations_before;
+        qint64 dialog_ns; // time spent in file dialogs so far
     };
     Measure start_measure() const;
+    // Marks the window's own commands, so that one run from elsewhere (Show in the
+    // Solutions window) replaces the status line that no longer describes the fields.
+    struct OwnCommand {
+        explicit OwnCommand(bool& flag) : flag_(flag), was_(flag) { flag = true; }
+        ~OwnCommand() { flag_ = was_; }
+        OwnCommand(const OwnCommand&) = delete;
+        OwnCommand& operator=(const OwnCommand&) = delete;
+        bool& flag_;
+        bool was_;
+    };
+    bool own_command_ = false;
     void report(const QString& what, const Measure& measure, const QString& fault = {});
 
     void show_fault(const QString& message);

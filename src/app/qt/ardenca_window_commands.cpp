@@ -4,6 +4,7 @@
 #include "ardenca_window.h"
 #include "ardenca_window_parts.h"
 #include "calc/arithmetic_fault.h"
+#include "help_window.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -42,19 +43,25 @@ QString outcome_phrase(const SearchOutcome& outcome) {
 // Failures of the file itself are told through CD1; an Open ends with a recalculation,
 // which can stop on an arithmetic fault like "Calculate from Known  Z in".
 void ArdencaWindow::open_Click() {
+    const OwnCommand own(own_command_);
     const Measure measure = start_measure();
     const int failures = failures_told_;
     try {
         model_.open_Click();
-        // A file that could not be read leaves the fields as they were, recalculated.
+        // A file that could not be read changes nothing and calculates nothing.
+        if (failures_told_ != failures) {
+            status_line_->setText(tr("Open failed: nothing changed."));
+            return;
+        }
         QString what = QStringLiteral("Open");
         const QString name =
             QFileInfo(QFile::decodeName(QByteArray::fromStdString(CD1.file_name()))).fileName();
-        if (failures_told_ != failures)
-            what = QStringLiteral("Open failed, fields recalculated");
-        else if (!CD1.cancelled() && !name.isEmpty())
+        const bool opened = !CD1.cancelled() && !name.isEmpty();
+        if (opened)
             what += ' ' + name;
         report(what, measure);
+        if (opened)
+            emit file_opened();
     } catch (const ArithmeticFault& fault) {
         const QString message =
             QString::fromStdString(fault_message("Open", fault, model_.fault_place()));
@@ -64,6 +71,7 @@ void ArdencaWindow::open_Click() {
 }
 
 void ArdencaWindow::save_Click() {
+    const OwnCommand own(own_command_);
     const int failures = failures_told_;
     model_.save_Click();
     if (CD1.cancelled())
@@ -94,8 +102,13 @@ void ArdencaWindow::about_Click() {
     about_->show();
 }
 
+void ArdencaWindow::guide_Click() {
+    show_guide();
+}
+
 void ArdencaWindow::run(Command command) {
     const QString what = qstr(command_info(command).caption);
+    const OwnCommand own(own_command_);
     const Measure measure = start_measure();
     try {
         run_command(model_, command);
@@ -112,7 +125,7 @@ void ArdencaWindow::run(Command command) {
 }
 
 ArdencaWindow::Measure ArdencaWindow::start_measure() const {
-    Measure measure{QElapsedTimer(), model_.evaluations()};
+    Measure measure{QElapsedTimer(), model_.evaluations(), CD1.dialog_ns()};
     measure.clock.start();
     return measure;
 }
@@ -120,7 +133,10 @@ ArdencaWindow::Measure ArdencaWindow::start_measure() const {
 // "Calculate from Known  Z in: 2310 model evaluations in 4.1 ms." A command that
 // stopped on a fault shows the fault's message in place of its name.
 void ArdencaWindow::report(const QString& what, const Measure& measure, const QString& fault) {
-    const double ms = measure.clock.nsecsElapsed() / 1e6;
+    // The time the user spent in a file dialog is not the calculation's.
+    const double ms =
+        static_cast<double>(measure.clock.nsecsElapsed() - (CD1.dialog_ns() - measure.dialog_ns)) /
+        1e6;
     const std::uint64_t count = model_.evaluations() - measure.evaluations_before;
     QString text = fault.isEmpty() ? what + ":" : fault;
     if (!fault.isEmpty() && !fault.endsWith('.'))

@@ -98,7 +98,10 @@ void ArdencaWindow::build_menu() {
     larger->setCheckable(true);
     connect(larger, &QAction::toggled, this, &ArdencaWindow::set_larger_text);
 
-    add_menu("help", "&Help", {{"about", "&About", &ArdencaWindow::about_Click}});
+    add_menu("help", "&Help",
+             {{"guide", "&User Guide...", &ArdencaWindow::guide_Click},
+              {"about", "&About", &ArdencaWindow::about_Click}});
+    menu_action("guide")->setShortcut(QKeySequence::HelpContents);
 }
 
 void ArdencaWindow::build_controls() {

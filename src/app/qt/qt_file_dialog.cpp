@@ -1,5 +1,6 @@
 #include "qt_file_dialog.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -74,7 +75,11 @@ std::optional<std::string> QtFileDialog::ask(DialogKind kind) {
     if (!file_name().empty())
         dialog.selectFile(from_path(file_name()));
 
-    if (runner_(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    QElapsedTimer in_dialog;
+    in_dialog.start();
+    const int answer = runner_(dialog);
+    dialog_ns_ += in_dialog.nsecsElapsed();
+    if (answer != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     set_filter_index(static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1);
     QString chosen = dialog.selectedFiles().first();

@@ -6,6 +6,7 @@
 #include "app/file_dialog.h"
 
 #include <QString>
+#include <QtGlobal>
 #include <functional>
 #include <optional>
 
@@ -30,6 +31,10 @@ class QtFileDialog : public FileDialog {
 
     void tell_failure(const std::string& message) override;
 
+    // The time spent in dialogs so far, in nanoseconds: a command's time less this is
+    // its own.
+    qint64 dialog_ns() const { return dialog_ns_; }
+
   protected:
     std::optional<std::string> ask(DialogKind kind) override;
 
@@ -38,6 +43,7 @@ class QtFileDialog : public FileDialog {
     std::function<void(const QString&)> tell_;
     Runner runner_;
     std::optional<QString> next_answer_;
+    qint64 dialog_ns_ = 0;
 };
 
 } // namespace ardenca::qt

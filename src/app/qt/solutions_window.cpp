@@ -145,6 +145,8 @@ SolutionsHook::SolutionsHook(ArdencaWindow& window) : QObject(&window), main_(wi
         if (command == Command::Calculate && completed)
             after_calculate();
     });
+    // An opened file is calculated as well: its reading may fit several grounds too.
+    connect(&window, &ArdencaWindow::file_opened, this, &SolutionsHook::after_calculate);
 }
 
 void SolutionsHook::open_solutions() {

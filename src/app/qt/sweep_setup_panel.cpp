@@ -12,15 +12,29 @@
 
 namespace ardenca::qt {
 
+namespace {
+
+// The set-up line wraps, but does not ask its height for each width: a scroll area
+// would otherwise give the whole window the height it prefers, not the room it has.
+class SetupLine : public QLabel {
+  public:
+    using QLabel::QLabel;
+    bool hasHeightForWidth() const override { return false; }
+};
+
+} // namespace
+
 SweepSetupPanel::SweepSetupPanel(QWidget* parent) : QGroupBox(tr("Probe set-up"), parent) {
     setObjectName(QStringLiteral("setup_panel"));
     rows_ = new QVBoxLayout(this);
 
     QHBoxLayout* source_row = add_row();
-    setup_label_ = new QLabel(this);
+    setup_label_ = new SetupLine(this);
     setup_label_->setObjectName(QStringLiteral("setup_label"));
     setup_label_->setWordWrap(true);
     setup_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Room for the line to wrap once in a narrow window.
+    setup_label_->setMinimumHeight(2 * setup_label_->fontMetrics().lineSpacing());
     use_window_ = new QPushButton(tr("Main Window Fields"), this);
     use_window_->setObjectName(QStringLiteral("use_window"));
     use_window_->setToolTip(tr("Take spacing, radius, length, frequency, ur and the matching "
@@ -43,6 +57,7 @@ SweepSetupPanel::SweepSetupPanel(QWidget* parent) : QGroupBox(tr("Probe set-up")
         box->setDecimals(decimals);
         box->setSingleStep(std::pow(10.0, -decimals + 1));
         box->setToolTip(tip);
+        box->setProperty("fixture_tip", tip);
         box->setKeyboardTracking(false);
         caption->setBuddy(box);
         fixture_row->addWidget(caption);
@@ -56,13 +71,18 @@ SweepSetupPanel::SweepSetupPanel(QWidget* parent) : QGroupBox(tr("Probe set-up")
                    tr("Shunt capacitance across the rod tops, e.g. a spacer block"), 10000, 2);
     air_m_ = spin("air_m", tr("In &air (m)"),
                   tr("Length of the rods left in the air above the ground"), 100, 3);
-    fixture_row->addSpacing(12);
+    fixture_row->addStretch(1);
+    // How the points are solved, on a row of its own so that the panel stays narrow.
+    QHBoxLayout* method_row = add_row();
     method_ = new QComboBox(this);
     method_->setObjectName(QStringLiteral("method"));
     method_->addItem(tr("All solutions, tracked"));
     method_->addItem(tr("Classic search"));
-    connect(method_, &QComboBox::currentIndexChanged, this, &SweepSetupPanel::options_changed);
-    fixture_row->addWidget(method_);
+    connect(method_, &QComboBox::currentIndexChanged, this, [this] {
+        enable_fixture();
+        emit options_changed();
+    });
+    method_row->addWidget(method_);
     fit_ = new QComboBox(this);
     fit_->setObjectName(QStringLiteral("fit"));
     // In the order of sweep::FitChoice.
@@ -75,18 +95,18 @@ SweepSetupPanel::SweepSetupPanel(QWidget* parent) : QGroupBox(tr("Probe set-up")
                         "the ground nearest the model, flagged off-model when that lies more "
                         "than 3 u from it"));
     connect(fit_, &QComboBox::currentIndexChanged, this, &SweepSetupPanel::options_changed);
-    fixture_row->addWidget(fit_);
+    method_row->addWidget(fit_);
     average_ = new QCheckBox(tr("A&verage locations"), this);
     average_->setObjectName(QStringLiteral("average"));
     average_->setChecked(true);
     connect(average_, &QCheckBox::toggled, this, &SweepSetupPanel::options_changed);
-    fixture_row->addWidget(average_);
-    fixture_row->addStretch(1);
+    method_row->addWidget(average_);
+    method_row->addStretch(1);
     auto* reset = new QPushButton(tr("&Reset View"), this);
     reset->setObjectName(QStringLiteral("reset_view"));
     reset->setToolTip(tr("Fit both charts to the data again (0 or Home in a chart)"));
     connect(reset, &QPushButton::clicked, this, &SweepSetupPanel::reset_view_requested);
-    fixture_row->addWidget(reset);
+    method_row->addWidget(reset);
 
     QHBoxLayout* calibration_row = add_row();
     fixture_label_ = new QLabel(this);
@@ -115,8 +135,22 @@ void SweepSetupPanel::show_fixture(const QString& name) {
                                                 "are used)")
                                                  .arg(name));
     no_fixture_->setEnabled(!name.isEmpty());
-    lead_nh_->setEnabled(name.isEmpty());
-    top_pf_->setEnabled(name.isEmpty());
+    fixture_file_ = !name.isEmpty();
+    enable_fixture();
+}
+
+// The classic search reads the meter as the rods' own impedance: the fixture boxes keep
+// their values for the other method but take no part.
+void SweepSetupPanel::enable_fixture() {
+    const bool classic = method_->currentIndex() == 1;
+    for (QDoubleSpinBox* box : {lead_nh_, top_pf_, air_m_}) {
+        // A fixture file gives the leads and the tops itself.
+        box->setEnabled(!classic && !(fixture_file_ && box != air_m_));
+        box->setToolTip(classic ? tr("Not used by the classic search, which takes the meter's "
+                                     "reading as the rods' own impedance. Choose \"All "
+                                     "solutions, tracked\" to correct for the fixture.")
+                                : box->property("fixture_tip").toString());
+    }
 }
 
 QHBoxLayout* SweepSetupPanel::add_row() {

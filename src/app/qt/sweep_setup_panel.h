@@ -33,6 +33,8 @@ class SweepSetupPanel : public QGroupBox {
     void show_fixture(const QString& name);
 
     QDoubleSpinBox* lead_nh_box() const { return lead_nh_; }
+    QDoubleSpinBox* top_pf_box() const { return top_pf_; }
+    QDoubleSpinBox* air_m_box() const { return air_m_; }
     QComboBox* method_box() const { return method_; }
     QLabel* setup_label() const { return setup_label_; }
     // A new row under the others, for further options.
@@ -50,6 +52,8 @@ class SweepSetupPanel : public QGroupBox {
     void fixture_clear_requested();
 
   private:
+    void enable_fixture();
+
     QVBoxLayout* rows_ = nullptr;
     QLabel* setup_label_ = nullptr;
     QPushButton* use_window_ = nullptr;
@@ -59,6 +63,7 @@ class SweepSetupPanel : public QGroupBox {
     QComboBox* method_ = nullptr;
     QLabel* fixture_label_ = nullptr;
     QPushButton* no_fixture_ = nullptr;
+    bool fixture_file_ = false; // a fixture file is in use
     QCheckBox* average_ = nullptr;
     QComboBox* fit_ = nullptr;
 };

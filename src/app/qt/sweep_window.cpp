@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QScreen>
 #include <QThread>
 
 namespace ardenca::qt {
@@ -25,7 +26,10 @@ SweepWindow::SweepWindow(ArdencaWindow* main, QWidget* parent)
     setAcceptDrops(true);
     build_menu();
     build_controls();
-    resize(1200, 960);
+    if (const QScreen* screen = this->screen())
+        fit_to(screen->availableGeometry());
+    else
+        resize(1200, 960);
 
     resolve_timer_.setSingleShot(true);
     resolve_timer_.setInterval(resolve_delay_ms);

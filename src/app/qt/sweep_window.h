@@ -15,6 +15,7 @@
 #include "sweep_files.h"
 
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
@@ -31,6 +32,7 @@ class QLabel;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QSortFilterProxyModel;
 class QTableView;
 class QThread;
@@ -100,6 +102,11 @@ class SweepWindow : public QMainWindow {
     // tab-separated text, with the column titles first.
     void copy_rows();
 
+    // Sizes the window for a screen with this free area: the design's 1200 × 960, or less
+    // where the screen is smaller (the panels then scroll), centred in it.
+    void fit_to(QRect available);
+    QScrollArea* scroll_area() const { return scroll_; }
+
     // The delay between the last change of the set-up and solving again.
     static constexpr int resolve_delay_ms = 400;
 
@@ -107,6 +114,12 @@ class SweepWindow : public QMainWindow {
     using WorkMaker =
         std::function<std::unique_ptr<SweepWork>(std::vector<std::string>, SweepSetup)>;
     void set_work_maker(WorkMaker maker) { work_maker_ = std::move(maker); }
+    // Runs the export file dialog; by default exec(). Tests answer it with this.
+    using DialogRunner = std::function<int(QFileDialog&)>;
+    void set_dialog_runner(DialogRunner runner) { dialog_runner_ = std::move(runner); }
+
+  public slots:
+    void export_dialog(Export kind);
 
   signals:
     // A run ended: solved, cancelled, or nothing to solve.
@@ -120,7 +133,6 @@ class SweepWindow : public QMainWindow {
   private slots:
     void open_dialog();
     void setup_file_dialog();
-    void export_dialog(Export kind);
     void nec_bands_dialog();
     void refresh();
 
@@ -130,6 +142,7 @@ class SweepWindow : public QMainWindow {
 
     struct RunControl {
         std::atomic<bool> stop{false};
+        std::shared_ptr<SweepWork> work;
     };
 
     void build_menu();
@@ -145,6 +158,7 @@ class SweepWindow : public QMainWindow {
     void launch(std::vector<std::string> paths, SweepSetup setup);
     void stop_worker();
     void take_step(int run, SweepStep step);
+    void show_progress();
     void end_run();
     void show_messages();
     void show_setup();
@@ -156,6 +170,8 @@ class SweepWindow : public QMainWindow {
     std::optional<files::FixtureFile> fixture_file_;
     QString fixture_name_;
     WorkMaker work_maker_;
+    DialogRunner dialog_runner_ = [](QFileDialog& dialog) { return dialog.exec(); };
+    QString last_folder_; // where the last export went
     std::shared_ptr<RunControl> control_;
     QThread* worker_ = nullptr;
 
@@ -167,7 +183,10 @@ class SweepWindow : public QMainWindow {
     QProgressBar* progress_ = nullptr;
     QPushButton* cancel_button_ = nullptr;
     QLabel* status_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
     SweepSetupPanel* setup_panel_ = nullptr;
+    // Room kept for the window system's frame and title bar.
+    static constexpr QSize frame_allowance{16, 48};
     QPointer<QMessageBox> export_box_;
 
     QElapsedTimer clock_; // since the run started

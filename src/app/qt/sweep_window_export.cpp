@@ -1,6 +1,7 @@
 // The sweep window's exports: CSV, JSON, the NEC ground card and the chart picture,
 // each through a file dialog or straight to a path, and the table's rows copied as text.
 #include "app/sweep/sweep_table.h"
+#include "export/nec_export.h"
 #include "sweep_chart_file.h"
 #include "sweep_table_model.h"
 #include "sweep_window.h"
@@ -122,13 +123,15 @@ void SweepWindow::warn(const QString& message) {
 
 void SweepWindow::export_dialog(Export kind) {
     double mhz = 0;
-    QString filter;
+    QString filter, title;
     switch (kind) {
     case Export::Csv:
         filter = tr("CSV files (*.csv)");
+        title = tr("Export CSV");
         break;
     case Export::Json:
         filter = tr("JSON files (*.json)");
+        title = tr("Export JSON");
         break;
     case Export::Nec: {
         bool ok = false;
@@ -137,16 +140,43 @@ void SweepWindow::export_dialog(Export kind) {
                                     model_.setup().engine.setup_freq_hz / 1e6, 0.001, 1e6, 4, &ok);
         if (!ok)
             return;
+        // A frequency without a ground is told now, before a file is chosen.
+        try {
+            exports::nec_ground_at(model_.result(), mhz * 1e6);
+        } catch (const std::exception& error) {
+            warn(QString::fromStdString(error.what()));
+            return;
+        }
         filter = tr("NEC decks (*.nec)");
+        title = tr("Export NEC Ground Card");
         break;
     }
     case Export::Chart:
         filter = tr("PNG pictures (*.png);;SVG drawings (*.svg)");
+        title = tr("Save Chart as PNG or SVG");
         break;
     }
-    const QString path = QFileDialog::getSaveFileName(this, tr("Export"), QString(), filter);
-    if (!path.isEmpty())
-        export_to(kind, path, mhz);
+    QFileDialog dialog(this, title, last_folder_, filter);
+    dialog.setObjectName(QStringLiteral("export_dialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // A name typed without a suffix gets the chosen filter's, as File, Save does for .gnd.
+    const auto suffix_of = [](const QString& chosen) {
+        const qsizetype star = chosen.indexOf(QStringLiteral("*."));
+        return star < 0 ? QString() : chosen.mid(star + 2).section(QLatin1Char(')'), 0, 0);
+    };
+    dialog.setDefaultSuffix(suffix_of(dialog.selectedNameFilter()));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog,
+            [&dialog, suffix_of](const QString& chosen) {
+                dialog.setDefaultSuffix(suffix_of(chosen));
+            });
+    if (dialog_runner_(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    QString path = dialog.selectedFiles().constFirst();
+    if (QFileInfo(path).suffix().isEmpty() && !dialog.defaultSuffix().isEmpty())
+        path += QLatin1Char('.') + dialog.defaultSuffix();
+    last_folder_ = QFileInfo(path).absolutePath();
+    export_to(kind, path, mhz);
 }
 
 } // namespace ardenca::qt

@@ -1,4 +1,5 @@
 // The sweep window's File menu, its open dialogs, and the files dropped on it.
+#include "help_window.h"
 #include "sweep_window.h"
 
 #include <QAction>
@@ -32,6 +33,13 @@ void SweepWindow::build_menu() {
     add("export_chart", tr("Save Chart as PNG or SVG…"), [this] { export_dialog(Export::Chart); });
     file->addSeparator();
     add("close_sweep", tr("Close"), &QWidget::close, {QKeySequence::Close});
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->setObjectName(QStringLiteral("sweep_help"));
+    QAction* guide = help->addAction(tr("&User Guide…"));
+    guide->setObjectName(QStringLiteral("sweep_guide"));
+    guide->setShortcut(QKeySequence::HelpContents);
+    connect(guide, &QAction::triggered, this, [] { show_guide(); });
 }
 
 void SweepWindow::open_dialog() {

@@ -1,5 +1,6 @@
 // The sweep window's panels: the probe set-up above, the charts, the table and the
 // messages in a splitter below it, and the status bar with the run's progress.
+#include "help_window.h"
 #include "sweep_chart_view.h"
 #include "sweep_setup_panel.h"
 #include "sweep_table_model.h"
@@ -12,6 +13,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStatusBar>
@@ -20,8 +22,16 @@
 
 namespace ardenca::qt {
 
+// The panels stand in a scroll area: on a small screen, or at a large scale factor, the
+// window fits the screen and scrolls to whatever does not show.
 void SweepWindow::build_controls() {
-    auto* central = new QWidget(this);
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName(QStringLiteral("sweep_scroll"));
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    setCentralWidget(scroll_);
+    auto* central = new QWidget;
+    central->setObjectName(QStringLiteral("sweep_panels"));
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(6, 6, 6, 6);
 
@@ -59,11 +69,27 @@ void SweepWindow::build_controls() {
     splitter->setStretchFactor(0, 6);
     splitter->setStretchFactor(1, 3);
     splitter->setStretchFactor(2, 1);
-    splitter->setSizes({640, 170, 60});
+    splitter->setChildrenCollapsible(false);
+    // Both charts keep room for their axis labels; the table shows a dozen rows.
+    charts_->setMinimumSize(480, 2 * 200);
+    const int table_rows = 12;
+    const int table_px = table_rows * table_->verticalHeader()->defaultSectionSize() +
+                         table_->horizontalHeader()->sizeHint().height() + 4;
+    table_->setMinimumHeight(5 * table_->verticalHeader()->defaultSectionSize());
+    messages_->setMinimumHeight(2 * messages_->fontMetrics().lineSpacing() + 8);
+    splitter->setSizes({520, table_px, 60});
     layout->addWidget(splitter, 1);
-    setCentralWidget(central);
+    scroll_->setWidget(central);
 
     build_status_bar();
+}
+
+void SweepWindow::fit_to(QRect available) {
+    const QSize room = available.size() - frame_allowance;
+    const QSize size = QSize(1200, 960).boundedTo(room);
+    resize(size);
+    move(available.x() + (available.width() - size.width() - frame_allowance.width()) / 2,
+         available.y() + (available.height() - size.height() - frame_allowance.height()) / 2);
 }
 
 void SweepWindow::build_table(QWidget* parent) {
@@ -89,14 +115,27 @@ void SweepWindow::build_table(QWidget* parent) {
     connect(copy, &QAction::triggered, this, &SweepWindow::copy_rows);
     table_->addAction(copy);
     table_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // A double click on a point's flags opens the guide where the first is explained.
+    connect(table_, &QTableView::doubleClicked, this, [](const QModelIndex& index) {
+        if (index.column() != static_cast<int>(SweepColumn::Flags))
+            return;
+        const QString flags = index.data().toString();
+        if (!flags.isEmpty())
+            show_guide(QStringLiteral("flag-") +
+                       flags.section(QLatin1Char(','), 0, 0).trimmed().replace(' ', '-'));
+    });
 }
 
 void SweepWindow::build_status_bar() {
     status_ = new QLabel(tr("Open a sweep: File, Open Sweep…, or drop VNA files here."), this);
     status_->setObjectName(QStringLiteral("status"));
+    // A long status gives way before Cancel does.
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    status_->setMinimumWidth(40);
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setMaximumWidth(260);
+    progress_->setMinimumWidth(80);
     progress_->setVisible(false);
     cancel_button_ = new QPushButton(tr("Cancel"), this);
     cancel_button_->setObjectName(QStringLiteral("cancel"));

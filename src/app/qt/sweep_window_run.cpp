@@ -35,6 +35,7 @@ void SweepWindow::launch(std::vector<std::string> paths, SweepSetup setup) {
     clock_.start();
     control_ = std::make_shared<RunControl>();
     std::shared_ptr<SweepWork> work = work_maker_(std::move(paths), std::move(setup));
+    control_->work = work;
     auto control = control_;
     worker_ = QThread::create([this, work, control, run] {
         for (;;) {
@@ -68,10 +69,13 @@ void SweepWindow::launch(std::vector<std::string> paths, SweepSetup setup) {
 }
 
 void SweepWindow::stop_worker() {
-    if (control_)
+    if (control_) {
         control_->stop = true;
+        if (control_->work)
+            control_->work->request_stop();
+    }
     control_.reset();
-    worker_ = nullptr; // it ends after its current step and deletes itself
+    worker_ = nullptr; // it ends within its step's next few points and deletes itself
 }
 
 bool SweepWindow::running() const {
@@ -101,8 +105,10 @@ void SweepWindow::take_step(int run, SweepStep step) {
 }
 
 void SweepWindow::refresh() {
-    if (!dirty_ && !dirty_charts_)
+    if (!dirty_ && !dirty_charts_) {
+        show_progress();
         return;
+    }
     dirty_charts_ = false;
     dirty_ = false;
     table_model_->update();
@@ -119,15 +125,20 @@ void SweepWindow::refresh() {
     } else {
         dirty_charts_ = true;
     }
-    if (running()) {
-        if (model_.files_read() == model_.paths().size() && model_.points_total() > 0) {
-            progress_->setRange(0, static_cast<int>(model_.points_total()));
-            progress_->setValue(static_cast<int>(model_.points_done()));
-            status_->setText(tr("Solving: %1 of %2 points…")
-                                 .arg(model_.points_done())
-                                 .arg(model_.points_total()));
-        }
-    }
+    show_progress();
+}
+
+void SweepWindow::show_progress() {
+    if (!running() || model_.files_read() != model_.paths().size() || model_.points_total() == 0)
+        return;
+    // Points solved count as they are solved, before their step comes back.
+    std::size_t solved = model_.points_done();
+    if (control_ && control_->work)
+        solved = std::max(solved, control_->work->points_solved());
+    solved = std::min(solved, model_.points_total());
+    progress_->setRange(0, static_cast<int>(model_.points_total()));
+    progress_->setValue(static_cast<int>(solved));
+    status_->setText(tr("Solving: %1 of %2 points…").arg(solved).arg(model_.points_total()));
 }
 
 void SweepWindow::end_run() {

@@ -5,7 +5,9 @@
 #include "export/json_export.h"
 #include "export/nec_export.h"
 #include "number_format.h"
+#include "sweep/averaging.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 
@@ -29,6 +31,12 @@ std::string file_name(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
 
+// Given a location, whether any of its points is still provisional.
+bool has_provisional(const sweep::LocationResult& location) {
+    return std::any_of(location.points.begin(), location.points.end(),
+                       [](const sweep::PointResult& p) { return p.flags & sweep::Provisional; });
+}
+
 } // namespace
 
 int SweepModel::start(std::vector<std::string> paths, SweepSetup setup) {
@@ -48,12 +56,37 @@ int SweepModel::start(std::vector<std::string> paths, SweepSetup setup) {
 }
 
 void SweepModel::cancel() {
-    if (state_ == State::Running) {
-        state_ = State::Cancelled;
-        add_message(SweepMessage::Kind::Note, "Cancelled after " + std::to_string(points_done_) +
-                                                  " of " + std::to_string(points_total_) +
-                                                  " points.");
+    if (state_ != State::Running)
+        return;
+    if (files_read_ == paths_.size() && points_done_ == points_total_) {
+        // Every point was in: only the tracking and the average were left, done here.
+        for (auto& location : result_.locations)
+            if (has_provisional(location)) {
+                for (auto& point : location.points)
+                    point.flags &= ~sweep::Provisional;
+                track_location(location.points, setup_.method);
+            }
+        if (setup_.average && result_.locations.size() > 1)
+            result_.average = sweep::average_locations(result_.locations);
+        add_message(SweepMessage::Kind::Note,
+                    "The cancel came after the last point: the sweep is complete.");
+        finish();
+        return;
     }
+    state_ = State::Cancelled;
+    std::string text = "Cancelled after " + std::to_string(points_done_) + " of " +
+                       std::to_string(points_total_) + " points.";
+    // A location cut short is tracked over the points it has, as a whole location is,
+    // and stays provisional: more points could change the choice.
+    for (auto& location : result_.locations)
+        if (has_provisional(location)) {
+            track_location(location.points, setup_.method);
+            for (auto& point : location.points)
+                point.flags |= sweep::Provisional;
+            text += " " + file_name(location.path) + " was cut short: its grounds are provisional.";
+        }
+    ++replacements_;
+    add_message(SweepMessage::Kind::Note, std::move(text));
 }
 
 void SweepModel::fail(std::string error) {
@@ -127,42 +160,45 @@ bool SweepModel::apply(int run, SweepStep step) {
             add_message(SweepMessage::Kind::Warning, std::move(warning));
         for (std::string& note : step.notes)
             add_message(SweepMessage::Kind::Note, std::move(note));
-        std::size_t unsolved = 0, ambiguous = 0, unresolvable = 0, left_out = 0;
-        for (const auto& location : result_.locations)
-            for (const auto& point : location.points) {
-                unsolved += (point.flags & sweep::NoSolution) != 0;
-                ambiguous += (point.flags & sweep::Ambiguous) != 0;
-                unresolvable += (point.flags & sweep::Unresolvable) != 0;
-                left_out += (point.flags & sweep::Outlier) != 0;
-            }
-        if (unresolvable)
-            add_message(SweepMessage::Kind::Warning,
-                        counted(unresolvable, "point was", "points were") +
-                            " not searched: the probe is too many half-waves long there, or "
-                            "the box holds too many grounds to list.");
-        if (unsolved)
-            add_message(SweepMessage::Kind::Warning, counted(unsolved, "point has", "points have") +
-                                                         " no solution in the search box.");
-        if (ambiguous)
-            add_message(SweepMessage::Kind::Warning,
-                        counted(ambiguous, "point is", "points are") +
-                            " ambiguous: another solution lies within the tracking tolerance.");
-        if (left_out)
-            add_message(SweepMessage::Kind::Warning,
-                        counted(left_out, "point is", "points are") +
-                            " left out: no solution there continues the sweep's ground.");
-        if (result_.average && !result_.average->empty())
-            add_message(
-                SweepMessage::Kind::Note,
-                "The average is taken over " +
-                    counted(result_.locations.size(), "location", "locations") + " at " +
-                    counted(result_.average->size(), "common frequency", "common frequencies") +
-                    "; its band is one standard deviation.");
-        state_ = State::Finished;
+        finish();
         break;
     }
     }
     return true;
+}
+
+void SweepModel::finish() {
+    std::size_t unsolved = 0, ambiguous = 0, unresolvable = 0, left_out = 0;
+    for (const auto& location : result_.locations)
+        for (const auto& point : location.points) {
+            unsolved += (point.flags & sweep::NoSolution) != 0;
+            ambiguous += (point.flags & sweep::Ambiguous) != 0;
+            unresolvable += (point.flags & sweep::Unresolvable) != 0;
+            left_out += (point.flags & sweep::Outlier) != 0;
+        }
+    if (unresolvable)
+        add_message(SweepMessage::Kind::Warning,
+                    counted(unresolvable, "point was", "points were") +
+                        " not searched: the probe is too many half-waves long there, or "
+                        "the box holds too many grounds to list.");
+    if (unsolved)
+        add_message(SweepMessage::Kind::Warning, counted(unsolved, "point has", "points have") +
+                                                     " no solution in the search box.");
+    if (ambiguous)
+        add_message(SweepMessage::Kind::Warning,
+                    counted(ambiguous, "point is", "points are") +
+                        " ambiguous: another solution lies within the tracking tolerance.");
+    if (left_out)
+        add_message(SweepMessage::Kind::Warning,
+                    counted(left_out, "point is", "points are") +
+                        " left out: no solution there continues the sweep's ground.");
+    if (result_.average && !result_.average->empty())
+        add_message(SweepMessage::Kind::Note,
+                    "The average is taken over " +
+                        counted(result_.locations.size(), "location", "locations") + " at " +
+                        counted(result_.average->size(), "common frequency", "common frequencies") +
+                        "; its band is one standard deviation.");
+    state_ = State::Finished;
 }
 
 std::vector<SweepRow> SweepModel::rows() const {

@@ -36,7 +36,9 @@ class SweepModel {
     // Takes in a step of run `run`; returns false when it belongs to an older run or the
     // run was cancelled.
     bool apply(int run, SweepStep step);
-    // Stops taking steps of the current run.
+    // Stops taking steps of the current run. A location cut short is tracked over the
+    // points it has and stays Provisional; a cancel that comes after the last point
+    // finishes the run here (tracking, average) and the state is Finished.
     void cancel();
     // Ends the current run with an error for the user (a set-up that cannot be read).
     void fail(std::string error);
@@ -75,6 +77,9 @@ class SweepModel {
     void export_nec_bands(const std::string& path, const std::vector<double>& freqs_hz) const;
 
   private:
+    // The run is complete: messages that sum it up, state Finished.
+    void finish();
+
     std::vector<std::string> paths_;
     SweepSetup setup_;
     sweep::SweepResult result_;

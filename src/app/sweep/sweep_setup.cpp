@@ -8,11 +8,13 @@ namespace ardenca {
 
 namespace {
 
-// The fixture corrections and the solver's options the sweep window adds.
+// The fixture corrections and the solver's options the sweep window adds. The classic
+// search reads the meter as the rods' own impedance: it has no fixture to correct for.
 void apply(const FixtureOptions& fixture, SweepSetup& setup) {
-    setup.engine.probe.lead_nh = fixture.lead_nh;
-    setup.engine.probe.top_pf = fixture.top_pf;
-    setup.engine.probe.air_m = fixture.air_m;
+    const bool classic = fixture.method == sweep::SolveMethod::Classic;
+    setup.engine.probe.lead_nh = classic ? 0 : fixture.lead_nh;
+    setup.engine.probe.top_pf = classic ? 0 : fixture.top_pf;
+    setup.engine.probe.air_m = classic ? 0 : fixture.air_m;
     setup.engine.solve.meter_pct = fixture.meter_pct;
     setup.engine.solve.meter_ohm = fixture.meter_ohm;
     setup.method = fixture.method;
@@ -78,7 +80,7 @@ std::string describe(const SweepSetup& setup) {
     if (p.air_m != 0)
         text += ", " + plain_number(p.air_m) + " m in the air";
     if (setup.method == sweep::SolveMethod::Classic)
-        text += "; classic search";
+        text += "; classic search, without the fixture (leads, tops, rods in the air)";
     if (!setup.fixture_name.empty())
         text += "; fixture " + setup.fixture_name;
     for (const std::string& w : setup.fixture_warnings)

@@ -40,7 +40,8 @@ std::string point_flag_text(unsigned flags) {
         {sweep::Outlier, "left out"},
         {sweep::OffModel, "off the soil model"},
         {sweep::NearAlternative, "near ground fits too"},
-        {sweep::Unresolvable, "not resolvable"}};
+        {sweep::Unresolvable, "not resolvable"},
+        {sweep::Provisional, "provisional"}};
     for (const auto& [bit, name] : names)
         if (flags & bit)
             text += (text.empty() ? "" : ", ") + std::string(name);

@@ -1,5 +1,6 @@
 #include "sweep_work.h"
 
+#include "calc/solve_stop.h"
 #include "number_format.h"
 #include "sweep/averaging.h"
 #include "sweep/sweep_engine.h"
@@ -7,26 +8,72 @@
 #include "sweep/tracking.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <exception>
 #include <filesystem>
 #include <map>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <thread>
+
+#ifdef __linux__
+#include <pthread.h>
+#endif
 
 namespace ardenca {
 
 namespace {
 
-// Given a location's points solved chunk by chunk (each chunk tracked on its own), the
-// tracking the engine gives a whole location: chosen grounds and the flags that follow
-// from them set afresh over all the points.
-void track_location(std::vector<sweep::PointResult>& points) {
-    for (auto& point : points) {
-        point.chosen.reset();
-        point.flags &= ~(sweep::Ambiguous | sweep::Outlier | sweep::ElectricallyLong);
+// The points of one location, solved on threads of their own that take the next
+// unsolved point until none is left or a stop is asked for. The threads hold the job
+// and end by themselves; a stop ends a point under way as well.
+struct LocationJob {
+    sweep::SweepSetup engine;
+    sweep::SolveMethod method = sweep::SolveMethod::AllSolutions;
+    std::vector<sweep::SweepPoint> in;
+    std::shared_ptr<SweepWorkControl> control;
+
+    std::atomic<std::size_t> next{0};
+    std::mutex mutex;
+    std::condition_variable solved_one;
+    std::vector<std::optional<sweep::PointResult>> out; // guarded by mutex
+
+    void run() {
+#ifdef __linux__
+        pthread_setname_np(pthread_self(), "sweep_point");
+#endif
+        // A stop ends a reading under way too, within one evaluation of the equation.
+        const calc::StopScope scope(&control->stop);
+        try {
+            solve_points();
+        } catch (const calc::SolveStopped&) {
+        }
     }
-    sweep::track_solutions(points);
-    for (auto& point : points)
-        if (point.chosen && (point.solutions[*point.chosen].flags & calc::ElectricallyLong))
-            point.flags |= sweep::ElectricallyLong;
+
+    void solve_points() {
+        for (;;) {
+            if (control->stop)
+                return;
+            const std::size_t i = next++;
+            if (i >= in.size())
+                return;
+            sweep::PointResult point = sweep::solve_sweep_point(engine, in[i], method);
+            {
+                std::lock_guard lock(mutex);
+                out[i] = std::move(point);
+            }
+            ++control->points_solved;
+            solved_one.notify_all();
+        }
+    }
+};
+
+// How many threads solve the points of a location.
+unsigned solver_threads(std::size_t points) {
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    return static_cast<unsigned>(std::min<std::size_t>(cores, points));
 }
 
 std::string file_name(const std::string& path) {
@@ -50,13 +97,21 @@ std::vector<std::string> interpolation_warnings(const std::vector<sweep::Average
     return warnings;
 }
 
+struct Stopped : std::runtime_error {
+    Stopped() : std::runtime_error("Stopped.") {}
+};
+
 class EngineWork : public SweepWork {
   public:
     EngineWork(std::vector<std::string> paths, SweepSetup setup)
         : paths_(std::move(paths)), setup_(std::move(setup)) {}
+    // Threads still solving points of this work take no further point.
+    ~EngineWork() override { control_->stop = true; }
 
     SweepStep next() override {
         try {
+            if (control_->stop)
+                throw Stopped();
             return step();
         } catch (const std::exception& error) {
             SweepStep failed;
@@ -85,12 +140,14 @@ class EngineWork : public SweepWork {
             done.path = sweep.path;
             done.warnings = sweep.warnings;
             done.points = std::move(solved_);
-            const bool retrack =
-                setup_.method == sweep::SolveMethod::AllSolutions && !done.points.empty();
+            const bool retrack = !done.points.empty();
             if (retrack) {
-                track_location(done.points);
+                for (auto& point : done.points)
+                    point.flags &= ~sweep::Provisional;
+                track_location(done.points, setup_.method);
                 const std::size_t warned = done.warnings.size();
-                sweep::fit_location(setup_.engine, done, sweep::models_of(setup_.fit), {});
+                if (setup_.method == sweep::SolveMethod::AllSolutions)
+                    sweep::fit_location(setup_.engine, done, sweep::models_of(setup_.fit), {});
                 tracked.points = done.points;
                 tracked.fit = done.fit;
                 tracked.warnings.assign(done.warnings.begin() + static_cast<std::ptrdiff_t>(warned),
@@ -137,22 +194,49 @@ class EngineWork : public SweepWork {
         return step;
     }
 
+    // The points of the current location that are solved and not yet handed back, in
+    // order: at most sweep_chunk_points of them, and no later than sweep_step_ms after
+    // the call unless none is ready yet.
     SweepStep solve_chunk(const sweep::Sweep& sweep) {
-        const std::size_t end = std::min(sweep.points.size(), offset_ + sweep_chunk_points);
-        sweep::Sweep chunk;
-        chunk.path = sweep.path;
-        chunk.points.assign(sweep.points.begin() + static_cast<std::ptrdiff_t>(offset_),
-                            sweep.points.begin() + static_cast<std::ptrdiff_t>(end));
-        sweep::EngineOptions options;
-        options.method = setup_.method;
-        options.average = false;
-        sweep::SweepResult part = sweep::solve_sweeps(setup_.engine, {chunk}, options);
+        if (!job_) {
+            job_ = std::make_shared<LocationJob>();
+            job_->engine = setup_.engine;
+            job_->method = setup_.method;
+            job_->in = sweep.points;
+            job_->control = control_;
+            job_->out.resize(sweep.points.size());
+            for (unsigned t = 0; t < solver_threads(sweep.points.size()); ++t)
+                std::thread([job = job_] { job->run(); }).detach();
+        }
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(sweep_step_ms);
         SweepStep step;
         step.kind = SweepStep::Kind::Points;
         step.file = files_[location_];
-        step.points = std::move(part.locations.front().points);
+        std::unique_lock lock(job_->mutex);
+        for (;;) {
+            while (offset_ < job_->out.size() && job_->out[offset_] &&
+                   step.points.size() < sweep_chunk_points) {
+                step.points.push_back(std::move(*job_->out[offset_]));
+                job_->out[offset_].reset();
+                ++offset_;
+            }
+            if (control_->stop)
+                throw Stopped();
+            const bool full =
+                offset_ == job_->out.size() || step.points.size() == sweep_chunk_points;
+            if (full || (!step.points.empty() && std::chrono::steady_clock::now() >= deadline))
+                break;
+            // Woken by each point solved; the timeout only looks at the stop request.
+            job_->solved_one.wait_for(lock, std::chrono::milliseconds(20));
+        }
+        lock.unlock();
+        if (offset_ == job_->out.size())
+            job_.reset();
+        track_location(step.points, setup_.method);
+        for (auto& point : step.points)
+            point.flags |= sweep::Provisional;
         solved_.insert(solved_.end(), step.points.begin(), step.points.end());
-        offset_ = end;
         return step;
     }
 
@@ -166,9 +250,24 @@ class EngineWork : public SweepWork {
     std::size_t offset_ = 0;
     std::vector<sweep::PointResult> solved_;
     std::vector<sweep::LocationResult> done_;
+    std::shared_ptr<LocationJob> job_; // the current location's points being solved
 };
 
 } // namespace
+
+void track_location(std::vector<sweep::PointResult>& points, sweep::SolveMethod method) {
+    for (auto& point : points) {
+        if (method == sweep::SolveMethod::AllSolutions)
+            point.chosen.reset();
+        point.flags &= ~(sweep::Ambiguous | sweep::Outlier | sweep::OffModel |
+                         sweep::ElectricallyLong);
+    }
+    if (method == sweep::SolveMethod::AllSolutions)
+        sweep::track_solutions(points);
+    for (auto& point : points)
+        if (point.chosen && (point.solutions[*point.chosen].flags & calc::ElectricallyLong))
+            point.flags |= sweep::ElectricallyLong;
+}
 
 std::unique_ptr<SweepWork> make_sweep_work(std::vector<std::string> paths, SweepSetup setup) {
     return std::make_unique<EngineWork>(std::move(paths), std::move(setup));

@@ -1,11 +1,13 @@
 // Solving a sweep as a series of small pieces of work, so that a front end can run it
-// on another thread, show progress after each piece and stop between two pieces. Each
-// piece hands back what it produced by value; nothing is shared with the caller.
+// on another thread, show progress after each piece and stop it at any time. Each piece
+// hands back what it produced by value; only the stop request and the count of points
+// solved are shared with the caller, both atomic.
 #pragma once
 
 #include "sweep/sweep_result.h"
 #include "sweep_setup.h"
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -19,8 +21,9 @@ struct SweepStep {
     enum class Kind {
         Read,     // a file was read: point_count, warnings
         Refused,  // a file was refused: error ("FILE:LINE: reason")
-        Points,   // the next points of a location, solved, in order; the tracking so far
-                  // is provisional (each chunk tracked on its own)
+        Points,   // the next points of a location, solved, in order; their tracking is
+                  // provisional (each step's points tracked on their own) and they carry
+                  // the Provisional flag
         Tracked,  // all points of a location, tracked as a whole and chosen by its soil
                   // model when one fits: they replace its points; fit, warnings
         Finished, // every location is done: average (when asked for), notes
@@ -37,17 +40,41 @@ struct SweepStep {
     std::optional<calc::SoilFit> fit{}; // Tracked: the location's soil model, when fitted
 };
 
+// What the caller and the work share: a stop request and the count of points solved.
+struct SweepWorkControl {
+    std::atomic<bool> stop{false};
+    std::atomic<std::size_t> points_solved{0};
+};
+
 class SweepWork {
   public:
     virtual ~SweepWork() = default;
     // The next piece: files are read first, one step each; then the points are solved
-    // a chunk at a time; the last step is Finished or Failed, after which next() is not
-    // called again. Throws nothing.
+    // a few at a time; the last step is Finished or Failed, after which next() is not
+    // called again. Throws nothing. After request_stop() a next() under way returns
+    // within a few tens of milliseconds (a Failed step that the caller drops).
     virtual SweepStep next() = 0;
+
+    // Asks the work to stop; safe from any thread.
+    void request_stop() noexcept { control_->stop = true; }
+    bool stop_requested() const noexcept { return control_->stop; }
+    // Points solved so far, also while next() runs; safe from any thread.
+    std::size_t points_solved() const noexcept { return control_->points_solved; }
+
+  protected:
+    // Shared with the threads the work starts, which may end after the work is gone.
+    std::shared_ptr<SweepWorkControl> control_ = std::make_shared<SweepWorkControl>();
 };
 
-// Points solved per step: small enough that a step takes well under a tenth of a second.
+// Points handed back per step at most; a step also ends after step_ms with what is
+// solved by then, so that slow points still show one by one.
 inline constexpr std::size_t sweep_chunk_points = 256;
+inline constexpr int sweep_step_ms = 150;
+
+// Given a location's points solved in pieces, the tracking the engine gives a whole
+// location: chosen grounds and the flags that follow from them set afresh over all the
+// points (the classic method chooses its one ground per point).
+void track_location(std::vector<sweep::PointResult>& points, sweep::SolveMethod method);
 
 // The work of reading the files and solving them with the sweep engine.
 std::unique_ptr<SweepWork> make_sweep_work(std::vector<std::string> paths, SweepSetup setup);

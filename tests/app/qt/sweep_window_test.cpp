@@ -216,7 +216,7 @@ void SweepWindowTest::long_solve_shows_progress_and_cancels_at_once() {
     QCOMPARE(window.model().state(), SweepModel::State::Cancelled);
     QVERIFY(!window.progress_bar()->isVisible());
     const std::size_t kept = window.model().points_done();
-    // The worker stops after the chunk it is in.
+    // The worker stops within a few points.
     QTRY_VERIFY_WITH_TIMEOUT(worker.isNull(), 500);
     QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
     QTest::qWait(50);

@@ -40,12 +40,16 @@ SweepStep read_step(std::size_t file, std::size_t points, std::vector<std::strin
 
 TEST(SweepSetup, FromTheMainWindowFieldsOrAGroundDataFile) {
     Ardenca model;
-    const FixtureOptions fixture{
-        .lead_nh = 30, .air_m = 0.05, .method = sweep::SolveMethod::Classic};
+    FixtureOptions fixture{.lead_nh = 30, .air_m = 0.05};
     SweepSetup setup = setup_from_window(model, fixture);
     const auto& p = setup.engine.probe;
     EXPECT_EQ(std::tie(p.spacing_m, p.radius_m, p.length_m, p.ur, p.lead_nh, p.air_m),
               std::tuple(0.1, 0.007, 0.55, 1.0, 30.0, 0.05));
+    // The classic search corrects for no fixture, and the set-up says so.
+    fixture.method = sweep::SolveMethod::Classic;
+    setup = setup_from_window(model, fixture);
+    EXPECT_EQ(std::tie(p.lead_nh, p.air_m), std::tuple(0.0, 0.0));
+    EXPECT_NE(describe(setup).find("classic search, without the fixture"), std::string::npos);
     EXPECT_EQ(std::tie(p.matching, setup.engine.setup_freq_hz, setup.method, setup.source),
               std::tuple(false, 7e6, sweep::SolveMethod::Classic, ""));
 

@@ -190,6 +190,8 @@ QString flag_text(unsigned flags) {
         parts << QObject::tr("count not proved");
     if (flags & sweep::OffModel)
         parts << QObject::tr("off the soil model");
+    if (flags & sweep::Provisional)
+        parts << QObject::tr("provisional");
     return parts.join(QStringLiteral(", "));
 }
 
@@ -340,10 +342,17 @@ void SweepCharts::rebuild(Quantity quantity) {
     // The classic search gives one ground per point and no uncertainty.
     const bool classic = result_.method == sweep::SolveMethod::Classic;
     const QString line_name = classic ? tr("Classic search") : tr("Tracked solution");
-    for (std::size_t i = 0; i < series.size(); ++i)
-        add_runs(chart, series[i].runs, location_colour(i), several ? 1.6 : 2.2,
-                 !several && !classic, 55, several ? base_name(locations[i].path) : line_name,
+    // A location whose tracking may still change is drawn pale and named so (a dashed
+    // pen would cost seconds on a long sweep).
+    for (std::size_t i = 0; i < series.size(); ++i) {
+        QString name = several ? base_name(locations[i].path) : line_name;
+        if (series[i].provisional)
+            name += tr(" (provisional)");
+        const QColor colour =
+            series[i].provisional ? with_alpha(location_colour(i), 120) : location_colour(i);
+        add_runs(chart, series[i].runs, colour, several ? 1.6 : 2.2, !several && !classic, 55, name,
                  tr("Uncertainty (1 s.d.)"), x_axis, y_axis);
+    }
 
     for (std::size_t i = 0; i < series.size(); ++i)
         if (!series[i].model.empty())

@@ -11,6 +11,7 @@
 #include <QValueAxis>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ardenca::charts {
@@ -195,7 +196,9 @@ SweepChartView::SweepChartView(QWidget* parent)
     }
     readout_->setObjectName(QStringLiteral("readout"));
     readout_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    readout_->setText(tr("Move the mouse over a chart to read the values at a point."));
+    readout_->setText(readout_hint());
+    readout_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    fit_readout_height();
     layout->addWidget(readout_);
     connect(charts_, &SweepCharts::mark_hovered, this, [](const QString& text) {
         if (text.isEmpty())
@@ -211,7 +214,28 @@ ChartPane* SweepChartView::pane(Quantity quantity) const {
 
 void SweepChartView::set_result(sweep::SweepResult result) {
     charts_->set_result(std::move(result), user_moved_);
+    fit_readout_height();
+    // The read-out describes the result shown: read again where it was, or the hint.
+    if (readout_x_)
+        show_readout_at(*readout_x_);
+    else
+        readout_->setText(readout_hint());
     align_soon();
+}
+
+QString SweepChartView::readout_hint() {
+    return tr("Move the mouse over a chart to read the values at a point.");
+}
+
+// As high as the most lines a read-out of this result can have, so that the charts do
+// not move while the mouse does.
+void SweepChartView::fit_readout_height() {
+    const auto& result = charts_->result();
+    const qsizetype locations = static_cast<qsizetype>(result.locations.size());
+    const qsizetype lines = std::max<qsizetype>(1, std::min<qsizetype>(locations, readout_shown) +
+                                                       (locations > readout_shown + 1 ? 1 : 0) +
+                                                       (result.average ? 1 : 0));
+    readout_->setFixedHeight(static_cast<int>(lines) * readout_->fontMetrics().lineSpacing() + 4);
 }
 
 void SweepChartView::reset_view() {
@@ -222,10 +246,14 @@ void SweepChartView::reset_view() {
 
 void SweepChartView::show_readout_at(double x) {
     QStringList lines = charts_->readout(x).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    if (lines.isEmpty())
+    // Kept while there is nothing to read there, so that values coming in show.
+    readout_x_ = x;
+    if (lines.isEmpty()) {
+        readout_->setText(readout_hint());
         return;
+    }
     // Many locations: the first few and the average, so that the charts keep their room.
-    constexpr qsizetype shown = 4;
+    constexpr qsizetype shown = readout_shown;
     const bool average = charts_->result().average && !charts_->result().average->empty();
     if (lines.size() > shown + 1) {
         const QString last = lines.last();

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class QLabel;
 
@@ -69,10 +70,15 @@ class SweepChartView : public QWidget {
   private:
     void sync_freq_axes(Quantity from);
     void align_soon();
+    void fit_readout_height();
+    static QString readout_hint();
+    // Locations listed in a read-out before "… and N more".
+    static constexpr qsizetype readout_shown = 4;
 
     SweepCharts* charts_;
     std::array<ChartPane*, 2> panes_{};
     QLabel* readout_;
+    std::optional<double> readout_x_; // where the read-out was read, while it shows values
     bool user_moved_ = false;
     bool syncing_ = false;
     bool align_pending_ = false;

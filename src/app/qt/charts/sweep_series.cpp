@@ -173,6 +173,8 @@ LocationSeries location_series(const LocationResult& location, Quantity quantity
                 series.alternatives.push_back({x, *other});
         }
         const unsigned flags = point.flags;
+        if (flags & sweep::Provisional)
+            series.provisional = true;
         if (flags & sweep::Ambiguous)
             add_mark(series, Mark::Ambiguous, i, x, y);
         if (flags & sweep::InfiniteReading)

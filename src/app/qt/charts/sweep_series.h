@@ -41,6 +41,7 @@ struct MarkedPoint {
 };
 
 struct LocationSeries {
+    bool provisional = false; // some point's tracking may still change (flag Provisional)
     std::vector<Run> runs;
     std::vector<XY> alternatives;
     std::vector<MarkedPoint> marks[mark_count];
