@@ -6,6 +6,7 @@
 #include "export/nec_export.h"
 #include "number_format.h"
 #include "sweep/averaging.h"
+#include "sweep/soil_choice.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -65,12 +66,14 @@ void SweepModel::cancel() {
                 for (auto& point : location.points)
                     point.flags &= ~sweep::Provisional;
                 track_location(location.points, setup_.method);
+                if (setup_.method == sweep::SolveMethod::AllSolutions)
+                    sweep::fit_location(setup_.engine, location, sweep::models_of(setup_.fit), {});
             }
         if (setup_.average && result_.locations.size() > 1)
             result_.average = sweep::average_locations(result_.locations);
+        finish();
         add_message(SweepMessage::Kind::Note,
                     "The cancel came after the last point: the sweep is complete.");
-        finish();
         return;
     }
     state_ = State::Cancelled;

@@ -259,8 +259,8 @@ void track_location(std::vector<sweep::PointResult>& points, sweep::SolveMethod 
     for (auto& point : points) {
         if (method == sweep::SolveMethod::AllSolutions)
             point.chosen.reset();
-        point.flags &= ~(sweep::Ambiguous | sweep::Outlier | sweep::OffModel |
-                         sweep::ElectricallyLong);
+        point.flags &=
+            ~(sweep::Ambiguous | sweep::Outlier | sweep::OffModel | sweep::ElectricallyLong);
     }
     if (method == sweep::SolveMethod::AllSolutions)
         sweep::track_solutions(points);
