@@ -38,6 +38,19 @@ inline void write_synthetic(const std::string& path, int points, double scale = 
     std::ofstream(path, std::ios::binary) << sweep::write_touchstone(sweep);
 }
 
+// A 101-point one-port file at 1.6 to 1.8 GHz: the default probe is some 80 half-waves
+// long there, just inside the solver's bound, and each reading costs it thousands of
+// evaluations. Returns the path.
+inline std::string write_slow_band(const std::string& path) {
+    std::string text = "# GHZ Z RI R 50\n";
+    for (int i = 0; i < 101; ++i)
+        text += std::to_string(1.6 + 0.002 * i) + " " +
+                std::to_string(95 + 12 * std::sin(0.9 * i)) + " " +
+                std::to_string(-18 + 9 * std::cos(1.3 * i)) + "\n";
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
 // A result made by hand: one tracked solution per point with a 4 % uncertainty, a second
 // one where the probe is electrically long (past 70 % of the sweep), point n/2 ambiguous
 // and point n/3 without a solution.

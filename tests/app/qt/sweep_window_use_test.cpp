@@ -38,17 +38,6 @@ QStringList thread_names() {
     return names;
 }
 
-// A one-port file at 1.6 to 1.8 GHz: the probe is some 80 half-waves long there, just
-// inside the solver's bound, and each reading costs it thousands of evaluations.
-std::string write_w_band(const std::string& path) {
-    std::string text = "# GHZ Z RI R 50\n";
-    for (int i = 0; i < 101; ++i)
-        text += std::to_string(1.6 + 0.002 * i) + " " +
-                std::to_string(95 + 12 * std::sin(0.9 * i)) + " " +
-                std::to_string(-18 + 9 * std::cos(1.3 * i)) + "\n";
-    return testing::write_bytes(path, text);
-}
-
 // The names of the εr chart's series, as its legend shows them.
 QStringList legend_names(SweepWindow& window) {
     QStringList names;
@@ -94,7 +83,7 @@ class SweepWindowUseTest : public QObject {
 };
 
 void SweepWindowUseTest::initTestCase() {
-    w_band_ = write_w_band(dir_ / "w-band.s1p");
+    w_band_ = testing::write_slow_band(dir_ / "w-band.s1p");
     long_ = dir_ / "long.s1p";
     testing::write_synthetic(long_, 4000, 1, 0.003, 60e6);
     short_ = dir_ / "short.s1p";

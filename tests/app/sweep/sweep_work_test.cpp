@@ -69,17 +69,6 @@ int solving_threads() {
     return count;
 }
 
-// A one-port file at 1.6 to 1.8 GHz: the probe is some 80 half-waves long, just inside
-// the solver's bound, and each reading costs it thousands of evaluations.
-std::string write_w_band(const std::string& path) {
-    std::string text = "# GHZ Z RI R 50\n";
-    for (int i = 0; i < 101; ++i)
-        text += std::to_string(1.6 + 0.002 * i) + " " +
-                std::to_string(95 + 12 * std::sin(0.9 * i)) + " " +
-                std::to_string(-18 + 9 * std::cos(1.3 * i)) + "\n";
-    return ardenca::testing::write_bytes(path, text);
-}
-
 void expect_same_grounds(const sweep::LocationResult& got, const sweep::LocationResult& want) {
     ASSERT_EQ(got.points.size(), want.points.size());
     for (std::size_t i = 0; i < got.points.size(); ++i) {
@@ -130,7 +119,7 @@ TEST(SweepWork, PointsComeBackInOrderAsTheEngineSolvesThem) {
 
 TEST(SweepWork, AStopReachesAStepSolvingSlowPoints) {
     ardenca::testing::TempDir dir;
-    const std::string path = write_w_band(dir / "w-band.s1p");
+    const std::string path = ardenca::testing::write_slow_band(dir / "w-band.s1p");
     auto work = make_sweep_work({path}, default_setup());
     ASSERT_EQ(work->next().kind, Kind::Read);
     // The stop comes while the step is solving its first readings.
