@@ -1,8 +1,8 @@
 #include "cli_calibrate.h"
 
 #include "cli_app.h"
+#include "cli_probe_options.h"
 #include "cli_solve.h"
-#include "files/decimal_text.h"
 #include "files/file_error.h"
 #include "sweep/calibration.h"
 #include "sweep/freq_unit.h"
@@ -48,7 +48,8 @@ file was refused or the fixture file could not be written; 5 the sweeps cannot
 determine the fixture (the reason on stderr).)";
 
 struct Args {
-    std::string setup_path, spacing, radius, length, setup_mhz, option, match_zo, match_deg;
+    std::string setup_path;
+    ProbeArgs probe;
     std::string air_m, meter;
     std::string air, shorted;
     bool fit_line = false;
@@ -57,40 +58,12 @@ struct Args {
     std::string freq_unit, z0;
 };
 
-class UsageError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
-double number_arg(const std::string& option, const std::string& text) {
-    const text::DecimalValue v = text::parse_decimal(text);
-    if (v.status != text::DecimalValue::Status::Number)
-        throw UsageError(option + " '" + text + "' is not a number");
-    return v.value;
-}
-
 sweep::SweepSetup setup_from(const Args& a) {
     sweep::SweepSetup s;
     if (!a.setup_path.empty())
         s = sweep::setup_from_ground_file(a.setup_path);
+    apply_probe_args(a.probe, s);
     calc::ProbeSetup& p = s.probe;
-    auto set = [](const char* option, const std::string& text, double& value) {
-        if (!text.empty())
-            value = number_arg(option, text);
-    };
-    set("--spacing", a.spacing, p.spacing_m);
-    set("--radius", a.radius, p.radius_m);
-    set("--length", a.length, p.length_m);
-    set("--match-zo", a.match_zo, p.match_zo_ohm);
-    set("--match-deg", a.match_deg, p.match_deg);
-    if (!a.setup_mhz.empty())
-        s.setup_freq_hz = 1e6 * number_arg("--setup-mhz", a.setup_mhz);
-    if (a.option == "matching")
-        p.matching = true;
-    else if (a.option == "none")
-        p.matching = false;
-    else if (!a.option.empty())
-        throw UsageError("--option '" + a.option + "': expected none or matching");
     SolveArgs solve;
     solve.meter = a.meter;
     solve.air_m = a.air_m;
@@ -179,22 +152,15 @@ int run_calibrate(int argc, const char* const* argv, std::ostream& out, std::ost
     app.add_flag("--fit-line", a.fit_line, "Fit the feed line's electrical length too");
     app.add_option("--setup", a.setup_path, "Probe set-up from a ground data file")
         ->type_name("FILE.gnd");
-    app.add_option("--spacing", a.spacing, "Rod spacing, m (default .1)")->type_name("M");
-    app.add_option("--radius", a.radius, "Rod radius, m (default .007)")->type_name("M");
-    app.add_option("--length", a.length, "Rod length in the ground, m (default .55)")
-        ->type_name("M");
+    add_rod_options(app, a.probe, false);
     app.add_option("--air-m", a.air_m, "Length of the rods that stands above the ground, m")
         ->type_name("M");
-    app.add_option("--setup-mhz", a.setup_mhz,
-                   "Frequency at which the feed line's degrees are given (default 7)")
-        ->type_name("MHZ");
-    app.add_option("--option", a.option, "Matching section: none (default) or matching")
-        ->type_name("none|matching");
-    app.add_option("--match-zo", a.match_zo, "Feed line (matching section) Zo, ohm (default 75)")
-        ->type_name("OHM");
-    app.add_option("--match-deg", a.match_deg,
-                   "Feed line length in degrees at the set-up frequency, when known")
-        ->type_name("DEG");
+    add_section_options(app, a.probe,
+                        {.setup_mhz = "Frequency at which the feed line's degrees are given "
+                                      "(default 7)",
+                         .match_zo = "Feed line (matching section) Zo, ohm (default 75)",
+                         .match_deg = "Feed line length in degrees at the set-up frequency, "
+                                      "when known"});
     app.add_option("--meter", a.meter,
                    "The meter's 1-sigma accuracy in R and in X (default 1%+0.5)")
         ->type_name("PCT%+OHM");

@@ -2,6 +2,7 @@
 
 #include "cli_app.h"
 #include "cli_plot.h"
+#include "cli_probe_options.h"
 #include "cli_solve.h"
 #include "export/csv_export.h"
 #include "export/export_file.h"
@@ -9,7 +10,6 @@
 #include "export/flag_names.h"
 #include "export/json_export.h"
 #include "export/nec_export.h"
-#include "files/decimal_text.h"
 #include "files/file_error.h"
 #include "sweep/calibration.h"
 #include "sweep/sweep_engine.h"
@@ -88,7 +88,7 @@ struct Args {
     std::vector<std::string> paths;
     std::string setup_path;
     std::string fixture_path;
-    std::string spacing, radius, length, ur, setup_mhz, option, match_zo, match_deg;
+    ProbeArgs probe;
     SolveArgs solve; // the fixture, the meter and the box, as for "solve"
     std::string method = "all";
     bool average = false;
@@ -102,18 +102,6 @@ struct Args {
     std::string plot;
     std::string freq_unit, z0;
 };
-
-class UsageError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
-double number_arg(const std::string& option, const std::string& text) {
-    const text::DecimalValue v = text::parse_decimal(text);
-    if (v.status != text::DecimalValue::Status::Number)
-        throw UsageError(option + " '" + text + "' is not a number");
-    return v.value;
-}
 
 // Past this, the section's phase would be lost in rounding long before any use.
 constexpr double max_match_deg = 1e6;
@@ -168,28 +156,7 @@ sweep::SweepSetup setup_from(const Args& a, std::vector<std::string>& warnings) 
             throw FixtureError(e.what());
         }
     }
-    auto set = [](const char* option, const std::string& text, double& value) {
-        if (!text.empty())
-            value = number_arg(option, text);
-    };
-    set("--spacing", a.spacing, p.spacing_m);
-    set("--radius", a.radius, p.radius_m);
-    set("--length", a.length, p.length_m);
-    set("--ur", a.ur, p.ur);
-    set("--match-zo", a.match_zo, p.match_zo_ohm);
-    set("--match-deg", a.match_deg, p.match_deg);
-    if (!(std::abs(p.match_deg) <= max_match_deg))
-        throw UsageError("--match-deg '" + a.match_deg + "' is beyond " +
-                         std::to_string(static_cast<int>(max_match_deg)) +
-                         " degrees either way: a section that long has no meaningful length");
-    if (!a.setup_mhz.empty())
-        s.setup_freq_hz = 1e6 * number_arg("--setup-mhz", a.setup_mhz);
-    if (a.option == "matching")
-        p.matching = true;
-    else if (a.option == "none")
-        p.matching = false;
-    else if (!a.option.empty())
-        throw UsageError("--option '" + a.option + "': expected none or matching");
+    apply_probe_args(a.probe, s, max_match_deg);
     SolveSettings solve;
     solve.extras.lead_nh = p.lead_nh;
     solve.extras.top_pf = p.top_pf;
@@ -213,13 +180,13 @@ sweep::SweepSetup setup_from(const Args& a, std::vector<std::string>& warnings) 
             p.top_pf = given.top_pf;
             p.u_fixture.top_pf = 0;
         }
-        if (!a.match_zo.empty())
+        if (!a.probe.match_zo.empty())
             p.match_zo_ohm = given.match_zo_ohm;
-        if (!a.match_deg.empty()) {
+        if (!a.probe.match_deg.empty()) {
             p.match_deg = given.match_deg;
             p.u_fixture.match_deg = 0;
         }
-        if (!a.option.empty())
+        if (!a.probe.option.empty())
             p.matching = given.matching;
     }
     return s;
@@ -346,22 +313,12 @@ int sweep_files(int argc, const char* const* argv, std::ostream& out, std::ostre
                    "Lead, top capacitance and feed line from a calibration (calibrate -o); "
                    "options given here override its values")
         ->type_name("FIXTURE.json");
-    app.add_option("--spacing", a.spacing, "Rod spacing, m (default .1)")->type_name("M");
-    app.add_option("--radius", a.radius, "Rod radius, m (default .007)")->type_name("M");
-    app.add_option("--length", a.length, "Rod length in the ground, m (default .55)")
-        ->type_name("M");
-    app.add_option("--ur", a.ur, "Relative permeability of the ground (default 1)")
-        ->type_name("UR");
-    app.add_option("--setup-mhz", a.setup_mhz,
-                   "Frequency at which --match-deg is the section's length (default 7)")
-        ->type_name("MHZ");
-    app.add_option("--option", a.option, "Matching section: none (default) or matching")
-        ->type_name("none|matching");
-    app.add_option("--match-zo", a.match_zo, "Matching section impedance, ohm (default 75)")
-        ->type_name("OHM");
-    app.add_option("--match-deg", a.match_deg,
-                   "Matching section length in degrees at the set-up frequency (default 0)")
-        ->type_name("DEG");
+    add_rod_options(app, a.probe, true);
+    add_section_options(
+        app, a.probe,
+        {.setup_mhz = "Frequency at which --match-deg is the section's length (default 7)",
+         .match_zo = "Matching section impedance, ohm (default 75)",
+         .match_deg = "Matching section length in degrees at the set-up frequency (default 0)"});
     add_solve_options(app, a.solve, "");
     app.add_option("--method", a.method,
                    "all: every ground, tracked (default); classic: the two-stage search")
