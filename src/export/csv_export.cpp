@@ -57,6 +57,14 @@ class Row {
     bool first_ = true;
 };
 
+// Given a ground or the model's ground, its four cells: sigma, u, eps_r, u.
+void ground_cells(Row& row, const auto& g) {
+    row.number(g.sigma_s_per_m);
+    row.number(g.u_sigma_s_per_m);
+    row.number(g.eps_r);
+    row.number(g.u_eps_r);
+}
+
 } // namespace
 
 void write_sweep_csv(std::ostream& out, const sweep::SweepResult& result) {
@@ -83,10 +91,7 @@ void write_sweep_csv(std::ostream& out, const sweep::SweepResult& result) {
             row.number(p.freq_hz);
             if (p.chosen) {
                 const calc::GroundSolution& g = p.solutions[*p.chosen];
-                row.number(g.sigma_s_per_m);
-                row.number(g.u_sigma_s_per_m);
-                row.number(g.eps_r);
-                row.number(g.u_eps_r);
+                ground_cells(row, g);
                 row.number(g.skin_depth_m);
             } else {
                 row.empty(5);
@@ -102,10 +107,7 @@ void write_sweep_csv(std::ostream& out, const sweep::SweepResult& result) {
                 row.number(p.z_probe_ohm.imag());
             }
             if (p.model) {
-                row.number(p.model->sigma_s_per_m);
-                row.number(p.model->u_sigma_s_per_m);
-                row.number(p.model->eps_r);
-                row.number(p.model->u_eps_r);
+                ground_cells(row, *p.model);
             } else {
                 row.empty(4);
             }
@@ -113,11 +115,7 @@ void write_sweep_csv(std::ostream& out, const sweep::SweepResult& result) {
             for (std::size_t k = 0; k < p.solutions.size(); ++k) {
                 if (p.chosen && *p.chosen == k)
                     continue;
-                const calc::GroundSolution& g = p.solutions[k];
-                row.number(g.sigma_s_per_m);
-                row.number(g.u_sigma_s_per_m);
-                row.number(g.eps_r);
-                row.number(g.u_eps_r);
+                ground_cells(row, p.solutions[k]);
                 ++written;
             }
             row.empty(static_cast<int>(4 * (max_alt - written)));
