@@ -146,8 +146,10 @@ std::string solutions_notice(const Ardenca& m, const calc::SolveResult& result,
                      near_list(result.near) +
                      ", on the edge of the range: the ground may lie there or just outside "
                      "the range, and the one shown may be wrong.";
-        else if (near > 0)
-            notice += " " + near_grounds_sentence(near, true);
+        else if (near > 0) {
+            notice += ' ';
+            notice += near_grounds_sentence(near, true);
+        }
         if (!notice.empty())
             notice += " See Solutions... for every one.";
     }
