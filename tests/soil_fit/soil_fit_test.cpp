@@ -1,8 +1,10 @@
-// The soil fit on readings made forward from known soils with the meter's noise: it
-// recovers the parameters within their stated uncertainties as often as a 1-sigma
-// figure should, prefers the smaller model when both fit, sets spoilt readings aside
-// and does not follow a wrong branch it is started on.
+// The soil models against their textbook forms, with their derivatives against
+// difference quotients; then the soil fit on readings made forward from known soils with
+// the meter's noise: it recovers the parameters within their stated uncertainties as
+// often as a 1-sigma figure should, prefers the smaller model when both fit, sets
+// spoilt readings aside and does not follow a wrong branch it is started on.
 #include "calc/soil_fit.h"
+#include "calc/soil_model.h"
 #include "soils.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +17,60 @@ namespace {
 using namespace soil_test;
 
 using SoilFn = std::function<Ground(double f)>;
+
+// Each family against its textbook form, causal and passive, with its derivatives
+// against difference quotients.
+TEST(SoilModel, EachFamilyIsItsTextbookForm) {
+    const struct {
+        SoilModel model;
+        SoilParameters p;
+        Ground (*expected)(const SoilParameters&, double);
+    } cases[] = {
+        {SoilModel::Constant,
+         {0.02, 15},
+         [](const SoilParameters& p, double) {
+             return Ground{p[0], p[1]};
+         }},
+        {SoilModel::Messier,
+         {0.004, 9},
+         [](const SoilParameters& p, double f) { return messier(p[0], p[1], f); }},
+        {SoilModel::Jonscher,
+         {0.003, 6, 40, 0.35},
+         [](const SoilParameters& p, double f) { return jonscher(p[0], p[1], p[2], p[3], f); }},
+    };
+    for (const auto& c : cases)
+        for (double f : {0.3e6, 1e6, 1.5e6, 7.1e6, 21e6, 29.7e6}) {
+            SCOPED_TRACE(testing::Message() << model_name(c.model) << " " << f);
+            const SoilGround g = soil_ground(c.model, c.p, f);
+            const Ground e = c.expected(c.p, f);
+            EXPECT_NEAR(g.sigma_s_per_m / e.sigma, 1, 1e-12);
+            EXPECT_NEAR(g.eps_r / e.eps_r, 1, 1e-12);
+            // Causal and passive: eps_r does not rise and sigma does not fall with f.
+            const SoilGround up = soil_ground(c.model, c.p, 1.01 * f);
+            EXPECT_LE(up.eps_r, g.eps_r);
+            EXPECT_GE(up.sigma_s_per_m, g.sigma_s_per_m);
+            const SoilEps at = soil_eps(c.model, c.p, f);
+            for (int k = 0; k < parameter_count(c.model); ++k) {
+                const auto i = static_cast<std::size_t>(k);
+                const double h = 1e-6 * c.p[i];
+                SoilParameters hi = c.p, lo = c.p;
+                hi[i] += h;
+                lo[i] -= h;
+                const std::complex<double> q =
+                    (soil_eps(c.model, hi, f).eps - soil_eps(c.model, lo, f).eps) / (2 * h);
+                EXPECT_LT(std::abs(q - at.d_eps[i]), 1e-6 * std::abs(q)) << k;
+            }
+        }
+}
+
+TEST(SoilModel, DomainAndNames) {
+    EXPECT_TRUE(parameters_valid(SoilModel::Jonscher, {0, 1, 0, 0.5}));
+    EXPECT_FALSE(parameters_valid(SoilModel::Jonscher, {0.01, 5, 3, 1}));
+    EXPECT_FALSE(parameters_valid(SoilModel::Messier, {0, 5}));
+    EXPECT_FALSE(parameters_valid(SoilModel::Constant, {0.01, 0.9}));
+    EXPECT_EQ(parameter_names(SoilModel::Jonscher)[0], "sigma_dc_s_per_m");
+    EXPECT_EQ(parameter_names(SoilModel::Jonscher)[3], "n");
+}
 
 struct Readings {
     std::vector<FitReading> readings;
