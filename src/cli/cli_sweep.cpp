@@ -20,6 +20,7 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <functional>
 #include <new>
@@ -72,7 +73,9 @@ Output: a table, or --json / --csv, to stdout or to -o PATH (a name ending in
 writes a NEC-2 ground card (GN 2 0 0 0 eps_r sigma) with comment cards for the
 tracked ground there (the average over the locations when there are several),
 interpolated in ln f. --plot PATH draws sigma and eps_r against frequency
-(.png or .svg).
+(.png or .svg). --report PATH writes a printable PDF of two A4 pages: the
+set-up and fixture, both charts, the ground values at round frequencies in
+the band, the fitted soil models and the flags that occur with what to do.
 
 A point whose probe is more than 100 half-waves long in the densest ground of
 the box, or whose box holds more than 120 grounds, is not searched: it is
@@ -100,6 +103,7 @@ struct Args {
     std::string at;
     std::vector<std::string> nec_bands;
     std::string plot;
+    std::string report;
     std::string freq_unit, z0;
 };
 
@@ -123,6 +127,8 @@ void check_outputs(const Args& a) {
         outputs.emplace_back("--nec-at", a.nec[1]);
     if (!a.plot.empty())
         outputs.emplace_back("--plot", a.plot);
+    if (!a.report.empty())
+        outputs.emplace_back("--report", a.report);
     if (a.nec_bands.size() == 2)
         outputs.emplace_back("--nec-bands", a.nec_bands[1]);
     std::vector<std::string> inputs = a.paths;
@@ -343,6 +349,10 @@ int sweep_files(int argc, const char* const* argv, std::ostream& out, std::ostre
         ->expected(2)
         ->type_name("MHZ[,MHZ...] PATH");
     app.add_option("--plot", a.plot, "Draw the charts to PATH (.png or .svg)")->type_name("PATH");
+    app.add_option("--report", a.report,
+                   "Write a printable report (set-up, charts, ground values, soil model, flags "
+                   "explained) to PATH as PDF")
+        ->type_name("PATH");
     app.add_option("--freq-unit", a.freq_unit,
                    "Frequency unit of CSV files whose header names none: Hz, kHz, MHz or GHz")
         ->type_name("U");
@@ -497,6 +507,16 @@ int sweep_files(int argc, const char* const* argv, std::ostream& out, std::ostre
     if (!a.plot.empty()) {
         std::string error;
         if (!plot_sweep(result, a.plot, error)) {
+            err << "ardenca-cli sweep: " << error << '\n';
+            write_failed = true;
+        }
+    }
+    if (!a.report.empty()) {
+        const exports::ReportInfo info{program_version,
+                                       exports::local_date_text(std::chrono::system_clock::now()),
+                                       a.setup_path, a.fixture_path};
+        std::string error;
+        if (!report_sweep(result, info, a.report, error)) {
             err << "ardenca-cli sweep: " << error << '\n';
             write_failed = true;
         }

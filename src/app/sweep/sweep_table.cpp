@@ -1,5 +1,6 @@
 #include "sweep_table.h"
 
+#include "export/flag_explanations.h"
 #include "number_format.h"
 
 #include <array>
@@ -31,20 +32,9 @@ std::string_view column_title(SweepColumn column) {
 
 std::string point_flag_text(unsigned flags) {
     std::string text;
-    const std::pair<unsigned, const char*> names[] = {
-        {sweep::Ambiguous, "ambiguous"},
-        {sweep::NoSolution, "no solution"},
-        {sweep::ElectricallyLong, "electrically long"},
-        {sweep::InfiniteReading, "open circuit"},
-        {sweep::IncompleteCount, "count not proved"},
-        {sweep::Outlier, "left out"},
-        {sweep::OffModel, "off the soil model"},
-        {sweep::NearAlternative, "near ground fits too"},
-        {sweep::Unresolvable, "not resolvable"},
-        {sweep::Provisional, "provisional"}};
-    for (const auto& [bit, name] : names)
-        if (flags & bit)
-            text += (text.empty() ? "" : ", ") + std::string(name);
+    for (const exports::FlagExplanation& flag : exports::flag_explanations())
+        if (flags & flag.bit)
+            text += (text.empty() ? "" : ", ") + std::string(flag.name);
     return text;
 }
 

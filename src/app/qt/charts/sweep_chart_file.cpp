@@ -38,27 +38,51 @@ bool ends_with(const std::string& text, std::string_view end) {
 
 // The charts in a scene of their own, laid out at the picture's size.
 void draw(const sweep::SweepResult& result, QPainter& painter) {
+    const QRectF area(0, 0, picture_width, sigma_height + eps_r_height);
+    painter.fillRect(area, Qt::white);
+    draw_sweep_charts(result, painter, area, area.size());
+}
+
+} // namespace
+
+void draw_sweep_charts(const sweep::SweepResult& result, QPainter& painter, const QRectF& target,
+                       QSizeF layout) {
     QGraphicsScene scene;
     SweepCharts charts;
     QChart* sigma = charts.chart(Quantity::Conductivity);
     QChart* eps_r = charts.chart(Quantity::DielectricConstant);
     scene.addItem(sigma);
     scene.addItem(eps_r);
-    sigma->setGeometry(QRectF(0, 0, picture_width, sigma_height));
-    eps_r->setGeometry(QRectF(0, sigma_height, picture_width, eps_r_height));
+    // σ takes the share of the height it has in the picture file; εr has the legend too.
+    const qreal sigma_share = qreal(sigma_height) / (sigma_height + eps_r_height);
+    sigma->setGeometry(QRectF(0, 0, layout.width(), layout.height() * sigma_share));
+    eps_r->setGeometry(QRectF(0, layout.height() * sigma_share, layout.width(),
+                              layout.height() * (1 - sigma_share)));
     charts.set_result(result);
     for (int pass = 0; pass < 3; ++pass) {
         QCoreApplication::processEvents();
         align_plot_areas(sigma, eps_r);
     }
     QCoreApplication::processEvents();
-    const QRectF area(0, 0, picture_width, sigma_height + eps_r_height);
+    const QRectF area(QPointF(0, 0), layout);
     scene.setSceneRect(area);
-    painter.fillRect(area, Qt::white);
-    scene.render(&painter, area, area);
+    scene.render(&painter, target, area);
 }
 
-} // namespace
+bool gui_application(std::unique_ptr<QApplication>& own, std::string& error) {
+    if (!QCoreApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "ardenca";
+        static char* argv[] = {name, nullptr};
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        own = std::make_unique<QApplication>(argc, argv);
+    } else if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        error = "charts need a graphical application";
+        return false;
+    }
+    return true;
+}
 
 bool render_sweep_chart(const sweep::SweepResult& result, const std::string& path,
                         std::string& error) {
@@ -68,18 +92,9 @@ bool render_sweep_chart(const sweep::SweepResult& result, const std::string& pat
         return false;
     }
 
-    // Charts are graphics widgets: they need a QApplication. A program without one (the
-    // command-line program) gets one that draws offscreen and never opens a window.
     std::unique_ptr<QApplication> own_application;
-    int argc = 1;
-    char name[] = "ardenca";
-    char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        own_application = std::make_unique<QApplication>(argc, argv);
-    } else if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        error = "The chart was not saved: " + path + ": charts need a graphical application.";
+    if (!gui_application(own_application, error)) {
+        error = "The chart was not saved: " + path + ": " + error + '.';
         return false;
     }
 

@@ -5,7 +5,16 @@
 
 #include "sweep/sweep_result.h"
 
+#include <QRectF>
+#include <QSizeF>
+
+#include <memory>
 #include <string>
+
+QT_BEGIN_NAMESPACE
+class QApplication;
+class QPainter;
+QT_END_NAMESPACE
 
 namespace ardenca::charts {
 
@@ -16,5 +25,16 @@ namespace ardenca::charts {
 // an offscreen Qt application when the program has none.
 bool render_sweep_chart(const sweep::SweepResult& result, const std::string& path,
                         std::string& error);
+
+// Given a sweep result, draws its charts (σ above εr) into target on the painter: laid out
+// at the layout size (its fonts keep their pixel size there) and scaled to the target.
+// Needs a QApplication (gui_application).
+void draw_sweep_charts(const sweep::SweepResult& result, QPainter& painter, const QRectF& target,
+                       QSizeF layout);
+
+// Charts are graphics widgets and need a QApplication. When the program has none (the
+// command-line program), starts one in `own` that draws offscreen and never opens a
+// window; false with a reason in error when another kind of application runs.
+bool gui_application(std::unique_ptr<QApplication>& own, std::string& error);
 
 } // namespace ardenca::charts
