@@ -7,12 +7,18 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QChart>
+#include <QFontMetricsF>
+#include <QGraphicsRectItem>
 #include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QImage>
 #include <QPainter>
 #include <QSvgGenerator>
 
 #include <memory>
+#include <vector>
 
 namespace ardenca::charts {
 
@@ -45,8 +51,56 @@ void draw(const sweep::SweepResult& result, QPainter& painter) {
 
 } // namespace
 
+namespace {
+
+// A legend entry, taken from the chart's own legend.
+struct LegendEntry {
+    QString label;
+    QPen pen;
+    QBrush brush;
+    QBrush label_brush;
+};
+
+std::vector<LegendEntry> legend_entries(QLegend* legend) {
+    std::vector<LegendEntry> out;
+    for (QLegendMarker* marker : legend->markers())
+        if (marker->isVisible() && !marker->label().isEmpty())
+            out.push_back({marker->label(), marker->pen(), marker->brush(), marker->labelBrush()});
+    return out;
+}
+
+// The legend's entries in rows that wrap at the given width, added to the scene below
+// the charts (when scene is given), instead of the chart's own one-line legend that cuts
+// entries short on a narrow page. Returns the height it takes.
+qreal add_wrapped_legend(QGraphicsScene* scene, const std::vector<LegendEntry>& entries,
+                         const QFont& font, qreal top, qreal width) {
+    const QFontMetricsF metrics(font);
+    const qreal swatch = metrics.height() * 0.7;
+    const qreal gap = metrics.height();
+    const qreal row = metrics.height() * 1.35;
+    qreal x = gap, y = top + row * 0.3;
+    for (const LegendEntry& entry : entries) {
+        const qreal size = swatch * 1.5 + metrics.horizontalAdvance(entry.label);
+        if (x > gap && x + size > width - gap) {
+            x = gap;
+            y += row;
+        }
+        if (scene) {
+            scene->addRect(QRectF(x, y + (row - swatch) / 2, swatch, swatch), entry.pen,
+                           entry.brush);
+            auto* label = scene->addSimpleText(entry.label, font);
+            label->setBrush(entry.label_brush);
+            label->setPos(x + swatch * 1.5, y + (row - metrics.height()) / 2);
+        }
+        x += size + gap;
+    }
+    return y + row - top + row * 0.3;
+}
+
+} // namespace
+
 void draw_sweep_charts(const sweep::SweepResult& result, QPainter& painter, const QRectF& target,
-                       QSizeF layout) {
+                       QSizeF layout, bool wrapped_legend) {
     QGraphicsScene scene;
     SweepCharts charts;
     QChart* sigma = charts.chart(Quantity::Conductivity);
@@ -54,16 +108,32 @@ void draw_sweep_charts(const sweep::SweepResult& result, QPainter& painter, cons
     scene.addItem(sigma);
     scene.addItem(eps_r);
     // σ takes the share of the height it has in the picture file; εr has the legend too.
-    const qreal sigma_share = qreal(sigma_height) / (sigma_height + eps_r_height);
-    sigma->setGeometry(QRectF(0, 0, layout.width(), layout.height() * sigma_share));
-    eps_r->setGeometry(QRectF(0, layout.height() * sigma_share, layout.width(),
-                              layout.height() * (1 - sigma_share)));
+    const auto place = [&](qreal charts_height) {
+        const qreal sigma_share = qreal(sigma_height) / (sigma_height + eps_r_height);
+        sigma->setGeometry(QRectF(0, 0, layout.width(), charts_height * sigma_share));
+        eps_r->setGeometry(QRectF(0, charts_height * sigma_share, layout.width(),
+                                  charts_height * (1 - sigma_share)));
+    };
+    place(layout.height());
     charts.set_result(result);
+    qreal legend_height = 0;
+    std::vector<LegendEntry> entries;
+    const QFont legend_font = eps_r->legend()->font();
+    if (wrapped_legend) {
+        QCoreApplication::processEvents(); // the legend's markers follow the series
+        entries = legend_entries(eps_r->legend());
+        legend_height = add_wrapped_legend(nullptr, entries, legend_font, 0, layout.width());
+        eps_r->legend()->setVisible(false);
+        place(layout.height() - legend_height);
+    }
     for (int pass = 0; pass < 3; ++pass) {
         QCoreApplication::processEvents();
         align_plot_areas(sigma, eps_r);
     }
     QCoreApplication::processEvents();
+    if (wrapped_legend)
+        add_wrapped_legend(&scene, entries, legend_font, layout.height() - legend_height,
+                           layout.width());
     const QRectF area(QPointF(0, 0), layout);
     scene.setSceneRect(area);
     scene.render(&painter, target, area);

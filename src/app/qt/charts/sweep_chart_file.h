@@ -28,9 +28,10 @@ bool render_sweep_chart(const sweep::SweepResult& result, const std::string& pat
 
 // Given a sweep result, draws its charts (σ above εr) into target on the painter: laid out
 // at the layout size (its fonts keep their pixel size there) and scaled to the target.
-// Needs a QApplication (gui_application).
+// With wrapped_legend the legend's entries wrap onto as many rows as they need instead of
+// being cut short on one. Needs a QApplication (gui_application).
 void draw_sweep_charts(const sweep::SweepResult& result, QPainter& painter, const QRectF& target,
-                       QSizeF layout);
+                       QSizeF layout, bool wrapped_legend = false);
 
 // Charts are graphics widgets and need a QApplication. When the program has none (the
 // command-line program), starts one in `own` that draws offscreen and never opens a

@@ -101,11 +101,12 @@ class Flow {
         y_ += h + 0.6 * mm;
     }
 
-    void table(const exports::ReportTable& t) {
+    // A table; its note too unless the notes are told once for all tables.
+    void table(const exports::ReportTable& t, bool with_note) {
         static constexpr qreal share[] = {0.13, 0.27, 0.22, 0.38};
-        const QFont f = font(8.5);
-        const QFont bold = font(8.5, true);
-        const qreal pad = 1 * mm;
+        const QFont f = font(8);
+        const QFont bold = font(8, true);
+        const qreal pad = 0.6 * mm;
         const auto row_height = [&](const std::vector<std::string>& cells, const QFont& cf) {
             qreal h = 0;
             for (std::size_t c = 0; c < cells.size() && c < 4; ++c)
@@ -128,10 +129,11 @@ class Flow {
         };
         // The title, its note, the headings and a first row stay together.
         keep(height_of(q(t.title), font(9.5, true), area_.width()) +
-             height_of(q(t.note), font(8, false, true), area_.width()) +
+             (with_note ? height_of(q(t.note), font(8, false, true), area_.width()) : 0) +
              row_height(t.headings, bold) + 3 * row_height({"1"}, f));
-        paragraph(q(t.title), font(9.5, true), ink, 0, 0.3 * mm);
-        paragraph(q(t.note), font(8, false, true), faint, 0, 0.8 * mm);
+        paragraph(q(t.title), font(9.5, true), ink, 0, 0.5 * mm);
+        if (with_note)
+            paragraph(q(t.note), font(8, false, true), faint, 0, 0.8 * mm);
         draw_row(t.headings, bold, false);
         if (painter_) {
             painter_->setPen(QPen(rule, 0.25 * mm));
@@ -149,7 +151,7 @@ class Flow {
             const QSizeF layout(chart_layout_width,
                                 chart_layout_width * target.height() / target.width());
             painter_->save();
-            charts::draw_sweep_charts(result, *painter_, target, layout);
+            charts::draw_sweep_charts(result, *painter_, target, layout, true);
             painter_->restore();
         }
         y_ = area_.bottom();
@@ -189,8 +191,14 @@ void first_page(Flow& flow, const exports::ReportText& text, const sweep::SweepR
 // The second page's text; says how many tables it left out for space.
 void second_page(Flow& flow, const exports::ReportText& text, std::size_t left_out) {
     flow.heading(QObject::tr("Ground values"));
+    // One note for all tables when they are at the same frequencies.
+    const bool same_note =
+        std::all_of(text.tables.begin(), text.tables.end(),
+                    [&](const exports::ReportTable& t) { return t.note == text.tables[0].note; });
+    if (same_note && !text.tables.empty())
+        flow.paragraph(q(text.tables[0].note), font(8, false, true), faint, 0, 1.5 * mm);
     for (const exports::ReportTable& table : text.tables)
-        flow.table(table);
+        flow.table(table, !same_note);
     if (left_out > 0)
         flow.paragraph(QObject::tr("Tables of %n more location(s) are left out for space; the "
                                    "CSV and JSON exports hold every point.",
