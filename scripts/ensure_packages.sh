@@ -15,6 +15,8 @@ packages=(
   help2man dpkg-dev file lintian man-db bash-completion
   # The desktop window's captions are set in DejaVu Sans Condensed (in -extra).
   fonts-dejavu-core fonts-dejavu-extra xvfb xauth
+  # The report test reads the PDF back: pdfinfo, pdftotext, pdftoppm.
+  poppler-utils
   clang libclang-rt-14-dev
 )
 

@@ -38,7 +38,8 @@ std::string file_name(const std::string& path) {
 }
 
 std::string mhz_range(double lo_hz, double hi_hz) {
-    return lo_hz == hi_hz ? g(lo_hz / 1e6) + " MHz" : g(lo_hz / 1e6) + "–" + g(hi_hz / 1e6) + " MHz";
+    return lo_hz == hi_hz ? g(lo_hz / 1e6) + " MHz"
+                          : g(lo_hz / 1e6) + "–" + g(hi_hz / 1e6) + " MHz";
 }
 
 std::string counted(std::size_t n, const char* one, const char* many) {
@@ -87,14 +88,13 @@ std::string fit_paragraph(const std::string& where, const calc::SoilFit& fit) {
     std::string model(calc::model_name(fit.model));
     if (!model.empty())
         model[0] = static_cast<char>(model[0] - 'a' + 'A');
-    const std::string quality = "χ²/dof " + g(fit.chi2_per_dof, 3) + ", " +
-                                std::to_string(fit.points_used) + " of " +
-                                counted(static_cast<std::size_t>(fit.points_total), "reading",
-                                        "readings") +
-                                " used, " + mhz_range(fit.f_min_hz, fit.f_max_hz);
+    const std::string quality =
+        "χ²/dof " + g(fit.chi2_per_dof, 3) + ", " + std::to_string(fit.points_used) + " of " +
+        counted(static_cast<std::size_t>(fit.points_total), "reading", "readings") + " used, " +
+        mhz_range(fit.f_min_hz, fit.f_max_hz);
     if (!fit.acceptable)
-        return where + ": no acceptable soil model (the " + model + " model fits with " +
-               quality + "); the grounds are chosen by their continuity.";
+        return where + ": no acceptable soil model (the " + model + " model fits with " + quality +
+               "); the grounds are chosen by their continuity.";
     struct Shown {
         std::string_view name, symbol, unit;
     };
@@ -244,8 +244,9 @@ std::vector<std::size_t> report_rows(std::span<const double> freqs_hz, int max_r
             targets.clear();
             const double ln_lo = std::log(*lo), ln_hi = std::log(*hi);
             for (int k = 0; k < max_rows; ++k)
-                targets.push_back(std::exp(max_rows == 1 ? 0.5 * (ln_lo + ln_hi)
-                                                         : ln_lo + (ln_hi - ln_lo) * k / (max_rows - 1)));
+                targets.push_back(std::exp(max_rows == 1
+                                               ? 0.5 * (ln_lo + ln_hi)
+                                               : ln_lo + (ln_hi - ln_lo) * k / (max_rows - 1)));
             note = "At " + std::to_string(max_rows) +
                    " measured frequencies spread evenly in log frequency.";
         }
@@ -332,8 +333,7 @@ std::vector<std::vector<std::string>> setup_rows(const sweep::SweepResult& r,
     if (!info.setup_file.empty())
         rows.push_back({"Set-up file", file_name(info.setup_file)});
     rows.push_back({"Matching section", p.matching ? g(p.match_zo_ohm) + " Ω, " + g(p.match_deg) +
-                                                         "° at " + g(r.setup_freq_hz / 1e6) +
-                                                         " MHz"
+                                                         "° at " + g(r.setup_freq_hz / 1e6) + " MHz"
                                                    : "none"});
     std::vector<std::string> fixture;
     const auto with_u = [](double v, double u, const char* unit) {
@@ -356,11 +356,10 @@ std::vector<std::vector<std::string>> setup_rows(const sweep::SweepResult& r,
                                         "without uncertainties"
                                       : "every ground that fits each reading, the one that "
                                         "continues the sweep chosen"});
-    rows.push_back({"Search box", "σ " + g(o.sigma_min_s_per_m) + " to " +
-                                      g(o.sigma_max_s_per_m) + " S/m, εr " + g(o.eps_r_min) +
-                                      " to " + g(o.eps_r_max)});
-    rows.push_back({"Meter noise", g(o.meter_pct) + " % of |R| and of |X|, plus " +
-                                       g(o.meter_ohm) + " Ω (one standard deviation)"});
+    rows.push_back({"Search box", "σ " + g(o.sigma_min_s_per_m) + " to " + g(o.sigma_max_s_per_m) +
+                                      " S/m, εr " + g(o.eps_r_min) + " to " + g(o.eps_r_max)});
+    rows.push_back({"Meter noise", g(o.meter_pct) + " % of |R| and of |X|, plus " + g(o.meter_ohm) +
+                                       " Ω (one standard deviation)"});
     return rows;
 }
 

@@ -135,6 +135,7 @@ TEST(CliSweep, OddArgumentsAndOutputsOntoAnInputAreRefused) {
         {{f.a, "-o", other_name}, "-o '" + other_name + "' is the input file"},
         {{f.b, f.a, "--nec-at", "7", f.a}, "--nec-at '" + f.a + "' is the input"},
         {{f.a, "--plot", other_name}, "--plot '" + other_name + "' is the input"},
+        {{f.b, f.a, "--report", other_name}, "--report '" + other_name + "' is the input"},
         {{f.a, "--plot", ""}, "--plot was given an empty value"},
         {{f.a, "--meter", ""}, "--meter was given an empty value"},
         {{f.a, "-o", ""}, "-o was given an empty value"},

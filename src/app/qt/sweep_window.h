@@ -63,7 +63,7 @@ class SweepWindow : public QMainWindow {
     // nothing.
     void use_setup_file(const QString& path);
 
-    enum class Export { Csv, Json, Nec, Chart };
+    enum class Export { Csv, Json, Nec, Chart, Report };
     // Writes an export to path; nec_mhz is the ground card's frequency. Returns false
     // after showing the failure in a warning, as File, Save does.
     bool export_to(Export kind, const QString& path, double nec_mhz = 0);

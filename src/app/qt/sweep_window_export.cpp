@@ -1,7 +1,10 @@
-// The sweep window's exports: CSV, JSON, the NEC ground card and the chart picture,
-// each through a file dialog or straight to a path, and the table's rows copied as text.
+// The sweep window's exports: CSV, JSON, the NEC ground card, the chart picture and the
+// printable report, each through a file dialog or straight to a path, and the table's
+// rows copied as text.
 #include "app/sweep/sweep_table.h"
+#include "ardenca_version.h"
 #include "export/nec_export.h"
+#include "report_pdf.h"
 #include "sweep_chart_file.h"
 #include "sweep_table_model.h"
 #include "sweep_window.h"
@@ -18,6 +21,7 @@
 #include <QSortFilterProxyModel>
 #include <QTableView>
 
+#include <chrono>
 #include <set>
 #include <stdexcept>
 
@@ -60,6 +64,16 @@ bool SweepWindow::export_to(Export kind, const QString& path, double nec_mhz) {
         case Export::Chart: {
             std::string error;
             if (!charts::render_sweep_chart(model_.result(), file, error))
+                throw std::runtime_error(error);
+            break;
+        }
+        case Export::Report: {
+            const SweepSetup& setup = model_.setup();
+            const exports::ReportInfo info{
+                program_version, exports::local_date_text(std::chrono::system_clock::now()),
+                setup.source, setup.fixture_name};
+            std::string error;
+            if (!report::write_sweep_report(model_.result(), info, file, error))
                 throw std::runtime_error(error);
             break;
         }
@@ -154,6 +168,10 @@ void SweepWindow::export_dialog(Export kind) {
     case Export::Chart:
         filter = tr("PNG pictures (*.png);;SVG drawings (*.svg)");
         title = tr("Save Chart as PNG or SVG");
+        break;
+    case Export::Report:
+        filter = tr("PDF documents (*.pdf)");
+        title = tr("Export Report");
         break;
     }
     QFileDialog dialog(this, title, last_folder_, filter);

@@ -31,6 +31,7 @@ void SweepWindow::build_menu() {
     add("export_nec", tr("Export NEC Ground Card…"), [this] { export_dialog(Export::Nec); });
     add("export_nec_bands", tr("Export NEC Fragment by Bands…"), &SweepWindow::nec_bands_dialog);
     add("export_chart", tr("Save Chart as PNG or SVG…"), [this] { export_dialog(Export::Chart); });
+    add("export_report", tr("Export Report…"), [this] { export_dialog(Export::Report); });
     file->addSeparator();
     add("close_sweep", tr("Close"), &QWidget::close, {QKeySequence::Close});
 

@@ -127,8 +127,10 @@ void SweepWindowTest::table_average_and_exports_match_the_engine() {
         {SweepWindow::Export::Json, "out.json", 0, true, "site-a.s1p"},
         {SweepWindow::Export::Chart, "out.svg", 0, true, "<svg"},
         {SweepWindow::Export::Nec, "g.nec", 7, true, "GN 2 0 0 0 "},
+        {SweepWindow::Export::Report, "out.pdf", 0, true, "%PDF-"},
         {SweepWindow::Export::Csv, "no/such/out.csv", 0, false, "The file was not saved: "},
         {SweepWindow::Export::Chart, "chart.gif", 0, false, "The chart was not saved: "},
+        {SweepWindow::Export::Report, "no/such/report.pdf", 0, false, "The file was not saved: "},
         {SweepWindow::Export::Nec, "far.nec", 500, false, ""},
     };
     // Two locations and no soil model: nothing to write by bands.

@@ -11,9 +11,9 @@
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
+#include <QImage>
 #include <QLegend>
 #include <QLegendMarker>
-#include <QImage>
 #include <QPainter>
 #include <QSvgGenerator>
 
