@@ -127,7 +127,8 @@ std::vector<std::string> fit_paragraphs(const sweep::SweepResult& r) {
     if (r.average && r.area_fit)
         out.push_back(fit_paragraph("All locations together", *r.area_fit));
     if (out.empty())
-        out.push_back("No soil model was fitted.");
+        out.push_back("No soil model: none was asked for, or none fits the readings acceptably; "
+                      "the grounds are chosen by their continuity.");
     return out;
 }
 
@@ -204,7 +205,8 @@ std::vector<ReportFlag> flags_of(const sweep::SweepResult& r) {
 
 std::vector<double> round_freqs_hz(double lo_hz, double hi_hz, int max_rows) {
     static const std::vector<std::vector<double>> series = {
-        {1, 1.5, 2, 2.5, 3, 4, 5, 6, 7, 8, 9}, {1, 1.5, 2, 3, 5, 7}, {1, 2, 3, 5}, {1, 2, 5}, {1}};
+        {1, 1.5, 2, 2.5, 3, 4, 5, 6, 7, 8, 9}, {1, 1.5, 2, 3, 5, 7}, {1, 2, 3, 5}, {1, 2, 5}, {1, 3},
+        {1}};
     if (!(lo_hz > 0) || !(hi_hz >= lo_hz) || !std::isfinite(hi_hz) || max_rows < 1)
         return {};
     const double slack = 1e-9; // a band edge on a round frequency counts as inside
@@ -263,6 +265,10 @@ std::string value_with_u(double value, double u) {
         return "–";
     if (!std::isfinite(u) || !(u > 0))
         return g(value, 4);
+    // An uncertainty below the value's sixth digit (the spread of identical readings)
+    // would ask for digits the value does not have.
+    if (u < std::fabs(value) * 1e-6)
+        return g(value, 6) + " ± " + g(u, 2);
     // The place of u's second significant digit, after rounding u to two digits.
     int place = static_cast<int>(std::floor(std::log10(u))) - 1;
     if (std::round(u / std::pow(10.0, place)) >= 100)

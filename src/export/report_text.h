@@ -47,8 +47,9 @@ struct ReportText {
 ReportText report_text(const sweep::SweepResult& result, const ReportInfo& info, int max_rows);
 
 // Given a band and a row budget, round frequencies inside the band: the finest of the
-// series 1-2-5, 1-2-3-5, 1-1.5-2-3-5-7 and 1-1.5-2-2.5-3-4-5-6-7-8-9 per decade that gives
-// at most max_rows of them; none when even whole decades are more than that.
+// series 1-3, 1-2-5, 1-2-3-5, 1-1.5-2-3-5-7 and 1-1.5-2-2.5-3-4-5-6-7-8-9 per decade that
+// gives at most max_rows of them; whole decades when only they fit; none when even those
+// are more than that.
 std::vector<double> round_freqs_hz(double lo_hz, double hi_hz, int max_rows);
 
 // Given frequencies (any order) and a row budget, which of them the report's table
@@ -60,7 +61,8 @@ std::vector<std::size_t> report_rows(std::span<const double> freqs_hz, int max_r
 
 // Given a value and its 1-sigma uncertainty, "0.00612 ± 0.00021": u to two significant
 // digits, the value to the same place; the value alone (4 digits) when u is not finite
-// or not above zero, "–" when the value is not finite.
+// or not above zero, "–" when the value is not finite; 6 digits for a value whose u is
+// below a millionth of it.
 std::string value_with_u(double value, double u);
 
 // Given a time, the local date and time as the report prints it: "2026-12-07 14:05".

@@ -45,6 +45,7 @@ TEST(ReportText, RoundFrequenciesLieInTheBandOnTheSeriesAndWithinTheBudget) {
     EXPECT_EQ(round_freqs_hz(1e6, 60e6, 7).size(), 6u);
     EXPECT_EQ(round_freqs_hz(1e6, 60e6, 8).size(), 8u);
     EXPECT_DOUBLE_EQ(round_freqs_hz(1e6, 60e6, 6).front(), 1e6);
+    EXPECT_EQ(round_freqs_hz(1e6, 60e6, 5).size(), 4u); // 1, 3, 10, 30
     EXPECT_TRUE(round_freqs_hz(1e6, 60e6, 1).empty()); // 1 and 10 MHz are already two
 }
 
@@ -84,6 +85,7 @@ TEST(ReportText, ValuesCarryTheirUncertaintyToItsSecondDigit) {
     EXPECT_EQ(value_with_u(1e-5, 2e-7), "(1.000 ± 0.020)e-5");
     EXPECT_EQ(value_with_u(12.3456, std::nan("")), "12.35");
     EXPECT_EQ(value_with_u(std::nan(""), 1), "–");
+    EXPECT_EQ(value_with_u(0.0110798, 1.7e-18), "0.0110798 ± 1.7e-18"); // no 20 digits
 }
 
 calc::GroundSolution ground(double sigma, double eps_r) {

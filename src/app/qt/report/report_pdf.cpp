@@ -24,7 +24,7 @@ constexpr int dpi = 300;
 constexpr qreal mm = dpi / 25.4;          // device pixels per millimetre
 constexpr qreal chart_layout_width = 820; // the charts' own pixels across the page
 constexpr int most_rows = 12;             // per table, when the page has room
-constexpr int fewest_rows = 3;            // before location tables are left out
+constexpr int fewest_rows = 5;            // before location tables are left out
 const QColor ink(0x20, 0x20, 0x20);
 const QColor faint(0x60, 0x60, 0x60);
 const QColor rule(0xb0, 0xb0, 0xb0);
