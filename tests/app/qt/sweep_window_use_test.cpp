@@ -265,9 +265,13 @@ void SweepWindowUseTest::exports_add_their_suffix_and_check_the_nec_frequency_fi
     });
     window.export_dialog(SweepWindow::Export::Csv);
     window.export_dialog(SweepWindow::Export::Json);
+    auto* report = window.findChild<QAction*>(QStringLiteral("export_report"));
+    QVERIFY(report);
+    report->trigger(); // File, Export Report…
     QVERIFY(QFileInfo::exists(QString::fromStdString(dir_ / "field-day.csv")));
     QVERIFY(QFileInfo::exists(QString::fromStdString(dir_ / "field-day.json")));
-    QCOMPARE(titles, QStringList({"Export CSV", "Export JSON"}));
+    QVERIFY(testing::read_bytes(dir_ / "field-day.pdf").starts_with("%PDF-"));
+    QCOMPARE(titles, QStringList({"Export CSV", "Export JSON", "Export Report"}));
 
     // 0.5 MHz lies below the sweep: told before any file is chosen.
     QTimer::singleShot(0, [] {
@@ -277,7 +281,7 @@ void SweepWindowUseTest::exports_add_their_suffix_and_check_the_nec_frequency_fi
         input->accept();
     });
     window.export_dialog(SweepWindow::Export::Nec);
-    QCOMPARE(titles.size(), 2);
+    QCOMPARE(titles.size(), 3);
     QTRY_VERIFY(window.export_box() && window.export_box()->isVisible());
     QVERIFY(!QFileInfo::exists(QString::fromStdString(dir_ / "field-day.nec")));
 }
