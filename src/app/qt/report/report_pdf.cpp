@@ -14,6 +14,7 @@
 #include <QPdfWriter>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace ardenca::report {
@@ -46,8 +47,12 @@ QFont font(qreal points, bool bold = false, bool italic = false) {
 // measures, so that the page can be fitted before anything is drawn.
 class Flow {
   public:
-    Flow(QPdfWriter& writer, QPainter* painter, QRectF area)
-        : writer_(writer), painter_(painter), area_(area), y_(area.top()) {}
+    // ended_page(n) is called before a page of its own, the flow's n-th, is left for the
+    // next one (the page's footer).
+    Flow(QPdfWriter& writer, QPainter* painter, QRectF area,
+         std::function<void(int)> ended_page = {})
+        : writer_(writer), painter_(painter), area_(area), y_(area.top()),
+          ended_page_(std::move(ended_page)) {}
 
     qreal y() const { return y_; }
     qreal bottom() const { return area_.bottom(); }
@@ -65,9 +70,12 @@ class Flow {
     void keep(qreal height) {
         if (y_ + height <= area_.bottom() || y_ == area_.top())
             return;
-        ++pages_;
-        if (painter_)
+        if (painter_) {
+            if (ended_page_)
+                ended_page_(pages_);
             writer_.newPage();
+        }
+        ++pages_;
         y_ = area_.top();
     }
 
@@ -170,6 +178,7 @@ class Flow {
     QPainter* painter_;
     QRectF area_;
     qreal y_;
+    std::function<void(int)> ended_page_;
     int pages_ = 1;
 };
 
@@ -285,7 +294,8 @@ bool write_sweep_report(const sweep::SweepResult& result, const exports::ReportI
         first_page(one, text, result, writer);
         footer(painter, page, text, 1, count);
         writer.newPage();
-        Flow two(writer, &painter, area);
+        // The second page's text runs on only when even its fewest tables do not fit.
+        Flow two(writer, &painter, area, [&](int n) { footer(painter, page, text, 1 + n, count); });
         second_page(two, text, left_out);
         footer(painter, page, text, count, count);
         painter.end();
