@@ -204,7 +204,9 @@ void second_page(Flow& flow, const exports::ReportText& text, std::size_t left_o
     const bool same_note =
         std::all_of(text.tables.begin(), text.tables.end(),
                     [&](const exports::ReportTable& t) { return t.note == text.tables[0].note; });
-    if (same_note && !text.tables.empty())
+    if (text.tables.empty())
+        flow.paragraph(QObject::tr("No sweep was read."), font(8.5));
+    else if (same_note)
         flow.paragraph(q(text.tables[0].note), font(8, false, true), faint, 0, 1.5 * mm);
     for (const exports::ReportTable& table : text.tables)
         flow.table(table, !same_note);
