@@ -28,13 +28,17 @@ constexpr FlagExplanation table[] = {
      "The solver could not prove that its list holds every ground: other grounds may fit.",
      "Trust the value only where its neighbours in frequency agree with it."},
     {sweep::Outlier, "left out", "flag-left-out",
-     "Every ground that fits this reading breaks the sweep's continuity, so the point is left "
-     "out of the tracking: the reading is likely spoilt.",
-     "Measure this frequency again."},
+     "No ground of this reading continues the band: every one of them breaks the line the "
+     "other readings follow, so the reading is left out and steers nothing.",
+     "Check this reading: a loose connector, a rod moved, or interference at that frequency. "
+     "A few left out in a long sweep do no harm; many in a row mean the band holds two "
+     "grounds (measure closer in frequency)."},
     {sweep::OffModel, "off the soil model", "flag-off-the-soil-model",
-     "The ground nearest the fitted soil model lies more than 3 uncertainties from it: a "
-     "spoilt reading, or the soil's own ground left the search box.",
-     "Check the reading at this frequency; widen the search box if the ground is unusual."},
+     "The ground nearest the fitted soil model at this frequency still lies more than 3 "
+     "uncertainties from it: a spoilt reading, or the soil's own ground left the search box "
+     "there.",
+     "The point keeps that nearest ground; trust the model's line rather than the point, or "
+     "check the reading."},
     {sweep::NearAlternative, "near ground fits too", "flag-near-ground-fits-too",
      "One ground fits the reading exactly, but grounds near it fit within the meter's "
      "accuracy as well: the value is less certain than its uncertainty alone suggests.",
@@ -44,9 +48,9 @@ constexpr FlagExplanation table[] = {
      "ground of the search box, or the box holds too many grounds.",
      "Use shorter rods, a lower frequency or a smaller search box."},
     {sweep::Provisional, "provisional", "flag-provisional",
-     "The location was tracked over part of its points only: the sweep is still solving, or "
-     "was cancelled. More points could change the choice.",
-     "Solve the sweep to the end for a final answer."},
+     "The location was tracked over part of its points only — the sweep is still solving, or "
+     "was cancelled.",
+     "More points could change the choice; solve the sweep to the end for a final answer."},
 };
 
 } // namespace
