@@ -37,9 +37,10 @@ std::string file_name(const std::string& path) {
     return name.empty() ? path : name;
 }
 
+// A band as it is told in words: four digits are enough to say where.
 std::string mhz_range(double lo_hz, double hi_hz) {
-    return lo_hz == hi_hz ? g(lo_hz / 1e6) + " MHz"
-                          : g(lo_hz / 1e6) + "–" + g(hi_hz / 1e6) + " MHz";
+    const std::string lo = g(lo_hz / 1e6, 4), hi = g(hi_hz / 1e6, 4);
+    return lo == hi ? lo + " MHz" : lo + "–" + hi + " MHz";
 }
 
 std::string counted(std::size_t n, const char* one, const char* many) {
@@ -204,9 +205,12 @@ std::vector<ReportFlag> flags_of(const sweep::SweepResult& r) {
 } // namespace
 
 std::vector<double> round_freqs_hz(double lo_hz, double hi_hz, int max_rows) {
-    static const std::vector<std::vector<double>> series = {
-        {1, 1.5, 2, 2.5, 3, 4, 5, 6, 7, 8, 9}, {1, 1.5, 2, 3, 5, 7}, {1, 2, 3, 5}, {1, 2, 5}, {1, 3},
-        {1}};
+    static const std::vector<std::vector<double>> series = {{1, 1.5, 2, 2.5, 3, 4, 5, 6, 7, 8, 9},
+                                                            {1, 1.5, 2, 3, 5, 7},
+                                                            {1, 2, 3, 5},
+                                                            {1, 2, 5},
+                                                            {1, 3},
+                                                            {1}};
     if (!(lo_hz > 0) || !(hi_hz >= lo_hz) || !std::isfinite(hi_hz) || max_rows < 1)
         return {};
     const double slack = 1e-9; // a band edge on a round frequency counts as inside
