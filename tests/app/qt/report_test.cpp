@@ -60,8 +60,10 @@ void ReportTest::cli_report_renders_both_charts_and_the_tables() {
     const QString sweeps = QStringLiteral(ARDENCA_EXAMPLES_DIR "/sweeps/");
     run(QStringLiteral(ARDENCA_CLI_PATH),
         {"sweep", sweeps + "site-a.s1p", sweeps + "site-b.s1p", sweeps + "site-c.s1p", "--average",
-         "--report", pdf, "-o", dir.filePath("table.txt")});
+         "--report", pdf, "--plot", dir.filePath("p.png"), "-o", dir.filePath("table.txt")});
+    // The chart picture and the report each draw offscreen in the same run.
     QVERIFY(QFile::exists(pdf));
+    QVERIFY(!QImage(dir.filePath("p.png")).isNull());
 
     const QString info = run(QStringLiteral(PDFINFO), {pdf});
     const qsizetype at = info.indexOf(QStringLiteral("Pages:"));
