@@ -23,15 +23,18 @@ std::string g(double v, int digits = 6) {
     return std::string(buf, r.ptr);
 }
 
+// Given a number and a count of decimals, its fixed-point text; a value that rounds to
+// zero loses its minus sign ("0.00", not "-0.00").
 std::string fixed(double v, int decimals) {
-    char buf[64];
+    char buf[400];
     const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
     std::string text(buf, r.ptr);
-    return text == "-0" || text.find_first_not_of("-0.") == std::string::npos
-               ? text.substr(text[0] == '-' ? 1 : 0)
-               : text;
+    if (text[0] == '-' && text.find_first_not_of("0.", 1) == std::string::npos)
+        text.erase(0, 1);
+    return text;
 }
 
+// Given a path, the file's name alone.
 std::string file_name(const std::string& path) {
     const std::string name = std::filesystem::path(path).filename().string();
     return name.empty() ? path : name;
@@ -43,6 +46,7 @@ std::string mhz_range(double lo_hz, double hi_hz) {
     return lo == hi ? lo + " MHz" : lo + "–" + hi + " MHz";
 }
 
+// Given a count and its noun, "1 point", "3 points".
 std::string counted(std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + ' ' + (n == 1 ? one : many);
 }
@@ -55,6 +59,7 @@ std::string listed(const std::vector<std::string>& items) {
     return out;
 }
 
+// Given a point's flags, their names as the window's table shows them.
 std::string flag_names(unsigned flags) {
     std::string text;
     for (const FlagExplanation& flag : flag_explanations())
@@ -85,6 +90,8 @@ std::vector<std::size_t> nearest(std::span<const double> freqs_hz,
 std::vector<std::vector<std::string>> setup_rows(const sweep::SweepResult& r,
                                                  const ReportInfo& info);
 
+// Given where a fit was made and the fit, a sentence with the model's parameters ± u, or
+// one saying that no model fits acceptably.
 std::string fit_paragraph(const std::string& where, const calc::SoilFit& fit) {
     std::string model(calc::model_name(fit.model));
     if (!model.empty())
@@ -118,6 +125,7 @@ std::string fit_paragraph(const std::string& where, const calc::SoilFit& fit) {
     return where + ": " + model + " model, " + listed(parameters) + " (" + quality + ").";
 }
 
+// Given a result, a sentence per location with a fit, and the area's with the average.
 std::vector<std::string> fit_paragraphs(const sweep::SweepResult& r) {
     if (r.method == sweep::SolveMethod::Classic)
         return {"The classic search fits no soil model."};
@@ -133,6 +141,7 @@ std::vector<std::string> fit_paragraphs(const sweep::SweepResult& r) {
     return out;
 }
 
+// Given a location, its table: the chosen ground ± u and the flags at the chosen rows.
 ReportTable location_table(const sweep::LocationResult& loc, int max_rows) {
     ReportTable t;
     t.title = file_name(loc.path);
@@ -156,6 +165,7 @@ ReportTable location_table(const sweep::LocationResult& loc, int max_rows) {
     return t;
 }
 
+// Given a result with an average, its table: mean ± sd over the locations.
 ReportTable average_table(const sweep::SweepResult& r, int max_rows) {
     ReportTable t;
     t.title = "Average over " + counted(r.locations.size(), "location", "locations");
@@ -174,6 +184,7 @@ ReportTable average_table(const sweep::SweepResult& r, int max_rows) {
     return t;
 }
 
+// Given a result, each flag some point has, explained, with where it occurs.
 std::vector<ReportFlag> flags_of(const sweep::SweepResult& r) {
     std::vector<ReportFlag> out;
     for (const FlagExplanation& flag : flag_explanations()) {
@@ -319,6 +330,7 @@ ReportText report_text(const sweep::SweepResult& result, const ReportInfo& info,
 
 namespace {
 
+// Given a result and the report's particulars, the set-up as label and value.
 std::vector<std::vector<std::string>> setup_rows(const sweep::SweepResult& r,
                                                  const ReportInfo& info) {
     const calc::ProbeSetup& p = r.setup;
