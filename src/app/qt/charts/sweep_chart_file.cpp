@@ -42,11 +42,11 @@ bool ends_with(const std::string& text, std::string_view end) {
     return true;
 }
 
-// The charts in a scene of their own, laid out at the picture's size.
+// The charts at the picture's size, every legend entry in full.
 void draw(const sweep::SweepResult& result, QPainter& painter) {
     const QRectF area(0, 0, picture_width, sigma_height + eps_r_height);
     painter.fillRect(area, Qt::white);
-    draw_sweep_charts(result, painter, area, area.size());
+    draw_sweep_charts(result, painter, area, area.size(), true);
 }
 
 } // namespace
