@@ -111,6 +111,8 @@ class ArdencaWindow : public QMainWindow, private ArdencaObserver {
     void command_ran(ardenca::Command command, bool completed);
     // File, Open read a file and calculated with it.
     void file_opened();
+    // File, Save wrote the file.
+    void file_saved();
 
   public slots:
     void Timer1_Timer();

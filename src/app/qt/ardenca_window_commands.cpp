@@ -78,11 +78,13 @@ void ArdencaWindow::save_Click() {
         status_line_->setText("Save cancelled.");
     else if (failures_told_ != failures)
         status_line_->setText("Save failed.");
-    else
+    else {
         status_line_->setText(
             "Saved " +
             QFileInfo(QFile::decodeName(QByteArray::fromStdString(CD1.file_name()))).fileName() +
             ".");
+        emit file_saved();
+    }
 }
 
 void ArdencaWindow::close_Click() {

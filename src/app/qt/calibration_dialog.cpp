@@ -1,6 +1,7 @@
 #include "calibration_dialog.h"
 
 #include "files/file_error.h"
+#include "recent_files_menu.h"
 #include "sweep/sweep_file_error.h"
 #include "sweep_files.h"
 
@@ -107,9 +108,12 @@ CalibrationDialog::CalibrationDialog(SweepSetup setup, QWidget* parent)
 
 void CalibrationDialog::browse(QLineEdit* edit) {
     const QString path =
-        QFileDialog::getOpenFileName(this, tr("Calibration Sweep"), QString(), sweep_filter());
-    if (!path.isEmpty())
-        edit->setText(path);
+        QFileDialog::getOpenFileName(this, tr("Calibration Sweep"),
+                                     last_folder(FolderKind::Sweep), sweep_filter());
+    if (path.isEmpty())
+        return;
+    remember_folder(FolderKind::Sweep, path);
+    edit->setText(path);
 }
 
 bool CalibrationDialog::calibrate() {
@@ -208,10 +212,12 @@ void CalibrationDialog::draw() {
 void CalibrationDialog::save() {
     if (!calibration_)
         return;
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save Fixture"), QString(),
-                                                      tr("Fixture Files (*.json);;All files (*)"));
+    const QString path =
+        QFileDialog::getSaveFileName(this, tr("Save Fixture"), last_folder(FolderKind::Fixture),
+                                     tr("Fixture Files (*.json);;All files (*)"));
     if (path.isEmpty())
         return;
+    remember_folder(FolderKind::Fixture, path);
     try {
         files::write_fixture_file(path.toStdString(), calibration_->fixture);
         saved_path_ = QFileInfo(path).fileName();

@@ -2,11 +2,12 @@
 // window as a splash, then the main window. --screenshot and --screenshot-about render
 // a window to a PNG file and exit, for the documentation and for checks without a
 // display (QT_QPA_PLATFORM=offscreen); --screenshot-sweep does the same for the sweep
-// window once its files are solved. Sweep files on the command line open the sweep
-// window.
+// window once its files are solved. Sweep files or a sweep session (.json) on the
+// command line open the sweep window.
 #include "about_ardenca.h"
 #include "ardenca_version.h"
 #include "ardenca_window.h"
+#include "recent_files_menu.h"
 #include "solutions_window.h"
 #include "sweep_window.h"
 
@@ -23,6 +24,7 @@
 #include <QSvgRenderer>
 #include <QTextStream>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 
@@ -71,7 +73,12 @@ int save_sweep_picture(ardenca::qt::ArdencaWindow& main, const QStringList& file
     window.show();
     QEventLoop loop;
     QObject::connect(&window, &ardenca::qt::SweepWindow::run_ended, &loop, &QEventLoop::quit);
-    window.open_files(files);
+    // A session brings its own sweeps, set-up and options.
+    const auto session = std::find_if(files.begin(), files.end(), ardenca::qt::is_session_file);
+    if (session != files.end() && !window.open_session(*session))
+        return 4;
+    if (session == files.end())
+        window.open_files(files);
     if (window.running())
         loop.exec();
     // The read-out under the charts shows the values at the set-up's frequency.
@@ -132,8 +139,8 @@ void parse_arguments(const QCoreApplication& app, QCommandLineParser& parser,
         QStringLiteral("file"),
         QStringLiteral("A ground data file to open once the main window shows, as File, Open "
                        "would; or VNA sweeps (.s1p, .s2p, .ts, .csv), one per probe location, "
-                       "to open in the sweep window."),
-        QStringLiteral("[FILE.gnd | SWEEP...]"));
+                       "to open in the sweep window; or a sweep session (.json) saved there."),
+        QStringLiteral("[FILE.gnd | SWEEP... | SESSION.json]"));
     parser.process(app);
 }
 
@@ -185,7 +192,8 @@ int main(int argc, char* argv[]) {
     // VNA sweeps open together in the sweep window; ground data files one at a time.
     QStringList sweeps, files;
     for (const QString& file : parser.positionalArguments())
-        (ardenca::qt::is_sweep_file(file) ? sweeps : files) << file;
+        (ardenca::qt::is_sweep_file(file) || ardenca::qt::is_session_file(file) ? sweeps : files)
+            << file;
     if (files.size() > 1) {
         QTextStream(stderr) << "ardenca: one ground data file at a time: " << files.size()
                             << " were given (" << files.join(QStringLiteral(", "))
@@ -206,6 +214,10 @@ int main(int argc, char* argv[]) {
     if (!picture)
         QObject::connect(window.menu_action("larger_text"), &QAction::toggled, &window,
                          [&settings, &larger_key](bool on) { settings.setValue(larger_key, on); });
+    // Open Recent and the dialogs' folders are kept from one run to the next, except
+    // for the pictures.
+    if (!picture)
+        ardenca::qt::install_recent_files(window);
     if (!files.isEmpty())
         window.open_at_start(files.constFirst());
     if (parser.isSet(options.sweep_shot)) {

@@ -13,6 +13,10 @@ bool is_sweep_file(const QString& path) {
     return suffixes.contains(QFileInfo(path).suffix().toLower());
 }
 
+bool is_session_file(const QString& path) {
+    return QFileInfo(path).suffix().compare(QStringLiteral("json"), Qt::CaseInsensitive) == 0;
+}
+
 bool is_ground_file(const QString& path) {
     return QFileInfo(path).suffix().compare(QStringLiteral("gnd"), Qt::CaseInsensitive) == 0;
 }

@@ -13,6 +13,8 @@ namespace ardenca::qt {
 
 // The file types the sweep window opens, as lower-case suffixes: s1p, s2p, ts, csv.
 bool is_sweep_file(const QString& path);
+// Given a path, whether it names a sweep session (.json, any case).
+bool is_session_file(const QString& path);
 // Given a path, whether it names a ground data file (.gnd, any case).
 bool is_ground_file(const QString& path);
 // Given a path as Qt holds it, the bytes the core opens.

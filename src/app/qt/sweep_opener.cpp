@@ -1,7 +1,8 @@
-// The main window's way into the sweep window: File, Open Sweep… and sweep files
-// dropped anywhere on the main window open the one sweep window.
+// The main window's way into the sweep window: File, Open Sweep… and sweep files or a
+// session dropped anywhere on the main window open the one sweep window.
 #include "about_ardenca.h"
 #include "ardenca_window.h"
+#include "recent_files_menu.h"
 #include "sweep_window.h"
 
 #include <QAction>
@@ -28,21 +29,36 @@ class SweepOpener : public QObject {
         window_->show();
         window_->raise();
         window_->activateWindow();
+        // A session opens alone: it brings its own sweeps.
+        for (const QString& path : paths)
+            if (is_session_file(path)) {
+                window_->open_session(path);
+                return;
+            }
         if (!paths.isEmpty())
             window_->open_files(paths);
+    }
+
+    // The sweeps and sessions among files dragged in.
+    static QStringList wanted(const QMimeData* mime) {
+        QStringList files;
+        for (const QString& file : dropped_files(mime))
+            if (is_sweep_file(file) || is_session_file(file))
+                files << file;
+        return files;
     }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::DragEnter) {
             auto* drag = static_cast<QDragEnterEvent*>(event);
-            if (!sweep_files_in(dropped_files(drag->mimeData())).isEmpty()) {
+            if (!wanted(drag->mimeData()).isEmpty()) {
                 drag->acceptProposedAction();
                 return true;
             }
         } else if (event->type() == QEvent::DragMove || event->type() == QEvent::Drop) {
             auto* drop = static_cast<QDropEvent*>(event);
-            const QStringList sweeps = sweep_files_in(dropped_files(drop->mimeData()));
+            const QStringList sweeps = wanted(drop->mimeData());
             if (!sweeps.isEmpty()) {
                 drop->acceptProposedAction();
                 if (event->type() == QEvent::Drop)
@@ -67,8 +83,8 @@ std::function<void(const QStringList&)> install_sweep_window(ArdencaWindow& main
     action->setObjectName(QStringLiteral("open_sweep"));
     action->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+O")));
     QObject::connect(action, &QAction::triggered, opener, [opener, &main] {
-        const QStringList paths = QFileDialog::getOpenFileNames(&main, QObject::tr("Open Sweep"),
-                                                                QString(), sweep_filter());
+        const QStringList paths = QFileDialog::getOpenFileNames(
+            &main, QObject::tr("Open Sweep"), last_folder(FolderKind::Sweep), sweep_filter());
         if (!paths.isEmpty())
             opener->open(paths);
     });

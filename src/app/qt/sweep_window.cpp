@@ -5,6 +5,7 @@
 #include "app/sweep/probe_calibration.h"
 #include "ardenca_window.h"
 #include "calc/arithmetic_fault.h"
+#include "recent_files_menu.h"
 #include "sweep_chart_view.h"
 #include "sweep_setup_panel.h"
 #include "sweep_table_model.h"
@@ -115,8 +116,13 @@ void SweepWindow::show_readout_at_setup_frequency() {
 
 void SweepWindow::open_files(const QStringList& paths) {
     std::vector<std::string> files;
-    for (const QString& path : paths)
+    for (const QString& path : paths) {
         files.push_back(local_path(QFileInfo(path).absoluteFilePath()));
+        if (!in_session_)
+            add_recent_file(recent_sweep_key, path);
+    }
+    if (!paths.isEmpty() && !in_session_)
+        remember_folder(FolderKind::Sweep, paths.constLast());
     SweepSetup setup;
     std::string error;
     if (!current_setup(setup, error)) {
@@ -145,6 +151,8 @@ void SweepWindow::use_setup_file(const QString& path) {
         warn(QString::fromStdString(error.what()));
         return;
     }
+    if (!setup_file_.isEmpty())
+        remember_folder(FolderKind::Ground, setup_file_);
     setup_changed();
     resolve_timer_.stop();
     resolve_if_changed();

@@ -30,6 +30,7 @@
 class QDoubleSpinBox;
 class QLabel;
 class QListWidget;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QScrollArea;
@@ -45,6 +46,7 @@ namespace ardenca::qt {
 
 class ArdencaWindow;
 class CalibrationDialog;
+class RecentFilesMenu;
 class SweepSetupPanel;
 class SweepTableModel;
 
@@ -62,6 +64,16 @@ class SweepWindow : public QMainWindow {
     // path), and solves again. A file that cannot be read is reported and changes
     // nothing.
     void use_setup_file(const QString& path);
+
+    // Saves the files, the set-up, the fixture, the method and options and the table's
+    // order as a session file (sweep_window_session.cpp); false after a warning.
+    bool save_session(const QString& path);
+    // Opens a session: what it names is restored and its sweeps solved. Files that have
+    // gone are named in one message and the others open; a file that is no session, or
+    // one of a newer version, is refused with the reason and changes nothing.
+    bool open_session(const QString& path);
+    // File, Open Recent: sweeps and sessions.
+    RecentFilesMenu* recent_menu() const { return recent_menu_; }
 
     enum class Export { Csv, Json, Nec, Chart, Report };
     // Writes an export to path; nec_mhz is the ground card's frequency. Returns false
@@ -146,6 +158,8 @@ class SweepWindow : public QMainWindow {
     };
 
     void build_menu();
+    void build_session_menu(QMenu* file);
+    void session_dialog(bool save);
     void build_controls();
     void build_table(QWidget* parent);
     void build_status_bar();
@@ -169,6 +183,9 @@ class SweepWindow : public QMainWindow {
     QString setup_file_; // empty: the main window's fields
     std::optional<files::FixtureFile> fixture_file_;
     QString fixture_name_;
+    QString fixture_path_; // the fixture file read, empty for a calibration not saved
+    RecentFilesMenu* recent_menu_ = nullptr;
+    bool in_session_ = false; // open_files is opening a session's sweeps
     WorkMaker work_maker_;
     DialogRunner dialog_runner_ = [](QFileDialog& dialog) { return dialog.exec(); };
     QString last_folder_; // where the last export went

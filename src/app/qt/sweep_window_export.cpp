@@ -4,6 +4,7 @@
 #include "app/sweep/sweep_table.h"
 #include "ardenca_version.h"
 #include "export/nec_export.h"
+#include "recent_files_menu.h"
 #include "report_pdf.h"
 #include "sweep_chart_file.h"
 #include "sweep_table_model.h"
@@ -117,10 +118,14 @@ void SweepWindow::nec_bands_dialog() {
         }
         band_mhz.push_back(mhz);
     }
-    const QString path =
-        QFileDialog::getSaveFileName(this, tr("Export"), QString(), tr("NEC decks (*.nec)"));
-    if (!path.isEmpty())
-        export_nec_bands(path, band_mhz);
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Export"), last_folder_.isEmpty() ? last_folder(FolderKind::Export) : last_folder_,
+        tr("NEC decks (*.nec)"));
+    if (path.isEmpty())
+        return;
+    last_folder_ = QFileInfo(path).absolutePath();
+    remember_folder(FolderKind::Export, path);
+    export_nec_bands(path, band_mhz);
 }
 
 void SweepWindow::warn(const QString& message) {
@@ -174,7 +179,9 @@ void SweepWindow::export_dialog(Export kind) {
         title = tr("Export Report");
         break;
     }
-    QFileDialog dialog(this, title, last_folder_, filter);
+    QFileDialog dialog(this, title,
+                       last_folder_.isEmpty() ? last_folder(FolderKind::Export) : last_folder_,
+                       filter);
     dialog.setObjectName(QStringLiteral("export_dialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -194,6 +201,7 @@ void SweepWindow::export_dialog(Export kind) {
     if (QFileInfo(path).suffix().isEmpty() && !dialog.defaultSuffix().isEmpty())
         path += QLatin1Char('.') + dialog.defaultSuffix();
     last_folder_ = QFileInfo(path).absolutePath();
+    remember_folder(FolderKind::Export, path);
     export_to(kind, path, mhz);
 }
 

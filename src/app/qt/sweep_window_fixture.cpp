@@ -1,5 +1,6 @@
 // The sweep window's probe fixture: "Calibrate Probe…", a fixture file, or none.
 #include "calibration_dialog.h"
+#include "recent_files_menu.h"
 #include "sweep_setup_panel.h"
 #include "sweep_window.h"
 
@@ -11,6 +12,7 @@ void SweepWindow::use_fixture_file(const std::optional<files::FixtureFile>& fixt
                                    const QString& name) {
     fixture_file_ = name.isEmpty() ? std::nullopt : fixture;
     fixture_name_ = fixture_file_ ? name : QString();
+    fixture_path_.clear();
     setup_panel_->show_fixture(fixture_name_);
     setup_changed();
 }
@@ -18,6 +20,8 @@ void SweepWindow::use_fixture_file(const std::optional<files::FixtureFile>& fixt
 void SweepWindow::open_fixture_file(const QString& path) {
     try {
         use_fixture_file(files::read_fixture_file(path.toStdString()), QFileInfo(path).fileName());
+        fixture_path_ = QFileInfo(path).absoluteFilePath();
+        remember_folder(FolderKind::Fixture, path);
     } catch (const files::FixtureFileError& e) {
         warn(QString::fromStdString(e.what()));
     }

@@ -1,5 +1,6 @@
 // The sweep window's File menu, its open dialogs, and the files dropped on it.
 #include "help_window.h"
+#include "recent_files_menu.h"
 #include "sweep_window.h"
 
 #include <QAction>
@@ -23,6 +24,8 @@ void SweepWindow::build_menu() {
     };
     add("open_sweep", tr("Open Sweep…"), &SweepWindow::open_dialog,
         {QKeySequence::Open, QKeySequence(QStringLiteral("Ctrl+Shift+O"))});
+    build_session_menu(file);
+    file->addSeparator();
     add("setup_file", tr("Set-up from Ground Data File…"), &SweepWindow::setup_file_dialog);
     add("setup_window", tr("Set-up from Main Window"), [this] { use_setup_file(QString()); });
     file->addSeparator();
@@ -45,14 +48,16 @@ void SweepWindow::build_menu() {
 
 void SweepWindow::open_dialog() {
     const QStringList paths =
-        QFileDialog::getOpenFileNames(this, tr("Open Sweep"), QString(), sweep_filter());
+        QFileDialog::getOpenFileNames(this, tr("Open Sweep"), last_folder(FolderKind::Sweep),
+                                      sweep_filter());
     if (!paths.isEmpty())
         open_files(paths);
 }
 
 void SweepWindow::setup_file_dialog() {
     const QString path =
-        QFileDialog::getOpenFileName(this, tr("Set-up from Ground Data File"), QString(),
+        QFileDialog::getOpenFileName(this, tr("Set-up from Ground Data File"),
+                                     last_folder(FolderKind::Ground),
                                      tr("Ground Data Files (*.gnd);;All files (*)"));
     if (!path.isEmpty())
         use_setup_file(path);
@@ -60,7 +65,7 @@ void SweepWindow::setup_file_dialog() {
 
 void SweepWindow::dragEnterEvent(QDragEnterEvent* event) {
     for (const QString& file : dropped_files(event->mimeData()))
-        if (is_sweep_file(file) || is_ground_file(file)) {
+        if (is_sweep_file(file) || is_ground_file(file) || is_session_file(file)) {
             event->acceptProposedAction();
             return;
         }
@@ -68,6 +73,13 @@ void SweepWindow::dragEnterEvent(QDragEnterEvent* event) {
 
 void SweepWindow::dropEvent(QDropEvent* event) {
     const QStringList files = dropped_files(event->mimeData());
+    // A session brings its own set-up and sweeps: it opens alone.
+    for (const QString& file : files)
+        if (is_session_file(file)) {
+            open_session(file);
+            event->acceptProposedAction();
+            return;
+        }
     for (const QString& file : files)
         if (is_ground_file(file))
             use_setup_file(file);

@@ -1,6 +1,7 @@
 // The sweep window's panels: the probe set-up above, the charts, the table and the
 // messages in a splitter below it, and the status bar with the run's progress.
 #include "help_window.h"
+#include "recent_files_menu.h"
 #include "sweep_chart_view.h"
 #include "sweep_setup_panel.h"
 #include "sweep_table_model.h"
@@ -45,7 +46,8 @@ void SweepWindow::build_controls() {
             &SweepWindow::open_calibration);
     connect(setup_panel_, &SweepSetupPanel::fixture_file_requested, this, [this] {
         const QString path = QFileDialog::getOpenFileName(
-            this, tr("Fixture File"), QString(), tr("Fixture Files (*.json);;All files (*)"));
+            this, tr("Fixture File"), last_folder(FolderKind::Fixture),
+            tr("Fixture Files (*.json);;All files (*)"));
         if (!path.isEmpty())
             open_fixture_file(path);
     });

@@ -1,0 +1,208 @@
+// The sweep window's sessions (File, Save Session… and Open Session…) and its File,
+// Open Recent: what is needed to show the same result again, in a session file.
+#include "about_ardenca.h"
+#include "app/sweep/session_file.h"
+#include "ardenca_window.h"
+#include "files/file_error.h"
+#include "recent_files_menu.h"
+#include "sweep_setup_panel.h"
+#include "sweep_window.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QSignalBlocker>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+
+namespace ardenca::qt {
+
+namespace {
+
+// The main window's fields a session keeps, in the order of SessionFields::texts.
+constexpr std::array<Field, 7> session_fields{Field::Text1,  Field::Text2,  Field::Text3,
+                                              Field::Text8,  Field::Text31, Field::Text25,
+                                              Field::Text26};
+
+QString file_list(const std::vector<std::string>& paths) {
+    QStringList names;
+    for (const std::string& path : paths)
+        names << QDir::toNativeSeparators(shown_path(path));
+    return names.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+void SweepWindow::build_session_menu(QMenu* file) {
+    recent_menu_ = new RecentFilesMenu(
+        recent_sweep_key,
+        [this](const QString& path) {
+            if (is_session_file(path))
+                open_session(path);
+            else
+                open_files({path});
+        },
+        this);
+    recent_menu_->setObjectName(QStringLiteral("recent_sweeps"));
+    file->addMenu(recent_menu_);
+    file->addSeparator();
+    QAction* open = file->addAction(tr("Open Session…"));
+    open->setObjectName(QStringLiteral("open_session"));
+    connect(open, &QAction::triggered, this, [this] { session_dialog(false); });
+    QAction* save = file->addAction(tr("Save Session…"));
+    save->setObjectName(QStringLiteral("save_session"));
+    save->setShortcut(QKeySequence::Save);
+    connect(save, &QAction::triggered, this, [this] { session_dialog(true); });
+}
+
+void SweepWindow::session_dialog(bool save) {
+    const QString filter = tr("Ardenca sessions (*.json);;All files (*)");
+    QFileDialog dialog(this, save ? tr("Save Session") : tr("Open Session"),
+                       last_folder(FolderKind::Session), filter);
+    dialog.setObjectName(QStringLiteral("session_dialog"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save)
+        dialog.setDefaultSuffix(QStringLiteral("json"));
+    if (dialog_runner_(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    QString path = dialog.selectedFiles().constFirst();
+    if (save && QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".json");
+    if (save)
+        save_session(path);
+    else
+        open_session(path);
+}
+
+bool SweepWindow::save_session(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    Session session;
+    session.sweep_paths = model_.paths();
+    session.setup_file = local_path(setup_file_);
+    if (setup_file_.isEmpty()) {
+        const Ardenca defaults;
+        const Ardenca& fields = main_ ? main_->model() : defaults;
+        SessionFields kept;
+        for (std::size_t i = 0; i < session_fields.size(); ++i)
+            kept.texts[i] = fields.text(session_fields[i]);
+        kept.matching_section = fields.option() == MatchingOption::UseMatchingSection;
+        session.fields = kept;
+    }
+    session.options = fixture();
+    if (fixture_file_)
+        session.fixture =
+            SessionFixture{fixture_name_.toStdString(), local_path(fixture_path_), *fixture_file_};
+    session.sort_column = proxy_->sortColumn();
+    session.sort_descending = proxy_->sortOrder() == Qt::DescendingOrder;
+    try {
+        write_session_file(local_path(absolute), session);
+    } catch (const std::exception& error) {
+        warn(QString::fromStdString(error.what()));
+        return false;
+    }
+    add_recent_file(recent_sweep_key, absolute);
+    remember_folder(FolderKind::Session, absolute);
+    status_->setText(tr("Saved session %1.").arg(QFileInfo(absolute).fileName()));
+    return true;
+}
+
+bool SweepWindow::open_session(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    Session session;
+    try {
+        session = read_session_file(local_path(absolute));
+    } catch (const SessionError& error) {
+        warn(tr("The session was not opened: %1").arg(QString::fromStdString(error.what())));
+        return false;
+    }
+    add_recent_file(recent_sweep_key, absolute);
+    remember_folder(FolderKind::Session, absolute);
+    const std::vector<std::string> missing = missing_files(session);
+    const auto gone = [&missing](const std::string& file) {
+        return std::find(missing.begin(), missing.end(), file) != missing.end();
+    };
+
+    stop_worker();
+    resolve_timer_.stop();
+    // The set-up: the ground data file, or the main window's fields as they were.
+    if (!session.setup_file.empty() && !gone(session.setup_file)) {
+        setup_file_ = shown_path(session.setup_file);
+    } else {
+        setup_file_.clear();
+        if (session.fields && main_) {
+            Ardenca& fields = main_->model();
+            for (std::size_t i = 0; i < session_fields.size(); ++i)
+                if (fields.text(session_fields[i]) != session.fields->texts[i])
+                    fields.set_text(session_fields[i], session.fields->texts[i]);
+            fields.select_option(session.fields->matching_section
+                                     ? MatchingOption::UseMatchingSection
+                                     : MatchingOption::None);
+        }
+    }
+    // The fixture and the options, without a solve for each box that changes.
+    fixture_file_.reset();
+    fixture_name_.clear();
+    fixture_path_.clear();
+    if (session.fixture) {
+        fixture_file_ = session.fixture->data;
+        fixture_name_ = QString::fromStdString(session.fixture->name);
+        fixture_path_ = shown_path(session.fixture->path);
+    }
+    {
+        const FixtureOptions& options = session.options;
+        auto* fit = setup_panel_->findChild<QComboBox*>(QStringLiteral("fit"));
+        auto* average = setup_panel_->findChild<QCheckBox*>(QStringLiteral("average"));
+        const QSignalBlocker b1(setup_panel_->lead_nh_box()), b2(setup_panel_->top_pf_box()),
+            b3(setup_panel_->air_m_box()), b4(setup_panel_->method_box()), b5(fit), b6(average);
+        setup_panel_->lead_nh_box()->setValue(options.lead_nh);
+        setup_panel_->top_pf_box()->setValue(options.top_pf);
+        setup_panel_->air_m_box()->setValue(options.air_m);
+        setup_panel_->method_box()->setCurrentIndex(
+            options.method == sweep::SolveMethod::Classic ? 1 : 0);
+        if (fit)
+            fit->setCurrentIndex(static_cast<int>(options.fit));
+        if (average)
+            average->setChecked(options.average);
+    }
+    setup_panel_->show_fixture(fixture_name_);
+
+    // The table's order.
+    if (session.sort_column >= 0 && session.sort_column < proxy_->columnCount())
+        table_->sortByColumn(session.sort_column, session.sort_descending ? Qt::DescendingOrder
+                                                                          : Qt::AscendingOrder);
+    else {
+        proxy_->sort(-1);
+        table_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    }
+
+    QStringList sweeps;
+    for (const std::string& file : session.sweep_paths)
+        if (!gone(file))
+            sweeps << shown_path(file);
+    // The session's sweeps join Open Recent through the session, not one by one.
+    in_session_ = true;
+    open_files(sweeps);
+    in_session_ = false;
+    resolve_timer_.stop();
+    show_setup();
+    if (!missing.empty())
+        warn(tr("%n file(s) of the session %1 could not be found, so they were left out: %2. "
+                "Move them back, or open them with Open Sweep… and save the session again.",
+                nullptr, static_cast<int>(missing.size()))
+                 .arg(QFileInfo(absolute).fileName(), file_list(missing)) +
+             (!session.setup_file.empty() && gone(session.setup_file)
+                  ? tr(" The set-up is taken from the main window's fields instead.")
+                  : QString()));
+    status_->setText(tr("Opened session %1.").arg(QFileInfo(absolute).fileName()));
+    return true;
+}
+
+} // namespace ardenca::qt
