@@ -107,9 +107,8 @@ CalibrationDialog::CalibrationDialog(SweepSetup setup, QWidget* parent)
 }
 
 void CalibrationDialog::browse(QLineEdit* edit) {
-    const QString path =
-        QFileDialog::getOpenFileName(this, tr("Calibration Sweep"),
-                                     last_folder(FolderKind::Sweep), sweep_filter());
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Calibration Sweep"), last_folder(FolderKind::Sweep), sweep_filter());
     if (path.isEmpty())
         return;
     remember_folder(FolderKind::Sweep, path);

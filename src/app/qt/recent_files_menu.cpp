@@ -47,8 +47,9 @@ void write_list(const char* key, const RecentFiles& list) {
 } // namespace
 
 QStringList recent_files(const char* key) {
+    const RecentFiles list = read_list(key);
     QStringList paths;
-    for (const std::string& path : read_list(key).paths())
+    for (const std::string& path : list.paths())
         paths << from_path(path);
     return paths;
 }
@@ -60,8 +61,7 @@ void add_recent_file(const char* key, const QString& path) {
 }
 
 QString last_folder(FolderKind kind) {
-    const QString folder =
-        settings()->value(QString::fromStdString(folder_key(kind))).toString();
+    const QString folder = settings()->value(QString::fromStdString(folder_key(kind))).toString();
     return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
 }
 
@@ -87,8 +87,10 @@ void RecentFilesMenu::rebuild() {
     for (const QString& path : paths) {
         ++number;
         // &1 … &9, then &0 for the tenth: each entry has its key.
-        const QString text = QStringLiteral("&%1 %2").arg(number % 10).arg(
-            QFileInfo(path).fileName().replace(QLatin1Char('&'), QStringLiteral("&&")));
+        const QString text =
+            QStringLiteral("&%1 %2")
+                .arg(number % 10)
+                .arg(QFileInfo(path).fileName().replace(QLatin1Char('&'), QStringLiteral("&&")));
         QAction* action = addAction(text);
         action->setObjectName(QStringLiteral("recent_%1").arg(number));
         action->setToolTip(path);

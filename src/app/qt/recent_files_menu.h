@@ -38,8 +38,7 @@ class RecentFilesMenu : public QMenu {
     Q_OBJECT
   public:
     // open is called with a chosen file that exists.
-    RecentFilesMenu(const char* key, std::function<void(const QString&)> open,
-                    QWidget* parent);
+    RecentFilesMenu(const char* key, std::function<void(const QString&)> open, QWidget* parent);
 
     // Fills the menu from the settings, as it does each time before it shows.
     void rebuild();

@@ -47,18 +47,16 @@ void SweepWindow::build_menu() {
 }
 
 void SweepWindow::open_dialog() {
-    const QStringList paths =
-        QFileDialog::getOpenFileNames(this, tr("Open Sweep"), last_folder(FolderKind::Sweep),
-                                      sweep_filter());
+    const QStringList paths = QFileDialog::getOpenFileNames(
+        this, tr("Open Sweep"), last_folder(FolderKind::Sweep), sweep_filter());
     if (!paths.isEmpty())
         open_files(paths);
 }
 
 void SweepWindow::setup_file_dialog() {
-    const QString path =
-        QFileDialog::getOpenFileName(this, tr("Set-up from Ground Data File"),
-                                     last_folder(FolderKind::Ground),
-                                     tr("Ground Data Files (*.gnd);;All files (*)"));
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Set-up from Ground Data File"), last_folder(FolderKind::Ground),
+        tr("Ground Data Files (*.gnd);;All files (*)"));
     if (!path.isEmpty())
         use_setup_file(path);
 }

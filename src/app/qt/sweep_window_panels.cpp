@@ -45,9 +45,9 @@ void SweepWindow::build_controls() {
     connect(setup_panel_, &SweepSetupPanel::calibrate_requested, this,
             &SweepWindow::open_calibration);
     connect(setup_panel_, &SweepSetupPanel::fixture_file_requested, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(
-            this, tr("Fixture File"), last_folder(FolderKind::Fixture),
-            tr("Fixture Files (*.json);;All files (*)"));
+        const QString path =
+            QFileDialog::getOpenFileName(this, tr("Fixture File"), last_folder(FolderKind::Fixture),
+                                         tr("Fixture Files (*.json);;All files (*)"));
         if (!path.isEmpty())
             open_fixture_file(path);
     });

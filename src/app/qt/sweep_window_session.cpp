@@ -27,8 +27,8 @@ namespace ardenca::qt {
 namespace {
 
 // The main window's fields a session keeps, in the order of SessionFields::texts.
-constexpr std::array<Field, 7> session_fields{Field::Text1,  Field::Text2,  Field::Text3,
-                                              Field::Text8,  Field::Text31, Field::Text25,
+constexpr std::array<Field, 7> session_fields{Field::Text1, Field::Text2,  Field::Text3,
+                                              Field::Text8, Field::Text31, Field::Text25,
                                               Field::Text26};
 
 QString file_list(const std::vector<std::string>& paths) {
@@ -176,8 +176,8 @@ bool SweepWindow::open_session(const QString& path) {
 
     // The table's order.
     if (session.sort_column >= 0 && session.sort_column < proxy_->columnCount())
-        table_->sortByColumn(session.sort_column, session.sort_descending ? Qt::DescendingOrder
-                                                                          : Qt::AscendingOrder);
+        table_->sortByColumn(session.sort_column,
+                             session.sort_descending ? Qt::DescendingOrder : Qt::AscendingOrder);
     else {
         proxy_->sort(-1);
         table_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);

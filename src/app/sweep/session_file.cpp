@@ -14,6 +14,7 @@ namespace ardenca {
 
 namespace fs = std::filesystem;
 using json = nlohmann::json;
+using ordered_json = nlohmann::ordered_json;
 
 const std::array<const char*, 7> session_field_names{
     "spacing_m", "radius_m", "length_m", "frequency_mhz", "ur", "zo_ohm", "l_degrees"};
@@ -109,23 +110,24 @@ std::string resolved_path(const std::string& stored, const std::string& session_
 
 std::string session_text(const Session& session, const std::string& session_path) {
     const std::string folder = absolute_normal(session_path).parent_path().string();
-    json root;
+    // In the order the format is described in, for a reader of the file.
+    ordered_json root;
     root["format"] = format_name;
     root["version"] =
         std::to_string(session_major_version) + "." + std::to_string(session_minor_version);
-    json sweeps = json::array();
+    ordered_json sweeps = ordered_json::array();
     for (const std::string& path : session.sweep_paths)
         sweeps.push_back(stored_path(path, folder));
     root["sweeps"] = sweeps;
 
-    json setup;
+    ordered_json setup;
     if (!session.setup_file.empty()) {
         setup["source"] = "file";
         setup["file"] = stored_path(session.setup_file, folder);
     } else {
         setup["source"] = "window";
         if (session.fields) {
-            json fields;
+            ordered_json fields;
             for (std::size_t i = 0; i < session_field_names.size(); ++i)
                 fields[session_field_names[i]] = session.fields->texts[i];
             fields["matching_section"] = session.fields->matching_section;
@@ -134,16 +136,16 @@ std::string session_text(const Session& session, const std::string& session_path
     }
     root["setup"] = setup;
 
-    json fixture;
+    ordered_json fixture;
     fixture["lead_nh"] = session.options.lead_nh;
     fixture["top_pf"] = session.options.top_pf;
     fixture["air_m"] = session.options.air_m;
     if (session.fixture) {
-        json file;
+        ordered_json file;
         file["name"] = session.fixture->name;
         if (!session.fixture->path.empty())
             file["path"] = stored_path(session.fixture->path, folder);
-        file["data"] = json::parse(files::fixture_text(session.fixture->data));
+        file["data"] = ordered_json::parse(files::fixture_text(session.fixture->data));
         fixture["file"] = file;
     }
     root["fixture"] = fixture;
