@@ -75,8 +75,10 @@ int save_sweep_picture(ardenca::qt::ArdencaWindow& main, const QStringList& file
     QObject::connect(&window, &ardenca::qt::SweepWindow::run_ended, &loop, &QEventLoop::quit);
     // A session brings its own sweeps, set-up and options.
     const auto session = std::find_if(files.begin(), files.end(), ardenca::qt::is_session_file);
-    if (session != files.end() && !window.open_session(*session))
+    if (session != files.end() && !window.open_session(*session)) {
+        QTextStream(stderr) << "ardenca: " << window.export_box()->text() << "\n";
         return 4;
+    }
     if (session == files.end())
         window.open_files(files);
     if (window.running())
@@ -84,6 +86,12 @@ int save_sweep_picture(ardenca::qt::ArdencaWindow& main, const QStringList& file
     // The read-out under the charts shows the values at the set-up's frequency.
     window.show_readout_at_setup_frequency();
     const int rc = save_picture(&window, picture);
+    // A session that was refused, or whose files are missing, says why.
+    if (session != files.end() && window.export_box() && window.export_box()->isVisible()) {
+        QTextStream(stderr) << "ardenca: " << window.export_box()->text() << "\n";
+        if (rc == 0)
+            return 4;
+    }
     for (const auto& message : window.model().messages())
         if (message.kind == ardenca::SweepMessage::Kind::Error)
             QTextStream(stderr) << "ardenca: " << QString::fromStdString(message.text) << "\n";
@@ -214,8 +222,9 @@ int main(int argc, char* argv[]) {
     if (!picture)
         QObject::connect(window.menu_action("larger_text"), &QAction::toggled, &window,
                          [&settings, &larger_key](bool on) { settings.setValue(larger_key, on); });
-    // Open Recent and the dialogs' folders are kept from one run to the next, except
-    // for the pictures.
+    // Open Recent and the dialogs' folders are kept from one run to the next; the
+    // pictures neither read nor change them.
+    ardenca::qt::keep_recent_files(!picture);
     if (!picture)
         ardenca::qt::install_recent_files(window);
     if (!files.isEmpty())

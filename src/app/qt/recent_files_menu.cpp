@@ -22,6 +22,8 @@ std::unique_ptr<QSettings> settings() {
     return std::make_unique<QSettings>(QStringLiteral("Ardenca"), QStringLiteral("Ardenca"));
 }
 
+bool keep = true;
+
 std::string to_path(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
@@ -54,7 +56,13 @@ QStringList recent_files(const char* key) {
     return paths;
 }
 
+void keep_recent_files(bool on) {
+    keep = on;
+}
+
 void add_recent_file(const char* key, const QString& path) {
+    if (!keep)
+        return;
     RecentFiles list = read_list(key);
     list.add(to_path(path));
     write_list(key, list);
@@ -66,7 +74,7 @@ QString last_folder(FolderKind kind) {
 }
 
 void remember_folder(FolderKind kind, const QString& path) {
-    if (path.isEmpty())
+    if (!keep || path.isEmpty())
         return;
     const QFileInfo info(path);
     const QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();

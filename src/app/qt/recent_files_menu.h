@@ -23,6 +23,10 @@ class ArdencaWindow;
 inline constexpr const char* recent_ground_key = "recent/ground_files";
 inline constexpr const char* recent_sweep_key = "recent/sweep_files";
 
+// Whether files opened join the lists and dialogs' folders are remembered; on by default,
+// off for a run that only makes a picture.
+void keep_recent_files(bool on);
+
 // Given a key, the list as the settings hold it.
 QStringList recent_files(const char* key);
 // Puts path first in the list under key.

@@ -193,14 +193,21 @@ bool SweepWindow::open_session(const QString& path) {
     in_session_ = false;
     resolve_timer_.stop();
     show_setup();
-    if (!missing.empty())
-        warn(tr("%n file(s) of the session %1 could not be found, so they were left out: %2. "
-                "Move them back, or open them with Open Sweep… and save the session again.",
-                nullptr, static_cast<int>(missing.size()))
-                 .arg(QFileInfo(absolute).fileName(), file_list(missing)) +
-             (!session.setup_file.empty() && gone(session.setup_file)
-                  ? tr(" The set-up is taken from the main window's fields instead.")
-                  : QString()));
+    if (!missing.empty()) {
+        const QString name = QFileInfo(absolute).fileName();
+        QString message =
+            missing.size() == 1
+                ? tr("A file of the session %1 could not be found, so it was left out: %2.")
+                      .arg(name, file_list(missing))
+                : tr("%1 files of the session %2 could not be found, so they were left out: %3.")
+                      .arg(missing.size())
+                      .arg(name, file_list(missing));
+        message += tr(" Put the files back where the session expects them, or open them with Open "
+                      "Sweep… and save the session again.");
+        if (!session.setup_file.empty() && gone(session.setup_file))
+            message += tr(" The set-up is taken from the main window's fields instead.");
+        warn(message);
+    }
     status_->setText(tr("Opened session %1.").arg(QFileInfo(absolute).fileName()));
     return true;
 }
