@@ -22,7 +22,7 @@ std::unique_ptr<QSettings> settings() {
     return std::make_unique<QSettings>(QStringLiteral("Ardenca"), QStringLiteral("Ardenca"));
 }
 
-bool keep = true;
+bool keep = false;
 
 std::string to_path(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -33,6 +33,8 @@ QString from_path(const std::string& path) {
 }
 
 RecentFiles read_list(const char* key) {
+    if (!keep)
+        return {};
     std::vector<std::string> paths;
     for (const QString& path : settings()->value(QLatin1String(key)).toStringList())
         paths.push_back(to_path(path));
@@ -40,6 +42,8 @@ RecentFiles read_list(const char* key) {
 }
 
 void write_list(const char* key, const RecentFiles& list) {
+    if (!keep)
+        return;
     QStringList paths;
     for (const std::string& path : list.paths())
         paths << from_path(path);
@@ -61,14 +65,14 @@ void keep_recent_files(bool on) {
 }
 
 void add_recent_file(const char* key, const QString& path) {
-    if (!keep)
-        return;
     RecentFiles list = read_list(key);
     list.add(to_path(path));
     write_list(key, list);
 }
 
 QString last_folder(FolderKind kind) {
+    if (!keep)
+        return {};
     const QString folder = settings()->value(QString::fromStdString(folder_key(kind))).toString();
     return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
 }

@@ -23,8 +23,9 @@ class ArdencaWindow;
 inline constexpr const char* recent_ground_key = "recent/ground_files";
 inline constexpr const char* recent_sweep_key = "recent/sweep_files";
 
-// Whether files opened join the lists and dialogs' folders are remembered; on by default,
-// off for a run that only makes a picture.
+// Whether the lists and the dialogs' folders are read and kept in the settings at all.
+// Off until the program turns it on (not for a run that only makes a picture), so that
+// windows made by tests leave the user's settings alone.
 void keep_recent_files(bool on);
 
 // Given a key, the list as the settings hold it.

@@ -72,6 +72,7 @@ void SweepSessionTest::initTestCase() {
     QStandardPaths::setTestModeEnabled(true);
     for (auto format : {QSettings::NativeFormat, QSettings::IniFormat})
         QSettings::setPath(format, QSettings::UserScope, q(settings_.path().string()));
+    qt::keep_recent_files(true);
     std::filesystem::create_directory(dir_.path() / "site");
     testing::write_synthetic(dir_ / "site/north.s1p", 50, 1, 0.002);
     testing::write_synthetic(dir_ / "site/south.s1p", 50, 1.08, 0.003);
