@@ -10,6 +10,7 @@
 // and Cancel stops the run at once.
 #pragma once
 
+#include "app/sweep/session_file.h"
 #include "app/sweep/sweep_model.h"
 #include "files/fixture_file.h"
 #include "sweep_files.h"
@@ -160,6 +161,9 @@ class SweepWindow : public QMainWindow {
     void build_menu();
     void build_session_menu(QMenu* file);
     void session_dialog(bool save);
+    // The charts' zoom when the user moved them, else none; and setting it again.
+    std::optional<SessionZoom> chart_zoom() const;
+    void set_chart_zoom(const SessionZoom& zoom);
     void build_controls();
     void build_table(QWidget* parent);
     void build_status_bar();

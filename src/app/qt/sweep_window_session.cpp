@@ -5,10 +5,14 @@
 #include "ardenca_window.h"
 #include "files/file_error.h"
 #include "recent_files_menu.h"
+#include "sweep_chart.h"
+#include "sweep_chart_view.h"
+#include "sweep_series.h"
 #include "sweep_setup_panel.h"
 #include "sweep_window.h"
 
 #include <QAction>
+#include <QCategoryAxis>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -21,6 +25,7 @@
 #include <QSignalBlocker>
 #include <QSortFilterProxyModel>
 #include <QTableView>
+#include <QValueAxis>
 
 namespace ardenca::qt {
 
@@ -82,6 +87,43 @@ void SweepWindow::session_dialog(bool save) {
         open_session(path);
 }
 
+std::optional<SessionZoom> SweepWindow::chart_zoom() const {
+    using charts::Quantity;
+    if (!charts_->user_moved_view())
+        return std::nullopt;
+    charts::SweepCharts& charts = charts_->charts();
+    const auto range = [&charts](Quantity quantity) {
+        const auto* axis = qobject_cast<const QValueAxis*>(charts.value_axis(quantity));
+        return axis ? std::array{charts::unplotted(quantity, axis->min()),
+                                 charts::unplotted(quantity, axis->max())}
+                    : std::array{0.0, 0.0};
+    };
+    const QValueAxis* freq = charts.freq_axis(Quantity::Conductivity);
+    return SessionZoom{{charts::unplotted_freq(freq->min()), charts::unplotted_freq(freq->max())},
+                       range(Quantity::Conductivity),
+                       range(Quantity::DielectricConstant)};
+}
+
+void SweepWindow::set_chart_zoom(const SessionZoom& zoom) {
+    using charts::Quantity;
+    charts::SweepCharts& charts = charts_->charts();
+    const auto plotted = [](Quantity quantity, std::array<double, 2> range) {
+        return std::array{charts::plotted(quantity, range[0]), charts::plotted(quantity, range[1])};
+    };
+    const auto sigma = plotted(Quantity::Conductivity, zoom.sigma_s_per_m);
+    const auto eps_r = plotted(Quantity::DielectricConstant, zoom.eps_r);
+    if (!(zoom.freq_hz[0] > 0) || !sigma[0] || !sigma[1] || !eps_r[0] || !eps_r[1])
+        return; // ranges this window cannot show: the charts stay fitted to the data
+    charts.freq_axis(Quantity::Conductivity)
+        ->setRange(charts::plotted_freq(zoom.freq_hz[0]), charts::plotted_freq(zoom.freq_hz[1]));
+    for (auto [quantity, range] :
+         {std::pair{Quantity::Conductivity, sigma}, std::pair{Quantity::DielectricConstant, eps_r}})
+        if (auto* axis = qobject_cast<QValueAxis*>(charts.value_axis(quantity)))
+            axis->setRange(*range[0], *range[1]);
+    // As a zoom by hand: the next result keeps this view.
+    emit charts_->pane(Quantity::Conductivity)->view_changed();
+}
+
 bool SweepWindow::save_session(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     Session session;
@@ -102,6 +144,7 @@ bool SweepWindow::save_session(const QString& path) {
             SessionFixture{fixture_name_.toStdString(), local_path(fixture_path_), *fixture_file_};
     session.sort_column = proxy_->sortColumn();
     session.sort_descending = proxy_->sortOrder() == Qt::DescendingOrder;
+    session.zoom = chart_zoom();
     try {
         write_session_file(local_path(absolute), session);
     } catch (const std::exception& error) {
@@ -191,6 +234,15 @@ bool SweepWindow::open_session(const QString& path) {
     in_session_ = true;
     open_files(sweeps);
     in_session_ = false;
+    // A run fits the charts to the data: the session's zoom comes once it has ended.
+    if (session.zoom) {
+        if (running())
+            connect(
+                this, &SweepWindow::run_ended, this,
+                [this, zoom = *session.zoom] { set_chart_zoom(zoom); }, Qt::SingleShotConnection);
+        else
+            set_chart_zoom(*session.zoom);
+    }
     resolve_timer_.stop();
     show_setup();
     if (!missing.empty()) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -85,6 +86,27 @@ std::optional<int> major_of(const std::string& version) {
     return major;
 }
 
+// Given a range [lo, hi] from a file, whether it is one: two finite numbers, lo < hi.
+bool is_range(const json& range) {
+    return range.is_array() && range.size() == 2 && range[0].is_number() && range[1].is_number() &&
+           std::isfinite(range[0].get<double>()) && std::isfinite(range[1].get<double>()) &&
+           range[0].get<double>() < range[1].get<double>();
+}
+
+// Given the view's zoom, the ranges; nullopt when one is missing or not a range.
+std::optional<SessionZoom> zoom_of(const json& zoom) {
+    SessionZoom read;
+    for (auto [name, range] :
+         {std::pair{"freq_hz", &read.freq_hz}, std::pair{"sigma_s_per_m", &read.sigma_s_per_m},
+          std::pair{"eps_r", &read.eps_r}}) {
+        const auto it = zoom.find(name);
+        if (it == zoom.end() || !is_range(*it))
+            return std::nullopt;
+        *range = {(*it)[0].get<double>(), (*it)[1].get<double>()};
+    }
+    return read;
+}
+
 } // namespace
 
 std::string stored_path(const std::string& file, const std::string& session_folder) {
@@ -155,6 +177,10 @@ std::string session_text(const Session& session, const std::string& session_path
     root["soil_model"] = soil_model_names.at(static_cast<std::size_t>(session.options.fit));
     root["view"] = {{"sort_column", session.sort_column},
                     {"sort_order", session.sort_descending ? "descending" : "ascending"}};
+    if (session.zoom)
+        root["view"]["zoom"] = {{"freq_hz", session.zoom->freq_hz},
+                                {"sigma_s_per_m", session.zoom->sigma_s_per_m},
+                                {"eps_r", session.zoom->eps_r}};
     return root.dump(2) + "\n";
 }
 
@@ -250,6 +276,8 @@ Session parse_session(const std::string& text, const std::string& session_path) 
             session.sort_column = std::max(-1, column->get<int>());
         if (const auto order = view->find("sort_order"); order != view->end())
             session.sort_descending = *order == "descending";
+        if (const auto zoom = view->find("zoom"); zoom != view->end() && zoom->is_object())
+            session.zoom = zoom_of(*zoom);
     }
     return session;
 }

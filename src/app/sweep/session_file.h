@@ -11,7 +11,9 @@
 //                         "data": {...the fixture file's own object...}}},
 //    "method": "all_solutions" | "classic", "average": true,
 //    "soil_model": "none" | "auto" | "constant" | "messier" | "jonscher",
-//    "view": {"sort_column": 0, "sort_order": "ascending"}}
+//    "view": {"sort_column": 0, "sort_order": "ascending",
+//             "zoom": {"freq_hz": [lo, hi], "sigma_s_per_m": [lo, hi], "eps_r": [lo, hi]}}}
+// (zoom only when the user zoomed or panned the charts).
 // Paths are relative to the session file's folder; a file that shares no folder with it
 // below the root is kept absolute. The field texts are kept as typed, so the set-up
 // reads exactly as it did. Readers ignore members they do not know and refuse a newer
@@ -55,6 +57,14 @@ struct SessionFixture {
     files::FixtureFile data;
 };
 
+// The ranges the charts show, in the quantities' own units.
+struct SessionZoom {
+    std::array<double, 2> freq_hz{};
+    std::array<double, 2> sigma_s_per_m{};
+    std::array<double, 2> eps_r{};
+    bool operator==(const SessionZoom&) const = default;
+};
+
 struct Session {
     std::vector<std::string> sweep_paths; // absolute
     std::string setup_file;               // absolute; empty: the main window's fields
@@ -63,6 +73,7 @@ struct Session {
     std::optional<SessionFixture> fixture;
     int sort_column = -1; // -1: the files' order
     bool sort_descending = false;
+    std::optional<SessionZoom> zoom; // none: the charts fit the data
 };
 
 // Given a file and the folder of the session file, the path to store: relative to the

@@ -6,12 +6,17 @@
 #include "app/ardenca.h"
 #include "ardenca_window.h"
 #include "recent_files_menu.h"
+#include "sweep_chart.h"
+#include "sweep_chart_view.h"
 #include "sweep_fixture.h"
 #include "sweep_setup_panel.h"
 #include "sweep_window.h"
 
 #include <QtTest>
 #include <QtWidgets>
+
+#include <QCategoryAxis>
+#include <QValueAxis>
 
 #include "../../files/temp_dir.h"
 
@@ -34,6 +39,20 @@ bool wait_for_run(SweepWindow& window) {
 QString text_of(const std::string& path) {
     QFile file(QString::fromStdString(path));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The charts' ranges: frequency, σ, εr.
+QList<double> chart_ranges(const SweepWindow& window) {
+    auto& charts = window.chart_view()->charts();
+    QList<double> ranges;
+    for (QAbstractAxis* axis :
+         {static_cast<QAbstractAxis*>(charts.freq_axis(charts::Quantity::Conductivity)),
+          charts.value_axis(charts::Quantity::Conductivity),
+          charts.value_axis(charts::Quantity::DielectricConstant)}) {
+        const auto* values = qobject_cast<const QValueAxis*>(axis);
+        ranges << (values ? values->min() : 0) << (values ? values->max() : 0);
+    }
+    return ranges;
 }
 
 // Every cell of the table as shown, row by row in the shown order.
@@ -82,6 +101,7 @@ void SweepSessionTest::a_saved_session_reopens_to_the_same_table() {
     const std::string session = dir_ / "field day.json";
     QString csv, setup_line;
     QStringList table;
+    QList<double> zoomed;
     {
         ArdencaWindow main;
         main.Timer1_Timer();
@@ -94,6 +114,11 @@ void SweepSessionTest::a_saved_session_reopens_to_the_same_table() {
         window.open_files({q(dir_ / "site/north.s1p"), q(dir_ / "site/south.s1p")});
         QVERIFY(wait_for_run(window));
         window.table()->sortByColumn(3, Qt::DescendingOrder);
+        auto* pane = window.chart_view()->pane(charts::Quantity::Conductivity);
+        const QList<double> fitted = chart_ranges(window);
+        pane->zoom_at({(fitted[0] + fitted[1]) / 2, (fitted[2] + fitted[3]) / 2}, 2.5, true);
+        zoomed = chart_ranges(window);
+        QVERIFY(zoomed != fitted);
         QVERIFY(window.save_session(q(session)));
         QVERIFY(window.export_to(SweepWindow::Export::Csv, q(dir_ / "before.csv")));
         csv = text_of(dir_ / "before.csv");
@@ -116,6 +141,9 @@ void SweepSessionTest::a_saved_session_reopens_to_the_same_table() {
     QCOMPARE(text_of(dir_ / "after.csv"), csv);
     QCOMPARE(shown_table(window), table);
     QCOMPARE(window.setup_panel()->setup_label()->text(), setup_line);
+    const QList<double> restored = chart_ranges(window);
+    for (qsizetype i = 0; i < zoomed.size(); ++i)
+        QVERIFY(std::abs(restored[i] - zoomed[i]) < 1e-9);
     QVERIFY(!window.export_box());
 }
 

@@ -37,6 +37,7 @@ Session full_session(const TempDir& dir) {
     session.fixture = fixture;
     session.sort_column = 3;
     session.sort_descending = true;
+    session.zoom = SessionZoom{{2e6, 2.9e7}, {1e-3, 0.02}, {8, 31.5}};
     return session;
 }
 
@@ -75,6 +76,7 @@ TEST(SessionFile, ReadsBackWhatWasWrittenAndFollowsAMovedFolder) {
     EXPECT_EQ(read.fixture->data.top_pf.u, 0.1);
     EXPECT_EQ(read.sort_column, 3);
     EXPECT_TRUE(read.sort_descending);
+    EXPECT_EQ(read.zoom, written.zoom);
     EXPECT_FALSE(read.fields);
 
     // The whole folder moved: the session finds its files in the new place.
@@ -114,6 +116,7 @@ TEST(SessionFile, RefusesNewerMajorVersionsAndBrokenFilesIgnoresUnknownMembers) 
         path);
     EXPECT_EQ(later.sweep_paths, std::vector<std::string>{"/tmp/a.s1p"});
     EXPECT_EQ(later.sort_column, 2);
+    EXPECT_FALSE(later.zoom);
     auto refusal = [&path](const std::string& text) {
         try {
             parse_session(text, path);
