@@ -196,7 +196,9 @@ bool SweepWindow::open_session(const QString& path) {
     fixture_path_.clear();
     if (session.fixture) {
         fixture_file_ = session.fixture->data;
-        fixture_name_ = QString::fromStdString(session.fixture->name);
+        fixture_name_ = session.fixture->name.empty()
+                            ? tr("fixture of the session")
+                            : QString::fromStdString(session.fixture->name);
         fixture_path_ = shown_path(session.fixture->path);
     }
     {
