@@ -91,6 +91,7 @@ SweepSetupPanel::SweepSetupPanel(QWidget* parent) : QGroupBox(tr("Probe set-up")
     fit_->addItem(tr("Soil model: constant"));
     fit_->addItem(tr("Soil model: Messier"));
     fit_->addItem(tr("Soil model: constant phase"));
+    fit_->setCurrentIndex(static_cast<int>(FixtureOptions{}.fit));
     fit_->setToolTip(tr("A causal soil model fitted to the readings: each point then takes "
                         "the ground nearest the model, flagged off-model when that lies more "
                         "than 3 u from it"));

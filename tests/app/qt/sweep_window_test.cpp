@@ -46,6 +46,7 @@ sweep::SweepResult engine_result(const SweepSetup& setup, const std::vector<std:
     sweep::EngineOptions options;
     options.method = setup.method;
     options.average = setup.average && paths.size() > 1;
+    options.fit = setup.fit;
     return sweep::solve_sweeps(setup.engine, sweeps, options);
 }
 
@@ -99,10 +100,17 @@ void SweepWindowTest::table_average_and_exports_match_the_engine() {
     const SweepModel& model = window.model();
     QCOMPARE(model.state(), SweepModel::State::Finished);
 
+    // The window fits a soil model as the command line does unless told otherwise.
+    QCOMPARE(model.setup().fit, sweep::FitChoice::Auto);
     const sweep::SweepResult expected = engine_result(model.setup(), {small_a_, small_b_});
     // Chunked, tracked again as a whole: the same numbers, bit for bit, as one call.
     QVERIFY(model.result().average);
     QCOMPARE(exports::sweep_csv(model.result()), exports::sweep_csv(expected));
+    // The area's model over both locations, as the engine fits it with the average.
+    QVERIFY(expected.area_fit);
+    QVERIFY(model.result().area_fit);
+    QCOMPARE(model.result().area_fit->value, expected.area_fit->value);
+    QCOMPARE(model.result().area_fit->u, expected.area_fit->u);
 
     // Every row of the table shows the engine's numbers, in file order.
     QAbstractItemModel* table = window.table()->model();
@@ -133,9 +141,17 @@ void SweepWindowTest::table_average_and_exports_match_the_engine() {
         {SweepWindow::Export::Report, "no/such/report.pdf", 0, false, "The file was not saved: "},
         {SweepWindow::Export::Nec, "far.nec", 500, false, ""},
     };
-    // Two locations and no soil model: nothing to write by bands.
-    QVERIFY(!window.export_nec_bands(QString::fromStdString(dir_ / "bands.nec"), {7, 14}));
-    QVERIFY(window.export_box() && window.export_box()->text().startsWith("No ground for the NEC"));
+    // Two locations: by bands from the area's model, when the engine finds that it fits.
+    const std::string bands = dir_ / "bands.nec";
+    const bool area_fits = expected.area_fit->acceptable;
+    QCOMPARE(window.export_nec_bands(QString::fromStdString(bands), {7, 14}), area_fits);
+    if (area_fits) {
+        QVERIFY(testing::read_bytes(bands).find("area fit of 2 locations") != std::string::npos);
+    } else {
+        QVERIFY(window.export_box() &&
+                window.export_box()->text().startsWith("No ground for the NEC"));
+        window.export_box()->close();
+    }
     for (const auto& c : cases) {
         const std::string path = dir_ / c.name;
         QCOMPARE(window.export_to(c.kind, QString::fromStdString(path), c.mhz), c.saved);
@@ -293,17 +309,21 @@ void SweepWindowTest::main_window_opens_dropped_files_and_setup_changes_solve_ag
     QVERIFY(wait_for_run(window));
     QCOMPARE(window.model().state(), SweepModel::State::Finished);
 
-    // A soil model asked for: the location has one, or a warning says none fits.
-    QVERIFY(!window.model().result().locations[0].fit);
-    const int before = window.model().run();
-    window.findChild<QComboBox*>("fit")->setCurrentIndex(1);
-    QTRY_COMPARE_WITH_TIMEOUT(window.model().run(), before + 1, 5 * SweepWindow::resolve_delay_ms);
-    QVERIFY(wait_for_run(window));
+    // The soil model by default: the location has one, or a warning says none fits.
     QCOMPARE(window.model().setup().fit, sweep::FitChoice::Auto);
     bool told = window.model().result().locations[0].fit.has_value();
     for (const SweepMessage& m : window.model().messages())
         told = told || m.text.find("No model") != std::string::npos;
     QVERIFY(told);
+    // "No soil model": the grounds chosen by continuity alone, as the engine gives them.
+    const int before = window.model().run();
+    window.findChild<QComboBox*>("fit")->setCurrentIndex(0);
+    QTRY_COMPARE_WITH_TIMEOUT(window.model().run(), before + 1, 5 * SweepWindow::resolve_delay_ms);
+    QVERIFY(wait_for_run(window));
+    QCOMPARE(window.model().setup().fit, sweep::FitChoice::None);
+    QVERIFY(!window.model().result().locations[0].fit);
+    QCOMPARE(exports::sweep_csv(window.model().result()),
+             exports::sweep_csv(engine_result(window.model().setup(), {small_b_})));
 }
 
 // The probe of the window's default set-up with 20 nH and 5 pF, swept in the air and
