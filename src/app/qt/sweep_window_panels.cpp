@@ -1,6 +1,7 @@
 // The sweep window's panels: the probe set-up above, the charts, the table and the
 // messages in a splitter below it, and the status bar with the run's progress.
 #include "help_window.h"
+#include "sweep_chart.h"
 #include "sweep_chart_view.h"
 #include "sweep_setup_panel.h"
 #include "sweep_table_model.h"
@@ -58,6 +59,8 @@ void SweepWindow::build_controls() {
     charts_ = new charts::SweepChartView(splitter);
     connect(setup_panel_, &SweepSetupPanel::reset_view_requested, charts_,
             &charts::SweepChartView::reset_view);
+    connect(&charts_->charts(), &charts::SweepCharts::guide_requested, this,
+            [](const QString& section) { show_guide(section); });
     build_table(splitter);
     messages_ = new QListWidget(splitter);
     messages_->setObjectName(QStringLiteral("messages"));
