@@ -2,6 +2,7 @@
 // against the sweep engine's own result, sorting and copying, exports written, a long
 // solve cancelled, and solving again when the main window's set-up changes.
 #include "about_ardenca.h"
+#include "app/sweep/number_format.h"
 #include "app/sweep/sweep_table.h"
 #include "ardenca_window.h"
 #include "export/csv_export.h"
@@ -37,7 +38,8 @@ bool wait_for_run(SweepWindow& window, int timeout_ms = 60000) {
 }
 
 // What the engine gives for these files in one call, as the command-line program runs it.
-sweep::SweepResult engine_result(const SweepSetup& setup, const std::vector<std::string>& paths) {
+sweep::SweepResult engine_result(const SweepSetup& setup, const std::vector<std::string>& paths,
+                                 std::vector<double> at_hz = {}) {
     std::vector<sweep::Sweep> sweeps;
     for (const auto& path : paths) {
         sweeps.push_back(sweep::read_sweep_file(path, {}));
@@ -47,6 +49,7 @@ sweep::SweepResult engine_result(const SweepSetup& setup, const std::vector<std:
     options.method = setup.method;
     options.average = setup.average && paths.size() > 1;
     options.fit = setup.fit;
+    options.at_hz = std::move(at_hz);
     return sweep::solve_sweeps(setup.engine, sweeps, options);
 }
 
@@ -315,6 +318,23 @@ void SweepWindowTest::main_window_opens_dropped_files_and_setup_changes_solve_ag
     for (const SweepMessage& m : window.model().messages())
         told = told || m.text.find("No model") != std::string::npos;
     QVERIFY(told);
+    // The panel names the model, and gives the ground at its frequency as the command
+    // line's --at does, without solving again.
+    qt::SweepSetupPanel* panel = window.setup_panel();
+    const QString models = panel->fit_label()->text();
+    QVERIFY(panel->fit_label()->isVisibleTo(panel));
+    QVERIFY2(models.startsWith("site-b.s1p: "), qPrintable(models));
+    const int solved = window.model().run();
+    panel->ground_at_box()->setValue(14);
+    const calc::ModelGround at =
+        engine_result(window.model().setup(), {small_b_}, {14e6}).locations[0].at.at(0);
+    const QString ground = panel->ground_at_label()->text();
+    QVERIFY2(ground.startsWith("site-b.s1p at 14 MHz: σ " +
+                               QString::fromStdString(plain_number(at.sigma_s_per_m, 4)) + " ± " +
+                               QString::fromStdString(plain_number(at.u_sigma_s_per_m, 2)) +
+                               " S/m, εr " + QString::fromStdString(plain_number(at.eps_r, 4))),
+             qPrintable(ground));
+    QCOMPARE(window.model().run(), solved);
     // "No soil model": the grounds chosen by continuity alone, as the engine gives them.
     const int before = window.model().run();
     window.findChild<QComboBox*>("fit")->setCurrentIndex(0);
@@ -324,6 +344,9 @@ void SweepWindowTest::main_window_opens_dropped_files_and_setup_changes_solve_ag
     QVERIFY(!window.model().result().locations[0].fit);
     QCOMPARE(exports::sweep_csv(window.model().result()),
              exports::sweep_csv(engine_result(window.model().setup(), {small_b_})));
+    QVERIFY(!panel->fit_label()->isVisibleTo(panel));
+    QVERIFY2(panel->ground_at_label()->text().contains("from the chosen grounds around it"),
+             qPrintable(panel->ground_at_label()->text()));
 }
 
 // The probe of the window's default set-up with 20 nH and 5 pF, swept in the air and
