@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ardenca::qt {
@@ -210,6 +211,25 @@ void SweepSetupPanel::show_soil(const QStringList& models, const QStringList& gr
     fit_label_->setText(models.join(QLatin1Char('\n')));
     fit_label_->setVisible(!models.isEmpty());
     ground_at_label_->setText(ground_at.join(QLatin1Char('\n')));
+    fit_soil_heights();
+}
+
+// The soil lines wrap without asking their height for each width (see SetupLine): each
+// is given the rows its text takes at the width it has now.
+void SweepSetupPanel::fit_soil_heights() {
+    for (QLabel* label : {fit_label_, ground_at_label_}) {
+        const QFontMetrics metrics = label->fontMetrics();
+        const int width = std::max(label->width(), 300);
+        int rows = 0;
+        for (const QString& line : label->text().split(QLatin1Char('\n')))
+            rows += std::max(1, (metrics.horizontalAdvance(line) + width - 1) / width);
+        label->setMinimumHeight(rows * metrics.lineSpacing());
+    }
+}
+
+void SweepSetupPanel::resizeEvent(QResizeEvent* event) {
+    QGroupBox::resizeEvent(event);
+    fit_soil_heights();
 }
 
 double SweepSetupPanel::ground_at_mhz() const {

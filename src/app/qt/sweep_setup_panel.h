@@ -63,8 +63,12 @@ class SweepSetupPanel : public QGroupBox {
     void fixture_file_requested();
     void fixture_clear_requested();
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
     void enable_fixture();
+    void fit_soil_heights();
 
     QVBoxLayout* rows_ = nullptr;
     QLabel* setup_label_ = nullptr;
