@@ -123,7 +123,7 @@ void fit_location(const SweepSetup& setup, LocationResult& location,
                    std::to_string(best->points_used) + " of " + std::to_string(best->points_total) +
                    " readings)";
         for (double f : at_hz)
-            location.at.push_back(local_ground(location, f));
+            location.at.push_back(ground_at(location, f));
         location.warnings.push_back("No model: " + why +
                                     "; the grounds chosen by continuity stand.");
         return;
@@ -131,7 +131,13 @@ void fit_location(const SweepSetup& setup, LocationResult& location,
     for (PointResult& p : location.points)
         choose_by_model(p, *location.fit);
     for (double f : at_hz)
-        location.at.push_back(calc::model_ground(*location.fit, f));
+        location.at.push_back(ground_at(location, f));
+}
+
+calc::ModelGround ground_at(const LocationResult& location, double freq_hz) {
+    if (location.fit && location.fit->acceptable)
+        return calc::model_ground(*location.fit, freq_hz);
+    return local_ground(location, freq_hz);
 }
 
 calc::ModelGround local_ground(const LocationResult& location, double freq_hz) {

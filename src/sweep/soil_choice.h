@@ -41,6 +41,10 @@ void fit_location(const SweepSetup& setup, LocationResult& location,
 // chosen ground.
 calc::ModelGround local_ground(const LocationResult& location, double freq_hz);
 
+// Given a location (fitted or not) and a frequency, its ground there: its acceptable
+// model's (calc::model_ground), else the chosen grounds' local mean (local_ground).
+calc::ModelGround ground_at(const LocationResult& location, double freq_hz);
+
 // Given the set-up, the solved locations and the models to try, one fit over all their
 // readings together, with its uncertainties widened by the scatter of that model fitted
 // at each location; acceptable when it keeps min_used_fraction of the readings and is

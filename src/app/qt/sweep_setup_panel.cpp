@@ -6,8 +6,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStringList>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ardenca::qt {
@@ -91,6 +93,7 @@ SweepSetupPanel::SweepSetupPanel(QWidget* parent) : QGroupBox(tr("Probe set-up")
     fit_->addItem(tr("Soil model: constant"));
     fit_->addItem(tr("Soil model: Messier"));
     fit_->addItem(tr("Soil model: constant phase"));
+    fit_->setCurrentIndex(static_cast<int>(FixtureOptions{}.fit));
     fit_->setToolTip(tr("A causal soil model fitted to the readings: each point then takes "
                         "the ground nearest the model, flagged off-model when that lies more "
                         "than 3 u from it"));
@@ -107,6 +110,35 @@ SweepSetupPanel::SweepSetupPanel(QWidget* parent) : QGroupBox(tr("Probe set-up")
     reset->setToolTip(tr("Fit both charts to the data again (0 or Home in a chart)"));
     connect(reset, &QPushButton::clicked, this, &SweepSetupPanel::reset_view_requested);
     method_row->addWidget(reset);
+
+    QHBoxLayout* fit_row = add_row();
+    fit_label_ = new SetupLine(this);
+    fit_label_->setObjectName(QStringLiteral("fit_label"));
+    fit_label_->setWordWrap(true);
+    fit_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    fit_label_->setVisible(false);
+    fit_row->addWidget(fit_label_, 1);
+
+    QHBoxLayout* ground_row = add_row();
+    auto* ground_caption = new QLabel(tr("&Ground at (MHz)"), this);
+    ground_at_ = new QDoubleSpinBox(this);
+    ground_at_->setObjectName(QStringLiteral("ground_at_mhz"));
+    ground_at_->setRange(0.001, 100000);
+    ground_at_->setDecimals(3);
+    ground_at_->setValue(7);
+    ground_at_->setKeyboardTracking(false);
+    ground_at_->setToolTip(tr("The ground at this frequency: the soil model's, with its "
+                              "uncertainty (extrapolated outside the band measured), or the "
+                              "chosen grounds' around it when no model fits"));
+    ground_caption->setBuddy(ground_at_);
+    connect(ground_at_, &QDoubleSpinBox::valueChanged, this, &SweepSetupPanel::ground_at_changed);
+    ground_at_label_ = new SetupLine(this);
+    ground_at_label_->setObjectName(QStringLiteral("ground_at_label"));
+    ground_at_label_->setWordWrap(true);
+    ground_at_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    ground_row->addWidget(ground_caption);
+    ground_row->addWidget(ground_at_);
+    ground_row->addWidget(ground_at_label_, 1);
 
     QHBoxLayout* calibration_row = add_row();
     fixture_label_ = new QLabel(this);
@@ -173,6 +205,35 @@ FixtureOptions SweepSetupPanel::fixture() const {
 
 void SweepSetupPanel::show_setup_text(const QString& text) {
     setup_label_->setText(text);
+}
+
+void SweepSetupPanel::show_soil(const QStringList& models, const QStringList& ground_at) {
+    fit_label_->setText(models.join(QLatin1Char('\n')));
+    fit_label_->setVisible(!models.isEmpty());
+    ground_at_label_->setText(ground_at.join(QLatin1Char('\n')));
+    fit_soil_heights();
+}
+
+// The soil lines wrap without asking their height for each width (see SetupLine): each
+// is given the rows its text takes at the width it has now.
+void SweepSetupPanel::fit_soil_heights() {
+    for (QLabel* label : {fit_label_, ground_at_label_}) {
+        const QFontMetrics metrics = label->fontMetrics();
+        const int width = std::max(label->width(), 300);
+        int rows = 0;
+        for (const QString& line : label->text().split(QLatin1Char('\n')))
+            rows += std::max(1, (metrics.horizontalAdvance(line) + width - 1) / width);
+        label->setMinimumHeight(rows * metrics.lineSpacing());
+    }
+}
+
+void SweepSetupPanel::resizeEvent(QResizeEvent* event) {
+    QGroupBox::resizeEvent(event);
+    fit_soil_heights();
+}
+
+double SweepSetupPanel::ground_at_mhz() const {
+    return ground_at_->value();
 }
 
 void SweepSetupPanel::set_window_button_enabled(bool enabled) {

@@ -1,12 +1,14 @@
 // The sweep window's probe set-up panel: where the set-up comes from (the main window's
 // fields or a ground data file), the fixture between the meter and the rods, the solving
-// method, and whether the locations are averaged. Each row is a horizontal layout; more
+// method, whether the locations are averaged, the soil model fitted and the ground it
+// gives at a frequency. Each row is a horizontal layout; more
 // rows (a soil model, a probe calibration) go below the others through add_row.
 #pragma once
 
 #include "app/sweep/sweep_setup.h"
 
 #include <QGroupBox>
+#include <QStringList>
 
 class QCheckBox;
 class QComboBox;
@@ -40,9 +42,19 @@ class SweepSetupPanel : public QGroupBox {
     // A new row under the others, for further options.
     QHBoxLayout* add_row();
 
+    // Shows the soil models fitted (one line each; none: the row hides) and the ground at
+    // the frequency in the "Ground at" box.
+    void show_soil(const QStringList& models, const QStringList& ground_at);
+    double ground_at_mhz() const;
+    QDoubleSpinBox* ground_at_box() const { return ground_at_; }
+    QLabel* fit_label() const { return fit_label_; }
+    QLabel* ground_at_label() const { return ground_at_label_; }
+
   signals:
     // The fixture, the method or the averaging changed.
     void options_changed();
+    // The frequency of the "Ground at" box changed (nothing to solve again).
+    void ground_at_changed();
     void window_fields_requested();
     void ground_file_requested();
     void reset_view_requested();
@@ -51,8 +63,12 @@ class SweepSetupPanel : public QGroupBox {
     void fixture_file_requested();
     void fixture_clear_requested();
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
     void enable_fixture();
+    void fit_soil_heights();
 
     QVBoxLayout* rows_ = nullptr;
     QLabel* setup_label_ = nullptr;
@@ -66,6 +82,9 @@ class SweepSetupPanel : public QGroupBox {
     bool fixture_file_ = false; // a fixture file is in use
     QCheckBox* average_ = nullptr;
     QComboBox* fit_ = nullptr;
+    QLabel* fit_label_ = nullptr;
+    QDoubleSpinBox* ground_at_ = nullptr;
+    QLabel* ground_at_label_ = nullptr;
 };
 
 } // namespace ardenca::qt

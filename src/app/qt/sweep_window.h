@@ -180,6 +180,8 @@ class SweepWindow : public QMainWindow {
     void end_run();
     void show_messages();
     void show_setup();
+    // The soil models and the ground at the panel's frequency, for the result as it is.
+    void show_soil();
     void warn(const QString& message);
 
     QPointer<ArdencaWindow> main_;

@@ -1,7 +1,9 @@
 // The sweep window's panels: the probe set-up above, the charts, the table and the
 // messages in a splitter below it, and the status bar with the run's progress.
+#include "app/sweep/soil_text.h"
 #include "help_window.h"
 #include "recent_files_menu.h"
+#include "sweep_chart.h"
 #include "sweep_chart_view.h"
 #include "sweep_setup_panel.h"
 #include "sweep_table_model.h"
@@ -53,6 +55,7 @@ void SweepWindow::build_controls() {
     });
     connect(setup_panel_, &SweepSetupPanel::fixture_clear_requested, this,
             [this] { use_fixture_file(std::nullopt, QString()); });
+    connect(setup_panel_, &SweepSetupPanel::ground_at_changed, this, &SweepWindow::show_soil);
     layout->addWidget(setup_panel_);
 
     auto* splitter = new QSplitter(Qt::Vertical, central);
@@ -60,6 +63,8 @@ void SweepWindow::build_controls() {
     charts_ = new charts::SweepChartView(splitter);
     connect(setup_panel_, &SweepSetupPanel::reset_view_requested, charts_,
             &charts::SweepChartView::reset_view);
+    connect(&charts_->charts(), &charts::SweepCharts::guide_requested, this,
+            [](const QString& section) { show_guide(section); });
     build_table(splitter);
     messages_ = new QListWidget(splitter);
     messages_->setObjectName(QStringLiteral("messages"));
@@ -84,6 +89,18 @@ void SweepWindow::build_controls() {
     scroll_->setWidget(central);
 
     build_status_bar();
+}
+
+void SweepWindow::show_soil() {
+    const auto lines = [](const std::vector<std::string>& text) {
+        QStringList list;
+        for (const std::string& line : text)
+            list << QString::fromStdString(line);
+        return list;
+    };
+    const sweep::SweepResult& result = model_.result();
+    setup_panel_->show_soil(lines(soil_model_lines(result, model_.setup().fit)),
+                            lines(ground_at_lines(result, setup_panel_->ground_at_mhz() * 1e6)));
 }
 
 void SweepWindow::fit_to(QRect available) {

@@ -27,6 +27,7 @@ void SweepWindow::launch(std::vector<std::string> paths, SweepSetup setup) {
     charts_->reset_view();
     chart_clock_.invalidate();
     show_setup();
+    show_soil();
     if (model_.state() != SweepModel::State::Running) {
         end_run();
         return;
@@ -113,6 +114,7 @@ void SweepWindow::refresh() {
     dirty_ = false;
     table_model_->update();
     show_messages();
+    show_soil();
     // Redrawing the charts of a long sweep takes a while: while solving, redraw them at
     // most every four times as long as the last redraw took, so that the window spends
     // most of its time answering the user.

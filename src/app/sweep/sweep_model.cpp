@@ -63,14 +63,19 @@ void SweepModel::cancel() {
         // Every point was in: only the tracking and the average were left, done here.
         for (auto& location : result_.locations)
             if (has_provisional(location)) {
-                for (auto& point : location.points)
-                    point.flags &= ~sweep::Provisional;
-                track_location(location.points, setup_.method);
-                if (setup_.method == sweep::SolveMethod::AllSolutions)
-                    sweep::fit_location(setup_.engine, location, sweep::models_of(setup_.fit), {});
+                const std::size_t warned = location.warnings.size();
+                finish_location(setup_, location);
+                if (location.fit && location.fit->acceptable)
+                    add_message(SweepMessage::Kind::Note,
+                                location.path + ": " + describe_fit(*location.fit));
+                for (std::size_t w = warned; w < location.warnings.size(); ++w)
+                    add_message(SweepMessage::Kind::Warning,
+                                location.path + ": " + location.warnings[w]);
             }
-        if (setup_.average && result_.locations.size() > 1)
+        if (setup_.average && result_.locations.size() > 1) {
             result_.average = sweep::average_locations(result_.locations);
+            result_.area_fit = area_fit(setup_, result_.locations);
+        }
         finish();
         add_message(SweepMessage::Kind::Note,
                     "The cancel came after the last point: the sweep is complete.");
@@ -159,6 +164,7 @@ bool SweepModel::apply(int run, SweepStep step) {
         break;
     case SweepStep::Kind::Finished: {
         result_.average = std::move(step.average);
+        result_.area_fit = std::move(step.area_fit);
         for (std::string& warning : step.warnings)
             add_message(SweepMessage::Kind::Warning, std::move(warning));
         for (std::string& note : step.notes)

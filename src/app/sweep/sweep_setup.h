@@ -24,8 +24,8 @@ struct FixtureOptions {
     double meter_ohm = 0.5;
     sweep::SolveMethod method = sweep::SolveMethod::AllSolutions;
     bool average = true; // averaged over locations when there are several
-    // The soil model fitted to each location: none until the window shows the model.
-    sweep::FitChoice fit = sweep::FitChoice::None;
+    // The soil model fitted to each location: the best that fits, as the command line.
+    sweep::FitChoice fit = sweep::FitChoice::Auto;
 
     bool operator==(const FixtureOptions&) const = default;
 };
@@ -34,7 +34,7 @@ struct SweepSetup {
     sweep::SweepSetup engine; // the probe, the set-up's frequency, the solver's options
     sweep::SolveMethod method = sweep::SolveMethod::AllSolutions;
     bool average = true;
-    sweep::FitChoice fit = sweep::FitChoice::None;
+    sweep::FitChoice fit = sweep::FitChoice::Auto;
     std::string source;       // empty: the main window; else the ground data file's path
     std::string fixture_name; // the fixture file in use (use_fixture), empty: none
     std::vector<std::string> fixture_warnings;

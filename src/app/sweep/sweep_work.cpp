@@ -142,12 +142,8 @@ class EngineWork : public SweepWork {
             done.points = std::move(solved_);
             const bool retrack = !done.points.empty();
             if (retrack) {
-                for (auto& point : done.points)
-                    point.flags &= ~sweep::Provisional;
-                track_location(done.points, setup_.method);
                 const std::size_t warned = done.warnings.size();
-                if (setup_.method == sweep::SolveMethod::AllSolutions)
-                    sweep::fit_location(setup_.engine, done, sweep::models_of(setup_.fit), {});
+                finish_location(setup_, done);
                 tracked.points = done.points;
                 tracked.fit = done.fit;
                 tracked.warnings.assign(done.warnings.begin() + static_cast<std::ptrdiff_t>(warned),
@@ -165,6 +161,7 @@ class EngineWork : public SweepWork {
         if (setup_.average && done_.size() > 1) {
             finished.average = sweep::average_locations(done_);
             finished.warnings = interpolation_warnings(*finished.average, done_);
+            finished.area_fit = area_fit(setup_, done_);
         }
         return finished;
     }
@@ -267,6 +264,29 @@ void track_location(std::vector<sweep::PointResult>& points, sweep::SolveMethod 
     for (auto& point : points)
         if (point.chosen && (point.solutions[*point.chosen].flags & calc::ElectricallyLong))
             point.flags |= sweep::ElectricallyLong;
+}
+
+void finish_location(const SweepSetup& setup, sweep::LocationResult& location) {
+    for (auto& point : location.points)
+        point.flags &= ~sweep::Provisional;
+    track_location(location.points, setup.method);
+    if (setup.method != sweep::SolveMethod::AllSolutions)
+        return;
+    sweep::fit_location(setup.engine, location, sweep::models_of(setup.fit), {});
+    // The model may have chosen other grounds than the tracking did.
+    for (auto& point : location.points) {
+        point.flags &= ~sweep::ElectricallyLong;
+        if (point.chosen && (point.solutions[*point.chosen].flags & calc::ElectricallyLong))
+            point.flags |= sweep::ElectricallyLong;
+    }
+}
+
+std::optional<calc::SoilFit> area_fit(const SweepSetup& setup,
+                                      std::span<const sweep::LocationResult> locations) {
+    const auto models = sweep::models_of(setup.fit);
+    if (setup.method != sweep::SolveMethod::AllSolutions || models.empty() || locations.size() < 2)
+        return std::nullopt;
+    return sweep::fit_area(setup.engine, locations, models);
 }
 
 std::unique_ptr<SweepWork> make_sweep_work(std::vector<std::string> paths, SweepSetup setup) {

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,7 @@ struct SweepStep {
                   // the Provisional flag
         Tracked,  // all points of a location, tracked as a whole and chosen by its soil
                   // model when one fits: they replace its points; fit, warnings
-        Finished, // every location is done: average (when asked for), notes
+        Finished, // every location is done: average and area fit (when asked for), notes
         Failed,   // nothing can be solved (a set-up the engine refuses): error
     };
     Kind kind = Kind::Finished;
@@ -37,7 +38,8 @@ struct SweepStep {
     std::vector<sweep::PointResult> points;
     std::optional<std::vector<sweep::AveragePoint>> average;
     std::vector<std::string> notes;
-    std::optional<calc::SoilFit> fit{}; // Tracked: the location's soil model, when fitted
+    std::optional<calc::SoilFit> fit{};      // Tracked: the location's soil model, when fitted
+    std::optional<calc::SoilFit> area_fit{}; // Finished: one model over all locations
 };
 
 // What the caller and the work share: a stop request and the count of points solved.
@@ -75,6 +77,15 @@ inline constexpr int sweep_step_ms = 150;
 // location: chosen grounds and the flags that follow from them set afresh over all the
 // points (the classic method chooses its one ground per point).
 void track_location(std::vector<sweep::PointResult>& points, sweep::SolveMethod method);
+
+// Given the set-up and a location solved in pieces, the location as the engine gives it
+// whole: tracked afresh, no longer provisional, chosen by its soil model when one fits.
+void finish_location(const SweepSetup& setup, sweep::LocationResult& location);
+
+// Given the set-up and the locations, the area's soil model over all their readings, as
+// the engine fits it with the average; nothing for one location or no model asked for.
+std::optional<calc::SoilFit> area_fit(const SweepSetup& setup,
+                                      std::span<const sweep::LocationResult> locations);
 
 // The work of reading the files and solving them with the sweep engine.
 std::unique_ptr<SweepWork> make_sweep_work(std::vector<std::string> paths, SweepSetup setup);

@@ -12,6 +12,7 @@
 #include <QAreaSeries>
 #include <QCategoryAxis>
 #include <QChart>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QScatterSeries>
 
@@ -19,6 +20,27 @@
 
 using namespace ardenca;
 using namespace ardenca::charts;
+
+namespace {
+
+// A location whose points 4 and 6 are left out: point 4 with a ground 5 % below point 3's
+// and one three times it, point 6 with nothing the axis can show.
+sweep::LocationResult with_left_out() {
+    auto location = testing::made_location("a.s1p", 30, 1);
+    auto& four = location.points[4];
+    const auto& three = location.points[3].solutions[0];
+    four.solutions = {three, three};
+    four.solutions[0].eps_r = 3 * three.eps_r;
+    four.solutions[1].eps_r = 0.95 * three.eps_r;
+    four.chosen.reset();
+    four.flags = sweep::Outlier;
+    location.points[6].solutions.clear();
+    location.points[6].chosen.reset();
+    location.points[6].flags = sweep::Outlier;
+    return location;
+}
+
+} // namespace
 
 class SweepChartTest : public QObject {
     Q_OBJECT
@@ -29,6 +51,7 @@ class SweepChartTest : public QObject {
     void ranges_follow_the_tracked_values();
     void charts_hold_a_series_and_readout_per_run();
     void view_zooms_pans_and_resets_in_step();
+    void left_out_readings_are_marked_and_lead_to_the_guide();
     void pictures();
 };
 
@@ -139,6 +162,22 @@ void SweepChartTest::runs_marks_and_alternatives() {
     const auto& off = with_model.marks[int(Mark::OffModel)];
     QCOMPARE(off.size(), std::size_t(1));
     QCOMPARE(off[0].index, std::size_t(5));
+
+    // Readings left out: marked at the ground nearest the line, or nearest the model where
+    // one runs; with no ground to show, at the bottom.
+    auto skipped = with_left_out();
+    const double three_eps = skipped.points[3].solutions[0].eps_r;
+    const auto left = location_series(skipped, Quantity::DielectricConstant);
+    const auto& out = left.marks[int(Mark::Outlier)];
+    QCOMPARE(out.size(), std::size_t(2));
+    QCOMPARE(out[0].index, std::size_t(4));
+    QCOMPARE(out[0].at.y, 0.95 * three_eps);
+    QCOMPARE(out[0].at.x, plotted_freq(skipped.points[4].freq_hz));
+    QVERIFY(!out[0].at_bottom && out[1].at_bottom);
+    skipped.points[4].model = calc::ModelGround{.eps_r = 2.8 * three_eps};
+    QCOMPARE(
+        location_series(skipped, Quantity::DielectricConstant).marks[int(Mark::Outlier)][0].at.y,
+        3 * three_eps);
 }
 
 void SweepChartTest::long_runs_are_thinned_keeping_extremes() {
@@ -263,6 +302,49 @@ void SweepChartTest::view_zooms_pans_and_resets_in_step() {
 }
 
 // The SVG form is drawn by the window's and the command line's chart exports.
+void SweepChartTest::left_out_readings_are_marked_and_lead_to_the_guide() {
+    SweepChartView view;
+    view.resize(900, 700);
+    view.show();
+    sweep::SweepResult result;
+    result.locations.push_back(with_left_out());
+    view.set_result(result);
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    ChartPane* pane = view.pane(Quantity::DielectricConstant);
+    QChart* chart = pane->chart();
+    QScatterSeries* left = nullptr;
+    for (auto* series : chart->series())
+        if (series->name() == mark_name(Mark::Outlier))
+            left = qobject_cast<QScatterSeries*>(series);
+    QVERIFY(left && left->count() == 2);
+    // In the legend, and an outline: the ground it marks shows through.
+    QVERIFY(chart->legend()->markers(left).value(0) &&
+            chart->legend()->markers(left)[0]->isVisible());
+    QVERIFY(left->color().alpha() < 10);
+    // Pointed at, it says what to do; double-clicked, it opens the guide where that is explained.
+    // (The first hover brings up the read-out under the charts, which moves them.)
+    QTest::mouseMove(pane->viewport(), pane->rect().center());
+    QTRY_VERIFY(!view.readout_label()->text().isEmpty());
+    QTest::qWait(50);
+    const QPointF at = chart->mapToPosition(left->at(0), left);
+    const QPoint pixel = pane->mapFromScene(chart->mapToScene(at));
+    QTest::mouseMove(pane->viewport(), pixel + QPoint(5, 5));
+    QTest::mouseMove(pane->viewport(), pixel);
+    QTRY_VERIFY(QToolTip::text().startsWith("Left out: "));
+    QVERIFY(QToolTip::text().contains("check this reading"));
+    QSignalSpy guide(&view.charts(), &SweepCharts::guide_requested);
+    QTest::mouseDClick(pane->viewport(), Qt::LeftButton, {}, pixel);
+    QCOMPARE(guide.count(), 1);
+    QCOMPARE(guide[0][0].toString(), QString("flag-left-out"));
+    // Every mark's section is in the guide.
+    QFile file(ARDENCA_GUIDE);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString guide_text = QString::fromUtf8(file.readAll());
+    for (int m = 0; m < mark_count; ++m)
+        QVERIFY2(guide_text.contains("name=\"" + mark_section(Mark(m)) + "\""),
+                 qPrintable(mark_section(Mark(m))));
+}
+
 void SweepChartTest::pictures() {
     testing::TempDir dir;
     std::string error;

@@ -2,6 +2,7 @@
 // against the sweep engine's own result, sorting and copying, exports written, a long
 // solve cancelled, and solving again when the main window's set-up changes.
 #include "about_ardenca.h"
+#include "app/sweep/number_format.h"
 #include "app/sweep/sweep_table.h"
 #include "ardenca_window.h"
 #include "export/csv_export.h"
@@ -37,7 +38,8 @@ bool wait_for_run(SweepWindow& window, int timeout_ms = 60000) {
 }
 
 // What the engine gives for these files in one call, as the command-line program runs it.
-sweep::SweepResult engine_result(const SweepSetup& setup, const std::vector<std::string>& paths) {
+sweep::SweepResult engine_result(const SweepSetup& setup, const std::vector<std::string>& paths,
+                                 std::vector<double> at_hz = {}) {
     std::vector<sweep::Sweep> sweeps;
     for (const auto& path : paths) {
         sweeps.push_back(sweep::read_sweep_file(path, {}));
@@ -46,6 +48,8 @@ sweep::SweepResult engine_result(const SweepSetup& setup, const std::vector<std:
     sweep::EngineOptions options;
     options.method = setup.method;
     options.average = setup.average && paths.size() > 1;
+    options.fit = setup.fit;
+    options.at_hz = std::move(at_hz);
     return sweep::solve_sweeps(setup.engine, sweeps, options);
 }
 
@@ -99,10 +103,17 @@ void SweepWindowTest::table_average_and_exports_match_the_engine() {
     const SweepModel& model = window.model();
     QCOMPARE(model.state(), SweepModel::State::Finished);
 
+    // The window fits a soil model as the command line does unless told otherwise.
+    QCOMPARE(model.setup().fit, sweep::FitChoice::Auto);
     const sweep::SweepResult expected = engine_result(model.setup(), {small_a_, small_b_});
     // Chunked, tracked again as a whole: the same numbers, bit for bit, as one call.
     QVERIFY(model.result().average);
     QCOMPARE(exports::sweep_csv(model.result()), exports::sweep_csv(expected));
+    // The area's model over both locations, as the engine fits it with the average.
+    QVERIFY(expected.area_fit);
+    QVERIFY(model.result().area_fit);
+    QCOMPARE(model.result().area_fit->value, expected.area_fit->value);
+    QCOMPARE(model.result().area_fit->u, expected.area_fit->u);
 
     // Every row of the table shows the engine's numbers, in file order.
     QAbstractItemModel* table = window.table()->model();
@@ -133,9 +144,17 @@ void SweepWindowTest::table_average_and_exports_match_the_engine() {
         {SweepWindow::Export::Report, "no/such/report.pdf", 0, false, "The file was not saved: "},
         {SweepWindow::Export::Nec, "far.nec", 500, false, ""},
     };
-    // Two locations and no soil model: nothing to write by bands.
-    QVERIFY(!window.export_nec_bands(QString::fromStdString(dir_ / "bands.nec"), {7, 14}));
-    QVERIFY(window.export_box() && window.export_box()->text().startsWith("No ground for the NEC"));
+    // Two locations: by bands from the area's model, when the engine finds that it fits.
+    const std::string bands = dir_ / "bands.nec";
+    const bool area_fits = expected.area_fit->acceptable;
+    QCOMPARE(window.export_nec_bands(QString::fromStdString(bands), {7, 14}), area_fits);
+    if (area_fits) {
+        QVERIFY(testing::read_bytes(bands).find("area fit of 2 locations") != std::string::npos);
+    } else {
+        QVERIFY(window.export_box() &&
+                window.export_box()->text().startsWith("No ground for the NEC"));
+        window.export_box()->close();
+    }
     for (const auto& c : cases) {
         const std::string path = dir_ / c.name;
         QCOMPARE(window.export_to(c.kind, QString::fromStdString(path), c.mhz), c.saved);
@@ -293,17 +312,41 @@ void SweepWindowTest::main_window_opens_dropped_files_and_setup_changes_solve_ag
     QVERIFY(wait_for_run(window));
     QCOMPARE(window.model().state(), SweepModel::State::Finished);
 
-    // A soil model asked for: the location has one, or a warning says none fits.
-    QVERIFY(!window.model().result().locations[0].fit);
-    const int before = window.model().run();
-    window.findChild<QComboBox*>("fit")->setCurrentIndex(1);
-    QTRY_COMPARE_WITH_TIMEOUT(window.model().run(), before + 1, 5 * SweepWindow::resolve_delay_ms);
-    QVERIFY(wait_for_run(window));
+    // The soil model by default: the location has one, or a warning says none fits.
     QCOMPARE(window.model().setup().fit, sweep::FitChoice::Auto);
     bool told = window.model().result().locations[0].fit.has_value();
     for (const SweepMessage& m : window.model().messages())
         told = told || m.text.find("No model") != std::string::npos;
     QVERIFY(told);
+    // The panel names the model, and gives the ground at its frequency as the command
+    // line's --at does, without solving again.
+    qt::SweepSetupPanel* panel = window.setup_panel();
+    const QString models = panel->fit_label()->text();
+    QVERIFY(panel->fit_label()->isVisibleTo(panel));
+    QVERIFY2(models.startsWith("site-b.s1p: "), qPrintable(models));
+    const int solved = window.model().run();
+    panel->ground_at_box()->setValue(14);
+    const calc::ModelGround at =
+        engine_result(window.model().setup(), {small_b_}, {14e6}).locations[0].at.at(0);
+    const QString ground = panel->ground_at_label()->text();
+    QVERIFY2(ground.startsWith("site-b.s1p at 14 MHz: σ " +
+                               QString::fromStdString(plain_number(at.sigma_s_per_m, 4)) + " ± " +
+                               QString::fromStdString(plain_number(at.u_sigma_s_per_m, 2)) +
+                               " S/m, εr " + QString::fromStdString(plain_number(at.eps_r, 4))),
+             qPrintable(ground));
+    QCOMPARE(window.model().run(), solved);
+    // "No soil model": the grounds chosen by continuity alone, as the engine gives them.
+    const int before = window.model().run();
+    window.findChild<QComboBox*>("fit")->setCurrentIndex(0);
+    QTRY_COMPARE_WITH_TIMEOUT(window.model().run(), before + 1, 5 * SweepWindow::resolve_delay_ms);
+    QVERIFY(wait_for_run(window));
+    QCOMPARE(window.model().setup().fit, sweep::FitChoice::None);
+    QVERIFY(!window.model().result().locations[0].fit);
+    QCOMPARE(exports::sweep_csv(window.model().result()),
+             exports::sweep_csv(engine_result(window.model().setup(), {small_b_})));
+    QVERIFY(!panel->fit_label()->isVisibleTo(panel));
+    QVERIFY2(panel->ground_at_label()->text().contains("from the chosen grounds around it"),
+             qPrintable(panel->ground_at_label()->text()));
 }
 
 // The probe of the window's default set-up with 20 nH and 5 pF, swept in the air and

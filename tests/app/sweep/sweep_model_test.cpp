@@ -2,6 +2,7 @@
 // or a ground data file, steps taken in and refused, the table's text.
 #include "app/ardenca.h"
 #include "app/sweep/number_format.h"
+#include "app/sweep/soil_text.h"
 #include "app/sweep/sweep_model.h"
 #include "app/sweep/sweep_setup.h"
 #include "app/sweep/sweep_table.h"
@@ -18,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <random>
+#include <regex>
 
 using namespace ardenca;
 
@@ -188,6 +190,20 @@ TEST(SweepTable, CellsKeysCopiedTextAndNumbers) {
     EXPECT_EQ(counted(0, "point", "points"), "0 points");
 }
 
+// Given a line "... σ X ± U S/m, εr Y ± V ...", whether both lie within max(3 u, 5 %) of
+// the soil's own and their u below half their value.
+void expect_near_soil(const std::string& line, soil_test::Ground soil) {
+    static const std::regex numbers("σ (\\S+) ± (\\S+) S/m, εr (\\S+) ± (\\S+)");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(line, m, numbers)) << line;
+    const double sigma = std::stod(m[1]), u_sigma = std::stod(m[2]);
+    const double eps = std::stod(m[3]), u_eps = std::stod(m[4]);
+    EXPECT_LE(std::abs(sigma - soil.sigma), std::max(3 * u_sigma, 0.05 * soil.sigma)) << line;
+    EXPECT_LE(std::abs(eps - soil.eps_r), std::max(3 * u_eps, 0.05 * soil.eps_r)) << line;
+    EXPECT_LT(u_sigma, sigma / 2) << line;
+    EXPECT_LT(u_eps, eps / 2) << line;
+}
+
 // A constant-phase soil read through the default probe, solved by the work with a soil
 // model asked for: the location gets the model and a note with its parameters; without
 // one, neither.
@@ -220,7 +236,21 @@ TEST(SweepModel, SoilModelFittedWhenAskedFor) {
         const auto note = std::ranges::find_if(model.messages(), [](const SweepMessage& m) {
             return m.text.find("soil model jonscher") != std::string::npos;
         });
+        // The ground at 7 MHz in the panel's words: the soil's own within its u, from the
+        // model or, without one, from the chosen grounds; past the band only a model can
+        // say, and says it extrapolates.
+        const soil_test::Ground at7 = soil_test::jonscher(0.004, 9, 40, 0.35, 7e6);
+        const auto ground7 = ground_at_lines(model.result(), 7e6);
+        const auto ground50 = ground_at_lines(model.result(), 50e6);
+        ASSERT_EQ(ground7.size(), 1u);
+        ASSERT_EQ(ground50.size(), 1u);
+        expect_near_soil(ground7[0], at7);
+        const auto words = soil_model_lines(model.result(), fit);
         if (fit == sweep::FitChoice::None) {
+            EXPECT_TRUE(words.empty());
+            EXPECT_NE(ground7[0].find("from the chosen grounds around it"), std::string::npos);
+            EXPECT_NE(ground50[0].find("no ground: outside the measured band"), std::string::npos)
+                << ground50[0];
             EXPECT_FALSE(location.fit);
             EXPECT_EQ(note, model.messages().end());
             EXPECT_THROW(model.export_nec_bands(::testing::TempDir() + "/none.nec", {7e6}),
@@ -229,6 +259,11 @@ TEST(SweepModel, SoilModelFittedWhenAskedFor) {
         }
         ASSERT_TRUE(location.fit && location.fit->acceptable);
         EXPECT_EQ(location.fit->model, calc::SoilModel::Jonscher);
+        ASSERT_EQ(words.size(), 1u);
+        EXPECT_EQ(words[0].find("constant_phase.s1p: constant phase: σdc "), 0u) << words[0];
+        EXPECT_NE(ground7[0].find("from the soil model."), std::string::npos) << ground7[0];
+        EXPECT_NE(ground50[0].find("from the soil model, EXTRAPOLATED"), std::string::npos)
+            << ground50[0];
         ASSERT_NE(note, model.messages().end());
         EXPECT_NE(note->text.find("n 0.3"), std::string::npos) << note->text;
         for (const auto& p : location.points)
@@ -245,4 +280,57 @@ TEST(SweepModel, SoilModelFittedWhenAskedFor) {
         EXPECT_EQ(gn, 3);
         EXPECT_EQ(xq, 3);
     }
+}
+
+// What the panel says when no model fits, for one model asked for or the best, and for the
+// area of several locations.
+TEST(SoilText, NoModelAndTheAreaInPlainWords) {
+    sweep::SweepResult result;
+    result.locations = {ardenca::testing::made_location("/data/site1.s1p", 30, 1),
+                        ardenca::testing::made_location("/data/site2.s1p", 30, 1.1),
+                        ardenca::testing::made_location("/data/site3.s1p", 30, 1.2)};
+    calc::SoilFit missed;
+    missed.model = calc::SoilModel::Messier;
+    missed.chi2_per_dof = 250;
+    missed.points_used = 20;
+    missed.points_total = 30;
+    result.locations[0].fit = missed;
+    result.locations[2].points[4].flags |= sweep::Provisional; // still solving: no line yet
+    const auto asked = soil_model_lines(result, sweep::FitChoice::Messier);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].find("The Messier model does not fit site1.s1p (χ²/dof 250, 20 of 30"), 0u)
+        << asked[0];
+    EXPECT_EQ(asked[1].find("No soil model fits site2.s1p: "), 0u) << asked[1];
+    for (const std::string& line : asked)
+        EXPECT_NE(line.find("Check the probe"), std::string::npos) << line;
+    EXPECT_EQ(soil_model_lines(result, sweep::FitChoice::Auto)[0].find("No soil model fits"), 0u);
+    result.method = sweep::SolveMethod::Classic;
+    EXPECT_TRUE(soil_model_lines(result, sweep::FitChoice::Auto).empty());
+    result.method = sweep::SolveMethod::AllSolutions;
+
+    // The area: a constant ground, so its u at any frequency is the parameters' own.
+    calc::SoilFit area;
+    area.model = calc::SoilModel::Constant;
+    area.value = {0.01, 20};
+    area.u = {0.001, 2};
+    area.covariance[0][0] = 1e-6;
+    area.covariance[1][1] = 4;
+    area.acceptable = true;
+    area.f_min_hz = 1e6;
+    area.f_max_hz = 30e6;
+    result.area_fit = area;
+    EXPECT_EQ(soil_model_lines(result, sweep::FitChoice::Auto)
+                  .back()
+                  .find("Area (3 locations): constant: σ 0.01 ± 0.001 S/m, εr 20 ± 2"),
+              0u);
+    for (double f_hz : {7e6, 60e6}) {
+        const auto at = ground_at_lines(result, f_hz);
+        ASSERT_EQ(at.size(), 4u);
+        expect_near_soil(at.back(), {0.01, 20});
+        EXPECT_EQ(at.back().find("EXTRAPOLATED") != std::string::npos, f_hz > 30e6) << at.back();
+    }
+    result.area_fit->acceptable = false;
+    EXPECT_NE(soil_model_lines(result, sweep::FitChoice::Auto).back().find("no one soil model"),
+              std::string::npos);
+    EXPECT_EQ(ground_at_lines(result, 7e6).size(), 3u);
 }

@@ -43,6 +43,7 @@ struct MarkStyle {
     QScatterSeries::MarkerShape shape;
     QColor colour;
     qreal size;
+    bool hollow = false; // an outline around what it marks
 };
 
 MarkStyle mark_style(Mark mark) {
@@ -59,6 +60,8 @@ MarkStyle mark_style(Mark mark) {
         return {QScatterSeries::MarkerShapeStar, QColor(0x70, 0x00, 0x00), 11};
     case Mark::OffModel:
         return {QScatterSeries::MarkerShapeCircle, QColor(0x00, 0x72, 0xb2), 9};
+    case Mark::Outlier:
+        return {QScatterSeries::MarkerShapeRectangle, QColor(0xd5, 0x5e, 0x00), 13, true};
     }
     return {QScatterSeries::MarkerShapeCircle, Qt::black, 8};
 }
@@ -148,6 +151,8 @@ QString mark_name(Mark mark) {
         return QObject::tr("Open circuit");
     case Mark::OffModel:
         return QObject::tr("Off the soil model");
+    case Mark::Outlier:
+        return QObject::tr("Left out");
     }
     return {};
 }
@@ -172,8 +177,32 @@ QString mark_explanation(Mark mark) {
         return QObject::tr("Off the soil model: the ground nearest the fitted model lies more "
                            "than 3 uncertainties from it (a spoilt reading, or the soil's own "
                            "ground left the search box).");
+    case Mark::Outlier:
+        return QObject::tr("Left out: no ground here continues the band, so this reading "
+                           "steers nothing; check this reading. The mark stands at its "
+                           "solution nearest the line.");
     }
     return {};
+}
+
+QString mark_section(Mark mark) {
+    switch (mark) {
+    case Mark::Ambiguous:
+        return QStringLiteral("flag-ambiguous");
+    case Mark::NoSolution:
+        return QStringLiteral("flag-no-solution");
+    case Mark::ElectricallyLong:
+        return QStringLiteral("flag-electrically-long");
+    case Mark::Incomplete:
+        return QStringLiteral("flag-count-not-proved");
+    case Mark::OpenCircuit:
+        return QStringLiteral("flag-open-circuit");
+    case Mark::OffModel:
+        return QStringLiteral("flag-off-the-soil-model");
+    case Mark::Outlier:
+        return QStringLiteral("flag-left-out");
+    }
+    return QStringLiteral("flags");
 }
 
 QString flag_text(unsigned flags) {
@@ -188,6 +217,8 @@ QString flag_text(unsigned flags) {
         parts << QObject::tr("open circuit");
     if (flags & sweep::IncompleteCount)
         parts << QObject::tr("count not proved");
+    if (flags & sweep::Outlier)
+        parts << QObject::tr("left out");
     if (flags & sweep::OffModel)
         parts << QObject::tr("off the soil model");
     if (flags & sweep::Provisional)
@@ -378,14 +409,22 @@ void SweepCharts::rebuild(Quantity quantity) {
         scatter->setName(mark_name(mark));
         scatter->setMarkerShape(style.shape);
         scatter->setMarkerSize(style.size);
-        scatter->setColor(style.colour);
-        scatter->setBorderColor(style.colour.darker(150));
+        if (style.hollow) {
+            scatter->setColor(with_alpha(style.colour, 1));
+            QPen outline(style.colour, 2);
+            scatter->setPen(outline);
+        } else {
+            scatter->setColor(style.colour);
+            scatter->setBorderColor(style.colour.darker(150));
+        }
         scatter->replace(points);
         attach(scatter);
         connect(scatter, &QScatterSeries::hovered, this,
                 [this, mark](const QPointF& point, bool inside) {
                     emit mark_hovered(inside ? mark_tooltip(mark, point.x()) : QString());
                 });
+        connect(scatter, &QScatterSeries::doubleClicked, this,
+                [this, mark] { emit guide_requested(mark_section(mark)); });
     }
 }
 
@@ -474,7 +513,7 @@ QString SweepCharts::mark_tooltip(Mark mark, double x) const {
     const QString values = readout(x);
     if (!values.isEmpty())
         text += QStringLiteral("\n") + values;
-    return text;
+    return text + QStringLiteral("\n") + tr("Double-click the mark for more in the guide.");
 }
 
 void align_plot_areas(QChart* upper, QChart* lower) {

@@ -26,6 +26,8 @@ namespace ardenca::charts {
 // What a mark on the chart means, for its tooltip and the legend.
 QString mark_name(Mark mark);
 QString mark_explanation(Mark mark);
+// The guide's section that explains a mark, e.g. "flag-left-out".
+QString mark_section(Mark mark);
 // "ambiguous, electrically long" for a point's flags; empty when none.
 QString flag_text(unsigned point_flags);
 
@@ -59,6 +61,8 @@ class SweepCharts : public QObject {
   signals:
     // A flagged point is under the mouse (text empty when it left it).
     void mark_hovered(const QString& text);
+    // A mark was clicked: the guide's section that explains it.
+    void guide_requested(const QString& section);
 
   private:
     void rebuild(Quantity quantity);

@@ -137,6 +137,36 @@ void add_mark(LocationSeries& series, Mark mark, std::size_t index, double x,
     series.marks[static_cast<int>(mark)].push_back({{x, y.value_or(0)}, index, !y});
 }
 
+// Given a point left out and the plotted chosen values of its location, where its mark
+// stands: at the solution nearest the model there, else nearest the chosen value of the
+// closest point that has one; nothing when it has no solution the axis can show.
+std::optional<double> outlier_y(const LocationResult& location, std::size_t index,
+                                const std::vector<std::optional<double>>& chosen_y,
+                                Quantity quantity) {
+    const PointResult& point = location.points[index];
+    if (chosen_y[index]) // a point off the model keeps the ground nearest it
+        return chosen_y[index];
+    std::optional<double> reference;
+    if (point.model)
+        reference =
+            plotted(quantity, quantity == Quantity::Conductivity ? point.model->sigma_s_per_m
+                                                                 : point.model->eps_r);
+    for (std::size_t d = 1; !reference && (index >= d || index + d < chosen_y.size()); ++d) {
+        if (index >= d && chosen_y[index - d])
+            reference = chosen_y[index - d];
+        else if (index + d < chosen_y.size() && chosen_y[index + d])
+            reference = chosen_y[index + d];
+    }
+    std::optional<double> best;
+    for (const calc::GroundSolution& s : point.solutions) {
+        const auto y = plotted(quantity, value_of(s, quantity));
+        if (y &&
+            (!best || (reference && std::fabs(*y - *reference) < std::fabs(*best - *reference))))
+            best = y;
+    }
+    return best;
+}
+
 } // namespace
 
 LocationSeries location_series(const LocationResult& location, Quantity quantity,
@@ -149,6 +179,7 @@ LocationSeries location_series(const LocationResult& location, Quantity quantity
             runs.push_back(std::move(current));
         current = Run{};
     };
+    std::vector<std::optional<double>> chosen_y(location.points.size());
     for (std::size_t i = 0; i < location.points.size(); ++i) {
         const PointResult& point = location.points[i];
         const double x = plotted_freq(point.freq_hz);
@@ -164,6 +195,7 @@ LocationSeries location_series(const LocationResult& location, Quantity quantity
                 current.lower.push_back({x, lo});
             }
         }
+        chosen_y[i] = y;
         if (!y)
             close_run();
         for (std::size_t k = 0; k < point.solutions.size(); ++k) {
@@ -191,6 +223,10 @@ LocationSeries location_series(const LocationResult& location, Quantity quantity
             add_mark(series, Mark::OffModel, i, x, y);
     }
     close_run();
+    for (std::size_t i = 0; i < location.points.size(); ++i)
+        if (location.points[i].flags & sweep::Outlier)
+            add_mark(series, Mark::Outlier, i, plotted_freq(location.points[i].freq_hz),
+                     outlier_y(location, i, chosen_y, quantity));
     // The soil model: one run over the points that have it.
     Run model;
     for (const sweep::PointResult& point : location.points) {

@@ -31,8 +31,18 @@ struct Run {
     std::vector<XY> lower;
 };
 
-enum class Mark { Ambiguous, NoSolution, ElectricallyLong, Incomplete, OpenCircuit, OffModel };
-inline constexpr int mark_count = 6;
+// Outlier: a reading left out of the sweep's ground, marked at its solution nearest the
+// soil model there, else nearest the chosen ground of the closest point that has one.
+enum class Mark {
+    Ambiguous,
+    NoSolution,
+    ElectricallyLong,
+    Incomplete,
+    OpenCircuit,
+    OffModel,
+    Outlier
+};
+inline constexpr int mark_count = 7;
 
 struct MarkedPoint {
     XY at;
