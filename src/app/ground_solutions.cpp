@@ -2,6 +2,7 @@
 
 #include "ardenca.h"
 #include "calc/ground_model.h"
+#include "flag_help.h"
 #include "number_text.h"
 #include "outcome_text.h"
 
@@ -186,14 +187,8 @@ void show_ground(Ardenca& m, const calc::GroundSolution& ground) {
 
 std::vector<std::string> solution_flag_names(unsigned flags) {
     std::vector<std::string> out;
-    if (flags & calc::ElectricallyLong)
-        out.emplace_back("electrically-long");
-    if (flags & calc::BeyondQuarterWave)
-        out.emplace_back("beyond-quarter-wave");
-    if (flags & calc::NearDoubleRoot)
-        out.emplace_back("near-double-root");
-    if (flags & calc::PoorlyDetermined)
-        out.emplace_back("poorly-determined");
+    for (const FlagHelp& help : solution_flag_help(flags, 1))
+        out.emplace_back(help.name);
     return out;
 }
 

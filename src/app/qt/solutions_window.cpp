@@ -2,18 +2,24 @@
 
 #include "about_ardenca.h" // completes the main window's QPointer to it
 #include "app/commands.h"
+#include "app/flag_help.h"
 #include "ardenca_window.h"
+#include "help_window.h"
 
 #include <QAction>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace ardenca::qt {
 
@@ -22,6 +28,18 @@ namespace {
 QString qstr(const std::string& text) {
     return QString::fromStdString(text);
 }
+
+QString qstr(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The guide's section a Flags cell opens, on its item.
+constexpr int section_role = Qt::UserRole + 1;
+
+// Room kept for the window system's frame and title bar, and the narrowest the window
+// is worth opening at beside the main window (the table scrolls across).
+constexpr QSize frame_allowance{16, 48};
+constexpr int narrowest_px = 560;
 
 } // namespace
 
@@ -42,13 +60,16 @@ SolutionsWindow::SolutionsWindow(Ardenca& model, QWidget* parent)
     for (const auto& h : headers)
         labels << qstr(h);
     table_->setHorizontalHeaderLabels(labels);
+    for (int c = 0; c < table_->columnCount(); ++c)
+        table_->horizontalHeaderItem(c)->setToolTip(
+            qstr(solutions_column_help(headers[static_cast<std::size_t>(c)])));
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->horizontalHeader()->setStretchLastSection(true);
     connect(table_, &QTableWidget::currentCellChanged, this,
             [this](int row) { list_.choose(row); });
-    connect(table_, &QTableWidget::cellDoubleClicked, this, [this] { show_chosen(); });
+    connect(table_, &QTableWidget::cellDoubleClicked, this, &SolutionsWindow::cell_double_clicked);
 
     near_note_->setObjectName("near_note");
     near_note_->setWordWrap(true);
@@ -103,6 +124,18 @@ void SolutionsWindow::fill() {
             if (near) {
                 item->setFlags(Qt::NoItemFlags);
                 item->setToolTip(note);
+            } else if (c + 1 == table_->columnCount()) {
+                const calc::GroundSolution& g =
+                    list_.result().solutions[static_cast<std::size_t>(i)];
+                const auto help = solution_flag_help(g.flags, g.multiplicity);
+                QStringList lines;
+                for (const FlagHelp& h : help)
+                    lines << qstr(h.meaning);
+                if (!help.empty()) {
+                    lines << tr("Double-click for the user guide.");
+                    item->setToolTip(lines.join(QLatin1Char('\n')));
+                    item->setData(section_role, qstr(help.front().section));
+                }
             }
             table_->setItem(i, c, item);
         }
@@ -113,6 +146,60 @@ void SolutionsWindow::fill() {
     if (list_.chosen())
         table_->selectRow(*list_.chosen());
     show_->setEnabled(list_.count() > 0);
+}
+
+// A double click on a flag opens the guide where it is explained; on the rest of a row
+// it shows the ground.
+void SolutionsWindow::cell_double_clicked(int row, int column) {
+    const QTableWidgetItem* item = table_->item(row, column);
+    const QString section = item ? item->data(section_role).toString() : QString();
+    if (!section.isEmpty())
+        show_guide(section);
+    else
+        show_chosen();
+}
+
+void SolutionsWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void SolutionsWindow::place_beside(const ArdencaWindow& main, QRect available) {
+    const QWidget* bar = main.menuBar();
+    const int menu_bottom = bar->mapToGlobal(QPoint(0, bar->height())).y();
+    const QRect outer =
+        beside_main_window(main.frameGeometry(), menu_bottom, size() + frame_allowance,
+                           narrowest_px + frame_allowance.width(), available);
+    resize(outer.size() - frame_allowance);
+    move(outer.topLeft());
+}
+
+QRect beside_main_window(QRect main_frame, int menu_bar_bottom, QSize outer, int min_width,
+                         QRect available) {
+    outer = outer.boundedTo(available.size());
+    const int right_room = available.right() - main_frame.right();
+    const int left_room = main_frame.left() - available.left();
+    const int top_beside =
+        std::clamp(main_frame.top(), available.top(), available.bottom() + 1 - outer.height());
+    if (right_room >= std::min(min_width, outer.width())) {
+        const int width = std::min(outer.width(), right_room);
+        return QRect(main_frame.right() + 1, top_beside, width, outer.height());
+    }
+    if (left_room >= std::min(min_width, outer.width())) {
+        const int width = std::min(outer.width(), left_room);
+        return QRect(main_frame.left() - width, top_beside, width, outer.height());
+    }
+    // No room beside: over the main window's lower part, clear of its menu bar.
+    const int top =
+        std::clamp(available.bottom() + 1 - outer.height(),
+                   std::min(menu_bar_bottom + 1, available.bottom()), available.bottom());
+    const int height = std::min(outer.height(), available.bottom() + 1 - top);
+    const int left =
+        right_room >= left_room ? available.right() + 1 - outer.width() : available.left();
+    return QRect(left, top, outer.width(), height);
 }
 
 void SolutionsWindow::show_chosen() {
@@ -153,6 +240,8 @@ void SolutionsHook::open_solutions() {
     if (!window_) {
         window_ = new SolutionsWindow(main_.model(), &main_);
         window_->setAttribute(Qt::WA_DeleteOnClose);
+        if (const QScreen* screen = main_.screen())
+            window_->place_beside(main_, screen->availableGeometry());
     }
     window_->refresh();
     window_->show();

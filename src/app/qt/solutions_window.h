@@ -6,6 +6,7 @@
 #include "app/solutions_list.h"
 
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
 
 class QLabel;
@@ -39,8 +40,16 @@ class SolutionsWindow : public QWidget {
     // Writes the chosen ground into Cond and Diel C and runs "Calc From Medium".
     void show_chosen();
 
+  public:
+    // Stands the window beside the main window within the screen's available area.
+    void place_beside(const ArdencaWindow& main, QRect available);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
   private:
     void fill();
+    void cell_double_clicked(int row, int column);
 
     Ardenca& model_;
     SolutionsList list_;
@@ -50,6 +59,13 @@ class SolutionsWindow : public QWidget {
     QPushButton* show_;
     QPointer<QMessageBox> fault_box_;
 };
+
+// Where a window of the given outer size stands beside the main window's frame: to its
+// right, else to its left, narrowed to the room there but not below min_width; where
+// neither side has that room, at the foot of the screen on the roomier side, its top
+// below the main window's menu bar (menu_bar_bottom, global). Always within available.
+QRect beside_main_window(QRect main_frame, int menu_bar_bottom, QSize outer, int min_width,
+                         QRect available);
 
 // Gives the main window its Solutions... entry and the notice after "Calculate from
 // Known  Z in". A child of the window.

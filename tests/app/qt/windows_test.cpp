@@ -7,9 +7,11 @@
 // With ARDENCA_SCREENSHOT_DIR set, the failed search is saved there as a picture.
 #include "about_ardenca.h"
 #include "answer_edit.h"
+#include "app/flag_help.h"
 #include "app/number_text.h"
 #include "ardenca_window.h"
 #include "captioned_frame.h"
+#include "help_window.h"
 #include "solutions_window.h"
 
 #include <QtTest>
@@ -737,6 +739,132 @@ class SolutionsWindowTest : public QObject {
         QCOMPARE(s->table()->item(1, 2)->text(), QString("1"));
         QVERIFY(!s->near_note()->isHidden());
         QVERIFY(s->near_note()->text().contains("Greyed"));
+    }
+
+    void solutions_explain_their_flags_close_on_esc_and_stand_beside() {
+        auto w = started_window();
+        auto* hook = w->findChild<SolutionsHook*>("solutions_hook");
+        // The electrically long probe of four grounds.
+        set_texts(*w, {{Field::Text3, "1.2"},
+                       {Field::Text8, "30"},
+                       {Field::Text23, "20"},
+                       {Field::Text24, "-10"}});
+        hook->open_solutions();
+        QPointer<SolutionsWindow> s = hook->solutions_window();
+        QTableWidget* table = s->table();
+        QCOMPARE(table->rowCount(), 4);
+
+        // Every header says what its column tells.
+        for (int c = 0; c < table->columnCount(); ++c)
+            QVERIFY2(
+                table->model()->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString().size() >
+                    40,
+                qPrintable(table->model()->headerData(c, Qt::Horizontal).toString()));
+
+        // Each flag a row names is explained in its tooltip, one line each, and the
+        // electrically long ones say what to do.
+        const int flags_column = table->columnCount() - 1;
+        int long_rows = 0;
+        for (int r = 0; r < table->rowCount(); ++r) {
+            const QTableWidgetItem* item = table->item(r, flags_column);
+            const QStringList names = item->text().split(", ", Qt::SkipEmptyParts);
+            const QStringList lines = item->toolTip().split('\n', Qt::SkipEmptyParts);
+            QCOMPARE(lines.size(), names.isEmpty() ? 0 : names.size() + 1);
+            for (int n = 0; n < names.size(); ++n) {
+                const QString word = names[n].section(QRegularExpression("[- ]"), 0, 0);
+                QVERIFY2(lines[n].startsWith(word, Qt::CaseInsensitive),
+                         qPrintable(word + " / " + lines[n]));
+            }
+            if (names.contains("electrically-long")) {
+                ++long_rows;
+                QVERIFY(item->toolTip().contains("Sweep the probe over frequency"));
+            }
+        }
+        QVERIFY(long_rows > 0);
+
+        // Every section a flag links to is in the guide.
+        QTextBrowser* guide = show_guide();
+        const QString html = guide->toHtml();
+        for (const FlagHelp& h : solution_flag_help(~0u, 2))
+            QVERIFY2(html.contains(QStringLiteral("name=\"%1\"")
+                                       .arg(QString::fromUtf8(h.section.data(), h.section.size()))),
+                     h.section.data());
+        guide->close();
+        flush_deletes();
+
+        // A double click on a flag opens the guide and leaves the fields alone; on a
+        // value it shows the ground.
+        int flagged = 0;
+        while (table->item(flagged, flags_column)->text().isEmpty())
+            ++flagged;
+        const QString cond_before = w->field_edit(Field::Text9)->text();
+        const auto double_click = [&](int row, int column) {
+            const QRect cell = table->visualItemRect(table->item(row, column));
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+            QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+        };
+        table->scrollToItem(table->item(flagged, flags_column));
+        double_click(flagged, flags_column);
+        QTextBrowser* opened = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == "guide" && top->isVisible())
+                opened = qobject_cast<QTextBrowser*>(top);
+        QVERIFY(opened);
+        opened->close();
+        QCOMPARE(w->field_edit(Field::Text9)->text(), cond_before);
+        table->scrollToItem(table->item(flagged, 0));
+        double_click(flagged, 0);
+        QVERIFY(w->field_edit(Field::Text9)->text() != cond_before);
+
+        // Opened on a screen smaller than the main window: clear of its menu bar, inside
+        // the screen.
+        const QRect available = s->screen()->availableGeometry();
+        const QRect bar(w->menuBar()->mapToGlobal(QPoint(0, 0)), w->menuBar()->size());
+        QVERIFY(available.contains(s->frameGeometry()));
+        QVERIFY(!s->frameGeometry().intersects(bar));
+
+        // Esc closes it, wherever the focus is.
+        table->setFocus();
+        QTest::keyClick(table, Qt::Key_Escape);
+        flush_deletes();
+        QVERIFY(s.isNull());
+    }
+
+    void beside_the_main_window_on_any_screen() {
+        const QRect screen(0, 0, 1280, 1024);
+        const QSize wanted(1136, 348);
+        const int narrowest = 576;
+        const struct {
+            QRect main;
+            int side; // +1 right, -1 left, 0 neither has room
+        } cases[] = {{{0, 0, 640, 700}, +1},     {{640, 0, 640, 700}, -1},
+                     {{100, 200, 900, 800}, 0},  {{0, 0, 1280, 1024}, 0},
+                     {{-50, 300, 500, 400}, +1}, {{700, 900, 700, 400}, -1}};
+        for (const auto& c : cases) {
+            const int menu_bottom = c.main.top() + 30;
+            const QRect r = beside_main_window(c.main, menu_bottom, wanted, narrowest, screen);
+            const QString what = QStringLiteral("main %1,%2 %3x%4 -> %5,%6 %7x%8")
+                                     .arg(c.main.x())
+                                     .arg(c.main.y())
+                                     .arg(c.main.width())
+                                     .arg(c.main.height())
+                                     .arg(r.x())
+                                     .arg(r.y())
+                                     .arg(r.width())
+                                     .arg(r.height());
+            QVERIFY2(screen.contains(r), qPrintable(what));
+            QVERIFY2(r.height() == wanted.height(), qPrintable(what));
+            QVERIFY2(r.width() >= narrowest, qPrintable(what));
+            // Never over the menu bar.
+            QVERIFY2(!r.intersects(QRect(c.main.left(), c.main.top(), c.main.width(), 31)),
+                     qPrintable(what));
+            if (c.side != 0) {
+                QVERIFY2(!r.intersects(c.main), qPrintable(what));
+                QVERIFY2(c.side > 0 ? r.left() == c.main.right() + 1
+                                    : r.right() == c.main.left() - 1,
+                         qPrintable(what));
+            }
+        }
     }
 };
 
