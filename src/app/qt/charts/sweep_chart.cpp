@@ -6,6 +6,7 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -64,6 +65,21 @@ MarkStyle mark_style(Mark mark) {
         return {QScatterSeries::MarkerShapeRectangle, QColor(0xd5, 0x5e, 0x00), 13, true};
     }
     return {QScatterSeries::MarkerShapeCircle, Qt::black, 8};
+}
+
+// Room a value label takes on the axis beyond its text's height: the charts give each
+// label an equal share of the axis's height, less a padding above and below, and elide
+// ("…") a label taller than that.
+constexpr qreal label_padding_px = 6;
+
+// Given a chart and its value axis, the most labels that stand whole on the plot's
+// height now, at least 2 and at most most.
+int fitting_value_ticks(const QChart* chart, const QAbstractAxis* axis, int most) {
+    const qreal height = chart->plotArea().height();
+    if (!(height > 0))
+        return most;
+    const qreal per_label = QFontMetricsF(axis->labelsFont()).height() + label_padding_px;
+    return std::clamp(static_cast<int>(height / per_label) - 1, 2, most);
 }
 
 QList<QPointF> points_of(const std::vector<XY>& xy) {
@@ -249,22 +265,27 @@ SweepCharts::SweepCharts(QObject* parent) : QObject(parent) {
         connect(x_axis, &QValueAxis::rangeChanged, this,
                 [this, x_axis](qreal lo, qreal hi) { relabel(x_axis, lo, hi, 12, true); });
 
-        QAbstractAxis* y_axis = nullptr;
-        if (quantity == Quantity::Conductivity) {
-            auto* axis = new QCategoryAxis;
-            axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-            axis->setTitleText(tr("σ (S/m)"));
-            connect(axis, &QValueAxis::rangeChanged, this,
-                    [this, axis](qreal lo, qreal hi) { relabel(axis, lo, hi, 8, true); });
-            y_axis = axis;
-        } else {
-            auto* axis = new QCategoryAxis;
-            axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-            axis->setTitleText(tr("εr"));
-            connect(axis, &QValueAxis::rangeChanged, this,
-                    [this, axis](qreal lo, qreal hi) { relabel(axis, lo, hi, 7, false); });
-            y_axis = axis;
-        }
+        // As many value labels as the plot's height holds whole, up to 8 (σ) or 7 (εr);
+        // labelled again when the height changes.
+        auto* y_axis = new QCategoryAxis;
+        y_axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        y_axis->setTitleText(quantity == Quantity::Conductivity ? tr("σ (S/m)") : tr("εr"));
+        const bool log = quantity == Quantity::Conductivity;
+        const int most = log ? 8 : 7;
+        connect(y_axis, &QValueAxis::rangeChanged, this,
+                [this, chart, y_axis, most, log, q](qreal lo, qreal hi) {
+                    value_ticks_[q] = fitting_value_ticks(chart, y_axis, most);
+                    relabel(y_axis, lo, hi, value_ticks_[q], log);
+                });
+        connect(chart, &QChart::plotAreaChanged, this, [this, chart, y_axis, most, log, q] {
+            if (relabelling_)
+                return;
+            const int ticks = fitting_value_ticks(chart, y_axis, most);
+            if (ticks == value_ticks_[q])
+                return;
+            value_ticks_[q] = ticks;
+            relabel(y_axis, y_axis->min(), y_axis->max(), ticks, log);
+        });
         chart->addAxis(y_axis, Qt::AlignLeft);
 
         charts_[q] = chart;
@@ -295,7 +316,15 @@ void SweepCharts::relabel(QCategoryAxis* axis, double lo, double hi, int max_tic
     for (const QString& label : axis->categoriesLabels())
         axis->remove(label);
     axis->setStartValue(lo);
-    for (const Tick& tick : log ? log_ticks(lo, hi, max_ticks) : linear_ticks(lo, hi, max_ticks))
+    auto ticks_for = [&](int most) {
+        return log ? log_ticks(lo, hi, most) : linear_ticks(lo, hi, most);
+    };
+    std::vector<Tick> ticks = ticks_for(max_ticks);
+    // Room for two labels but round steps give one: the ends of a finer set instead.
+    if (ticks.size() < 2 && max_ticks >= 2)
+        if (auto finer = ticks_for(2 * max_ticks + 1); finer.size() >= 2)
+            ticks = {finer.front(), finer.back()};
+    for (const Tick& tick : ticks)
         axis->append(qstr(tick.label), tick.log10_value);
     relabelling_ = false;
 }
@@ -338,8 +367,9 @@ void SweepCharts::rebuild(Quantity quantity) {
     const Range y_range =
         value_range(result_, quantity)
             .value_or(quantity == Quantity::Conductivity ? Range{-3, 0} : Range{0, 40});
-    bottom_y_[q] = y_range.lo + 0.06 * (y_range.hi - y_range.lo);
-    const double rug_y = y_range.lo + 0.015 * (y_range.hi - y_range.lo);
+    // Far enough above the bottom edge that a mark stands whole on a plot 100 pixels high.
+    bottom_y_[q] = y_range.lo + 0.10 * (y_range.hi - y_range.lo);
+    const double rug_y = y_range.lo + 0.045 * (y_range.hi - y_range.lo);
 
     std::vector<LocationSeries> series;
     series.reserve(locations.size());
@@ -370,6 +400,12 @@ void SweepCharts::rebuild(Quantity quantity) {
         alternatives_named = true;
     }
 
+    // The average under the locations' lines, so that each of them stays in sight where
+    // it runs along the average.
+    if (result_.average && !result_.average->empty())
+        add_runs(chart, average_runs(*result_.average, quantity), Qt::black, 2.6, true, 45,
+                 tr("Average"), tr("Spread over locations (1 s.d.)"), x_axis, y_axis);
+
     // The classic search gives one ground per point and no uncertainty.
     const bool classic = result_.method == sweep::SolveMethod::Classic;
     const QString line_name = classic ? tr("Classic search") : tr("Tracked solution");
@@ -389,10 +425,6 @@ void SweepCharts::rebuild(Quantity quantity) {
         if (!series[i].model.empty())
             add_runs(chart, series[i].model, location_colour(i).darker(160), 1.2, !several, 30,
                      tr("Soil model"), tr("Model uncertainty (1 s.d.)"), x_axis, y_axis);
-
-    if (result_.average && !result_.average->empty())
-        add_runs(chart, average_runs(*result_.average, quantity), Qt::black, 2.6, true, 45,
-                 tr("Average"), tr("Spread over locations (1 s.d.)"), x_axis, y_axis);
 
     for (int m = 0; m < mark_count; ++m) {
         const Mark mark = static_cast<Mark>(m);

@@ -74,6 +74,7 @@ class SweepCharts : public QObject {
     std::array<QCategoryAxis*, 2> freq_axes_{};
     std::array<QAbstractAxis*, 2> value_axes_{};
     std::array<double, 2> bottom_y_{}; // where marks of unsolved points sit
+    std::array<int, 2> value_ticks_{}; // the most value labels the plots' heights hold
     bool relabelling_ = false;
 };
 

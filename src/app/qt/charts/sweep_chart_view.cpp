@@ -165,6 +165,34 @@ void ChartPane::leaveEvent(QEvent* event) {
     QChartView::leaveEvent(event);
 }
 
+void ChartPane::set_mark_tip(const QString& text) {
+    mark_tip_ = text;
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else if (viewport()->rect().contains(viewport()->mapFromGlobal(QCursor::pos())))
+        show_mark_tip(QCursor::pos());
+}
+
+// The tooltip stands until the mouse leaves the mark: it is shown for the mark's
+// neighbourhood, for as long as the mouse rests there, and the scene, which knows of no
+// tooltip of its own, is not asked (it would take the tooltip down).
+void ChartPane::show_mark_tip(QPoint global_pos) {
+    constexpr int reach_px = 8;
+    constexpr int resting_ms = 10 * 60 * 1000;
+    const QPoint at = viewport()->mapFromGlobal(global_pos);
+    QToolTip::showText(global_pos, mark_tip_, viewport(),
+                       QRect(at - QPoint(reach_px, reach_px), QSize(2 * reach_px, 2 * reach_px)),
+                       resting_ms);
+}
+
+bool ChartPane::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && !mark_tip_.isEmpty()) {
+        show_mark_tip(static_cast<QHelpEvent*>(event)->globalPos());
+        return true;
+    }
+    return QChartView::viewportEvent(event);
+}
+
 void ChartPane::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
     emit resized();
@@ -200,11 +228,9 @@ SweepChartView::SweepChartView(QWidget* parent)
     readout_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     fit_readout_height();
     layout->addWidget(readout_);
-    connect(charts_, &SweepCharts::mark_hovered, this, [](const QString& text) {
-        if (text.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(QCursor::pos(), text);
+    connect(charts_, &SweepCharts::mark_hovered, this, [this](const QString& text) {
+        for (ChartPane* pane : panes_)
+            pane->set_mark_tip(text);
     });
 }
 

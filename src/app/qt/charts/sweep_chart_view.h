@@ -27,6 +27,9 @@ class ChartPane : public QChartView {
     void zoom_at(QPointF value, double factor, bool value_axis_too);
     // Moves the view by the given fractions of the shown ranges.
     void pan_by(double x_fraction, double y_fraction);
+    // The explanation of the mark under the mouse (empty when none): shown as the tooltip
+    // while the mouse rests on the mark.
+    void set_mark_tip(const QString& text);
 
   signals:
     void hovered(double x); // the plotted frequency under the mouse
@@ -43,9 +46,12 @@ class ChartPane : public QChartView {
     void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
   private:
     QPointF value_at(QPointF view_pos) const;
+    void show_mark_tip(QPoint global_pos);
+    QString mark_tip_;
     bool panning_ = false;
     QPointF last_pos_;
 };

@@ -335,7 +335,7 @@ std::optional<Range> value_range(const sweep::SweepResult& result, Quantity quan
         hi = middle + minimum_span / 2;
     }
     // More room below, where the marks of unsolved and electrically long points stand.
-    return Range{lo - 0.14 * (hi - lo), hi + 0.05 * (hi - lo)};
+    return Range{lo - 0.22 * (hi - lo), hi + 0.05 * (hi - lo)};
 }
 
 std::optional<Range> freq_range(const sweep::SweepResult& result) {
