@@ -166,6 +166,8 @@ class SweepWindow : public QMainWindow {
     void set_chart_zoom(const SessionZoom& zoom);
     void build_controls();
     void build_table(QWidget* parent);
+    // Widens the Flags column to hold its longest usual text whole.
+    void widen_flags_column();
     void build_status_bar();
     void setup_changed();
     void resolve_if_changed();

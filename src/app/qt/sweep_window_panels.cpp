@@ -1,6 +1,7 @@
 // The sweep window's panels: the probe set-up above, the charts, the table and the
 // messages in a splitter below it, and the status bar with the run's progress.
 #include "app/sweep/soil_text.h"
+#include "app/sweep/sweep_table.h"
 #include "help_window.h"
 #include "recent_files_menu.h"
 #include "sweep_chart.h"
@@ -20,8 +21,12 @@
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <set>
 
 namespace ardenca::qt {
 
@@ -73,15 +78,20 @@ void SweepWindow::build_controls() {
     splitter->addWidget(charts_);
     splitter->addWidget(table_);
     splitter->addWidget(messages_);
-    splitter->setStretchFactor(0, 6);
-    splitter->setStretchFactor(1, 3);
-    splitter->setStretchFactor(2, 1);
+    // The charts take what the table and the messages leave when the window is resized.
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    splitter->setStretchFactor(2, 0);
     splitter->setChildrenCollapsible(false);
     // Both charts keep room for their axis labels; the table shows a dozen rows.
     charts_->setMinimumSize(480, 2 * 200);
     const int table_rows = 12;
+    // Below the rows: the bar that scrolls the columns across, which this many columns
+    // need at any usual width.
     const int table_px = table_rows * table_->verticalHeader()->defaultSectionSize() +
-                         table_->horizontalHeader()->sizeHint().height() + 4;
+                         table_->horizontalHeader()->sizeHint().height() +
+                         2 * table_->frameWidth() +
+                         table_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, table_);
     table_->setMinimumHeight(5 * table_->verticalHeader()->defaultSectionSize());
     messages_->setMinimumHeight(2 * messages_->fontMetrics().lineSpacing() + 8);
     splitter->setSizes({520, table_px, 60});
@@ -127,6 +137,7 @@ void SweepWindow::build_table(QWidget* parent) {
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->horizontalHeader()->setResizeContentsPrecision(200);
+    widen_flags_column();
     auto* copy = new QAction(tr("Copy"), table_);
     copy->setObjectName(QStringLiteral("copy_rows"));
     copy->setShortcut(QKeySequence::Copy);
@@ -143,6 +154,24 @@ void SweepWindow::build_table(QWidget* parent) {
             show_guide(QStringLiteral("flag-") +
                        flags.section(QLatin1Char(','), 0, 0).trimmed().replace(' ', '-'));
     });
+}
+
+// The columns are sized to the rows measured (the first two hundred), which may hold no
+// flag at all: the Flags column holds the longest flags of the whole result, and at least
+// the usual "ambiguous, electrically long, near ground fits too".
+void SweepWindow::widen_flags_column() {
+    std::set<unsigned> seen{sweep::Ambiguous | sweep::ElectricallyLong | sweep::NearAlternative};
+    for (const auto& location : model_.result().locations)
+        for (const auto& point : location.points)
+            seen.insert(point.flags);
+    int text_px = 0;
+    for (unsigned flags : seen)
+        text_px = std::max(text_px, table_->fontMetrics().horizontalAdvance(
+                                        QString::fromStdString(point_flag_text(flags))));
+    const int margin_px = 2 * (table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 8;
+    const int flags = static_cast<int>(SweepColumn::Flags);
+    if (table_->horizontalHeader()->sectionSize(flags) < text_px + margin_px)
+        table_->horizontalHeader()->resizeSection(flags, text_px + margin_px);
 }
 
 void SweepWindow::build_status_bar() {

@@ -150,6 +150,7 @@ void SweepWindow::end_run() {
     progress_->setVisible(false);
     cancel_button_->setVisible(false);
     table_->resizeColumnsToContents();
+    widen_flags_column();
     const auto& result = model_.result();
     QString text;
     switch (model_.state()) {

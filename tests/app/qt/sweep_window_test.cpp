@@ -81,11 +81,38 @@ class SweepWindowTest : public QObject {
     void long_solve_shows_progress_and_cancels_at_once();
     void main_window_opens_dropped_files_and_setup_changes_solve_again();
     void calibrating_the_probe_applies_a_fixture_and_names_it();
+    void table_shows_a_dozen_rows_and_whole_flags();
 
   private:
     testing::TempDir dir_;
     std::string small_a_, small_b_;
 };
+
+void SweepWindowTest::table_shows_a_dozen_rows_and_whole_flags() {
+    // At the size it opens at on a 1280 x 1024 screen, with flags only past the first
+    // few hundred rows.
+    SweepWindow window;
+    window.fit_to(QRect(0, 0, 1280, 1024));
+    window.show();
+    window.open_files({QString::fromStdString(small_a_)});
+    QVERIFY(wait_for_run(window));
+    QApplication::processEvents();
+    QTableView* table = window.table();
+    const int row_px = table->verticalHeader()->defaultSectionSize();
+    QVERIFY2(
+        table->viewport()->height() >= 12 * row_px,
+        qPrintable(QString("%1 px for rows of %2").arg(table->viewport()->height()).arg(row_px)));
+    const int flags = static_cast<int>(SweepColumn::Flags);
+    QAbstractItemModel* rows = table->model();
+    int flagged = 0;
+    for (int r = 0; r < rows->rowCount(); ++r) {
+        const QString text = rows->index(r, flags).data().toString();
+        flagged += !text.isEmpty();
+        QVERIFY2(table->fontMetrics().horizontalAdvance(text) + 6 <= table->columnWidth(flags),
+                 qPrintable(text));
+    }
+    QVERIFY(flagged > 0);
+}
 
 void SweepWindowTest::initTestCase() {
     // 600 points span three chunks; above 25 MHz the probe is electrically long and the
