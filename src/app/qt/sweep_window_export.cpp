@@ -3,6 +3,7 @@
 // rows copied as text.
 #include "app/sweep/sweep_table.h"
 #include "ardenca_version.h"
+#include "dialog_title.h"
 #include "export/nec_export.h"
 #include "recent_files_menu.h"
 #include "report_pdf.h"
@@ -102,12 +103,15 @@ bool SweepWindow::export_nec_bands(const QString& path, const std::vector<double
 }
 
 void SweepWindow::nec_bands_dialog() {
-    bool ok = false;
-    const QString text = QInputDialog::getText(
-        this, tr("NEC Fragment by Bands"), tr("Frequencies (MHz), separated by commas:"),
-        QLineEdit::Normal, QStringLiteral("1.8, 3.5, 7, 14, 21, 28"), &ok);
-    if (!ok)
+    QInputDialog input(this);
+    input.setObjectName(QStringLiteral("nec_bands"));
+    input.setWindowTitle(tr("NEC Fragment by Bands"));
+    input.setLabelText(tr("Frequencies (MHz), separated by commas:"));
+    input.setTextValue(QStringLiteral("1.8, 3.5, 7, 14, 21, 28"));
+    fit_title(input);
+    if (input.exec() != QDialog::Accepted)
         return;
+    const QString text = input.textValue();
     std::vector<double> band_mhz;
     for (const QString& item : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         bool number = false;
@@ -153,12 +157,18 @@ void SweepWindow::export_dialog(Export kind) {
         title = tr("Export JSON");
         break;
     case Export::Nec: {
-        bool ok = false;
-        mhz =
-            QInputDialog::getDouble(this, tr("NEC Ground Card"), tr("Frequency (MHz):"),
-                                    model_.setup().engine.setup_freq_hz / 1e6, 0.001, 1e6, 4, &ok);
-        if (!ok)
+        QInputDialog input(this);
+        input.setObjectName(QStringLiteral("nec_frequency"));
+        input.setWindowTitle(tr("NEC Ground Card"));
+        input.setLabelText(tr("Frequency (MHz):"));
+        input.setInputMode(QInputDialog::DoubleInput);
+        input.setDoubleRange(0.001, 1e6);
+        input.setDoubleDecimals(4);
+        input.setDoubleValue(model_.setup().engine.setup_freq_hz / 1e6);
+        fit_title(input);
+        if (input.exec() != QDialog::Accepted)
             return;
+        mhz = input.doubleValue();
         // A frequency without a ground is told now, before a file is chosen.
         try {
             exports::nec_ground_at(model_.result(), mhz * 1e6);

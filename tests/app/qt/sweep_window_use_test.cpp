@@ -274,13 +274,20 @@ void SweepWindowUseTest::exports_add_their_suffix_and_check_the_nec_frequency_fi
     QCOMPARE(titles, QStringList({"Export CSV", "Export JSON", "Export Report"}));
 
     // 0.5 MHz lies below the sweep: told before any file is chosen.
-    QTimer::singleShot(0, [] {
+    int title_room_px = 0;
+    QTimer::singleShot(0, [&title_room_px] {
         auto* input = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
         QVERIFY(input);
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        title_room_px = input->width() - QFontMetrics(bold).horizontalAdvance(input->windowTitle());
         input->setDoubleValue(0.5);
         input->accept();
     });
     window.export_dialog(SweepWindow::Export::Nec);
+    // The dialog is wide enough for its title in a bold title-bar font beside an icon and
+    // three buttons (some 90 pixels of them under openbox).
+    QVERIFY2(title_room_px >= 90, qPrintable(QString::number(title_room_px)));
     QCOMPARE(titles.size(), 3);
     QTRY_VERIFY(window.export_box() && window.export_box()->isVisible());
     QVERIFY(!QFileInfo::exists(QString::fromStdString(dir_ / "field-day.nec")));
