@@ -40,6 +40,8 @@ constexpr int section_role = Qt::UserRole + 1;
 // is worth opening at beside the main window (the table scrolls across).
 constexpr QSize frame_allowance{16, 48};
 constexpr int narrowest_px = 560;
+// The lowest (outer) height worth opening at below the main window: a few rows.
+constexpr int lowest_below_px = 240;
 
 } // namespace
 
@@ -192,7 +194,15 @@ QRect beside_main_window(QRect main_frame, int menu_bar_bottom, QSize outer, int
         const int width = std::min(outer.width(), left_room);
         return QRect(main_frame.left() - width, top_beside, width, outer.height());
     }
-    // No room beside: over the main window's lower part, clear of its menu bar.
+    // Below the main window when a few rows fit there.
+    const int below_room = available.bottom() - main_frame.bottom();
+    if (below_room >= std::min(outer.height(), lowest_below_px)) {
+        const int left =
+            std::clamp(main_frame.left(), available.left(), available.right() + 1 - outer.width());
+        return QRect(left, main_frame.bottom() + 1, outer.width(),
+                     std::min(outer.height(), below_room));
+    }
+    // No room beside or below: over the main window's lower part, clear of its menu bar.
     const int top =
         std::clamp(available.bottom() + 1 - outer.height(),
                    std::min(menu_bar_bottom + 1, available.bottom()), available.bottom());

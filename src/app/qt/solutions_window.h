@@ -61,9 +61,10 @@ class SolutionsWindow : public QWidget {
 };
 
 // Where a window of the given outer size stands beside the main window's frame: to its
-// right, else to its left, narrowed to the room there but not below min_width; where
-// neither side has that room, at the foot of the screen on the roomier side, its top
-// below the main window's menu bar (menu_bar_bottom, global). Always within available.
+// right, else to its left, narrowed to the room there but not below min_width; else
+// below it when a few rows fit there; else at the foot of the screen on the roomier side,
+// its top below the main window's menu bar (menu_bar_bottom, global). Always within
+// available.
 QRect beside_main_window(QRect main_frame, int menu_bar_bottom, QSize outer, int min_width,
                          QRect available);
 

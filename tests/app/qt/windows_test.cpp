@@ -836,10 +836,11 @@ class SolutionsWindowTest : public QObject {
         const int narrowest = 576;
         const struct {
             QRect main;
-            int side; // +1 right, -1 left, 0 neither has room
+            int side; // +1 right, -1 left, 2 below, 0 no room beside or below
         } cases[] = {{{0, 0, 640, 700}, +1},     {{640, 0, 640, 700}, -1},
                      {{100, 200, 900, 800}, 0},  {{0, 0, 1280, 1024}, 0},
-                     {{-50, 300, 500, 400}, +1}, {{700, 900, 700, 400}, -1}};
+                     {{-50, 300, 500, 400}, +1}, {{700, 900, 700, 400}, -1},
+                     {{100, 100, 1000, 500}, 2}};
         for (const auto& c : cases) {
             const int menu_bottom = c.main.top() + 30;
             const QRect r = beside_main_window(c.main, menu_bottom, wanted, narrowest, screen);
@@ -860,8 +861,9 @@ class SolutionsWindowTest : public QObject {
                      qPrintable(what));
             if (c.side != 0) {
                 QVERIFY2(!r.intersects(c.main), qPrintable(what));
-                QVERIFY2(c.side > 0 ? r.left() == c.main.right() + 1
-                                    : r.right() == c.main.left() - 1,
+                QVERIFY2(c.side == 2  ? r.top() == c.main.bottom() + 1
+                         : c.side > 0 ? r.left() == c.main.right() + 1
+                                      : r.right() == c.main.left() - 1,
                          qPrintable(what));
             }
         }
