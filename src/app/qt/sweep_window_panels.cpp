@@ -41,7 +41,7 @@ void SweepWindow::build_controls() {
     auto* central = new QWidget;
     central->setObjectName(QStringLiteral("sweep_panels"));
     auto* layout = new QVBoxLayout(central);
-    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setContentsMargins(6, 4, 6, 4);
 
     setup_panel_ = new SweepSetupPanel(central);
     connect(setup_panel_, &SweepSetupPanel::options_changed, this, &SweepWindow::setup_changed);
@@ -92,8 +92,12 @@ void SweepWindow::build_controls() {
                          table_->horizontalHeader()->sizeHint().height() +
                          2 * table_->frameWidth() +
                          table_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, table_);
-    table_->setMinimumHeight(5 * table_->verticalHeader()->defaultSectionSize());
-    messages_->setMinimumHeight(2 * messages_->fontMetrics().lineSpacing() + 8);
+    // Never fewer: where the window is too low for the panel, the charts and a dozen rows,
+    // the scroll area scrolls rather than the table shrinking to a few rows.
+    table_->setMinimumHeight(table_px);
+    // One message at least (the splitter gives it more where there is room), so that the
+    // panel, the charts and a dozen rows fit a 1280 x 1024 screen at scale 1.
+    messages_->setMinimumHeight(messages_->fontMetrics().lineSpacing() + 10);
     splitter->setSizes({520, table_px, 60});
     layout->addWidget(splitter, 1);
     scroll_->setWidget(central);
