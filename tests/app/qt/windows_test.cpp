@@ -744,85 +744,59 @@ class SolutionsWindowTest : public QObject {
     void solutions_explain_their_flags_close_on_esc_and_stand_beside() {
         auto w = started_window();
         auto* hook = w->findChild<SolutionsHook*>("solutions_hook");
-        // The electrically long probe of four grounds.
         set_texts(*w, {{Field::Text3, "1.2"},
                        {Field::Text8, "30"},
                        {Field::Text23, "20"},
-                       {Field::Text24, "-10"}});
+                       {Field::Text24, "-10"}}); // an electrically long probe, four grounds
         hook->open_solutions();
         QPointer<SolutionsWindow> s = hook->solutions_window();
         QTableWidget* table = s->table();
         QCOMPARE(table->rowCount(), 4);
-
-        // Every header says what its column tells.
-        for (int c = 0; c < table->columnCount(); ++c)
-            QVERIFY2(
+        for (int c = 0; c < table->columnCount(); ++c) // every header says what it tells
+            QVERIFY(
                 table->model()->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString().size() >
-                    40,
-                qPrintable(table->model()->headerData(c, Qt::Horizontal).toString()));
+                40);
 
-        // Each flag a row names is explained in its tooltip, one line each, and the
-        // electrically long ones say what to do.
-        const int flags_column = table->columnCount() - 1;
-        int long_rows = 0;
-        for (int r = 0; r < table->rowCount(); ++r) {
-            const QTableWidgetItem* item = table->item(r, flags_column);
-            const QStringList names = item->text().split(", ", Qt::SkipEmptyParts);
-            const QStringList lines = item->toolTip().split('\n', Qt::SkipEmptyParts);
-            QCOMPARE(lines.size(), names.isEmpty() ? 0 : names.size() + 1);
-            for (int n = 0; n < names.size(); ++n) {
-                const QString word = names[n].section(QRegularExpression("[- ]"), 0, 0);
-                QVERIFY2(lines[n].startsWith(word, Qt::CaseInsensitive),
-                         qPrintable(word + " / " + lines[n]));
-            }
-            if (names.contains("electrically-long")) {
-                ++long_rows;
-                QVERIFY(item->toolTip().contains("Sweep the probe over frequency"));
-            }
+        // Each flag a row names has a line of its tooltip; electrically long says what to do.
+        const int flags = table->columnCount() - 1;
+        int flagged = -1;
+        for (int r = table->rowCount() - 1; r >= 0; --r) {
+            const QTableWidgetItem* item = table->item(r, flags);
+            const auto names = item->text().split(", ", Qt::SkipEmptyParts).size();
+            QCOMPARE(item->toolTip().split('\n', Qt::SkipEmptyParts).size(), names ? names + 1 : 0);
+            QCOMPARE(item->toolTip().contains("Sweep the probe over frequency"),
+                     item->text().contains("electrically-long"));
+            flagged = names ? r : flagged;
         }
-        QVERIFY(long_rows > 0);
-
+        QVERIFY(flagged >= 0);
         // Every section a flag links to is in the guide.
-        QTextBrowser* guide = show_guide();
-        const QString html = guide->toHtml();
+        const QString html = show_guide()->toHtml();
         for (const FlagHelp& h : solution_flag_help(~0u, 2))
-            QVERIFY2(html.contains(QStringLiteral("name=\"%1\"")
-                                       .arg(QString::fromUtf8(h.section.data(), h.section.size()))),
+            QVERIFY2(html.contains(QString("name=\"%1\"").arg(QString::fromUtf8(h.section.data()))),
                      h.section.data());
-        guide->close();
+        show_guide()->close();
         flush_deletes();
 
-        // A double click on a flag opens the guide and leaves the fields alone; on a
-        // value it shows the ground.
-        int flagged = 0;
-        while (table->item(flagged, flags_column)->text().isEmpty())
-            ++flagged;
+        // A double click on a flag opens the guide, on a value it shows the ground.
         const QString cond_before = w->field_edit(Field::Text9)->text();
-        const auto double_click = [&](int row, int column) {
-            const QRect cell = table->visualItemRect(table->item(row, column));
-            QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
-            QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
-        };
-        table->scrollToItem(table->item(flagged, flags_column));
-        double_click(flagged, flags_column);
-        QTextBrowser* opened = nullptr;
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (top->objectName() == "guide" && top->isVisible())
-                opened = qobject_cast<QTextBrowser*>(top);
-        QVERIFY(opened);
-        opened->close();
-        QCOMPARE(w->field_edit(Field::Text9)->text(), cond_before);
-        table->scrollToItem(table->item(flagged, 0));
-        double_click(flagged, 0);
-        QVERIFY(w->field_edit(Field::Text9)->text() != cond_before);
+        for (int column : {flags, 0}) {
+            table->scrollToItem(table->item(flagged, column));
+            const QPoint at = table->visualItemRect(table->item(flagged, column)).center();
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, at);
+            QWidget* guide = nullptr;
+            for (QWidget* top : QApplication::topLevelWidgets())
+                guide = top->objectName() == "guide" && top->isVisible() ? top : guide;
+            QCOMPARE(guide != nullptr, column == flags);
+            QCOMPARE(w->field_edit(Field::Text9)->text() != cond_before, column != flags);
+            if (guide)
+                guide->close();
+        }
 
-        // Opened on a screen smaller than the main window: clear of its menu bar, inside
-        // the screen.
-        const QRect available = s->screen()->availableGeometry();
+        // On a screen smaller than the main window: inside it, clear of the menu bar.
         const QRect bar(w->menuBar()->mapToGlobal(QPoint(0, 0)), w->menuBar()->size());
-        QVERIFY(available.contains(s->frameGeometry()));
+        QVERIFY(s->screen()->availableGeometry().contains(s->frameGeometry()));
         QVERIFY(!s->frameGeometry().intersects(bar));
-
         // Esc closes it, wherever the focus is.
         table->setFocus();
         QTest::keyClick(table, Qt::Key_Escape);
@@ -833,7 +807,6 @@ class SolutionsWindowTest : public QObject {
     void beside_the_main_window_on_any_screen() {
         const QRect screen(0, 0, 1280, 1024);
         const QSize wanted(1136, 348);
-        const int narrowest = 576;
         const struct {
             QRect main;
             int side; // +1 right, -1 left, 2 below, 0 no room beside or below
@@ -842,30 +815,14 @@ class SolutionsWindowTest : public QObject {
                      {{-50, 300, 500, 400}, +1}, {{700, 900, 700, 400}, -1},
                      {{100, 100, 1000, 500}, 2}};
         for (const auto& c : cases) {
-            const int menu_bottom = c.main.top() + 30;
-            const QRect r = beside_main_window(c.main, menu_bottom, wanted, narrowest, screen);
-            const QString what = QStringLiteral("main %1,%2 %3x%4 -> %5,%6 %7x%8")
-                                     .arg(c.main.x())
-                                     .arg(c.main.y())
-                                     .arg(c.main.width())
-                                     .arg(c.main.height())
-                                     .arg(r.x())
-                                     .arg(r.y())
-                                     .arg(r.width())
-                                     .arg(r.height());
-            QVERIFY2(screen.contains(r), qPrintable(what));
-            QVERIFY2(r.height() == wanted.height(), qPrintable(what));
-            QVERIFY2(r.width() >= narrowest, qPrintable(what));
-            // Never over the menu bar.
-            QVERIFY2(!r.intersects(QRect(c.main.left(), c.main.top(), c.main.width(), 31)),
-                     qPrintable(what));
-            if (c.side != 0) {
-                QVERIFY2(!r.intersects(c.main), qPrintable(what));
-                QVERIFY2(c.side == 2  ? r.top() == c.main.bottom() + 1
-                         : c.side > 0 ? r.left() == c.main.right() + 1
-                                      : r.right() == c.main.left() - 1,
-                         qPrintable(what));
-            }
+            const QRect r = beside_main_window(c.main, c.main.top() + 30, wanted, 576, screen);
+            const QRect bar(c.main.topLeft(), QSize(c.main.width(), 31));
+            QVERIFY(screen.contains(r) && r.height() == wanted.height() && r.width() >= 576);
+            QVERIFY(!r.intersects(bar));
+            if (c.side != 0)
+                QVERIFY(!r.intersects(c.main) && (c.side == 2  ? r.top() == c.main.bottom() + 1
+                                                  : c.side > 0 ? r.left() == c.main.right() + 1
+                                                               : r.right() == c.main.left() - 1));
         }
     }
 };
