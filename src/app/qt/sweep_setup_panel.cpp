@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStringList>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -139,6 +140,15 @@ SweepSetupPanel::SweepSetupPanel(QWidget* parent) : QGroupBox(tr("Probe set-up")
     ground_row->addWidget(ground_caption);
     ground_row->addWidget(ground_at_);
     ground_row->addWidget(ground_at_label_, 1);
+    all_soil_ = new QToolButton(this);
+    all_soil_->setObjectName(QStringLiteral("all_soil"));
+    all_soil_->setText(tr("All &Locations"));
+    all_soil_->setCheckable(true);
+    all_soil_->setToolTip(tr("Show the soil model and the ground of every location, not only "
+                             "the area's"));
+    all_soil_->setVisible(false);
+    connect(all_soil_, &QToolButton::toggled, this, &SweepSetupPanel::show_soil_lines);
+    ground_row->addWidget(all_soil_, 0, Qt::AlignTop);
 
     QHBoxLayout* calibration_row = add_row();
     fixture_label_ = new QLabel(this);
@@ -208,9 +218,34 @@ void SweepSetupPanel::show_setup_text(const QString& text) {
 }
 
 void SweepSetupPanel::show_soil(const QStringList& models, const QStringList& ground_at) {
-    fit_label_->setText(models.join(QLatin1Char('\n')));
-    fit_label_->setVisible(!models.isEmpty());
-    ground_at_label_->setText(ground_at.join(QLatin1Char('\n')));
+    model_lines_ = models;
+    ground_at_lines_ = ground_at;
+    show_soil_lines();
+}
+
+namespace {
+
+// Given a location's lines and the area's last, the line a folded panel shows: the
+// area's when there is one (it comes last and names itself), else the first location's.
+QString folded(const QStringList& lines) {
+    if (lines.isEmpty())
+        return {};
+    const QString& last = lines.last();
+    const bool area =
+        last.startsWith(QStringLiteral("Area (")) || last.startsWith(QStringLiteral("Area at "));
+    return area ? last : lines.first();
+}
+
+} // namespace
+
+void SweepSetupPanel::show_soil_lines() {
+    const bool several = model_lines_.size() > 1 || ground_at_lines_.size() > 1;
+    all_soil_->setVisible(several);
+    const bool all = !several || all_soil_->isChecked();
+    fit_label_->setText(all ? model_lines_.join(QLatin1Char('\n')) : folded(model_lines_));
+    fit_label_->setVisible(!model_lines_.isEmpty());
+    ground_at_label_->setText(all ? ground_at_lines_.join(QLatin1Char('\n'))
+                                  : folded(ground_at_lines_));
     fit_soil_heights();
 }
 

@@ -16,6 +16,7 @@ class QDoubleSpinBox;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
+class QToolButton;
 class QVBoxLayout;
 
 namespace ardenca::qt {
@@ -43,8 +44,10 @@ class SweepSetupPanel : public QGroupBox {
     QHBoxLayout* add_row();
 
     // Shows the soil models fitted (one line each; none: the row hides) and the ground at
-    // the frequency in the "Ground at" box.
+    // the frequency in the "Ground at" box. With several lines only the area's (or the
+    // first location's) shows until "All Locations" is pressed, so the charts keep room.
     void show_soil(const QStringList& models, const QStringList& ground_at);
+    QToolButton* all_soil_button() const { return all_soil_; }
     double ground_at_mhz() const;
     QDoubleSpinBox* ground_at_box() const { return ground_at_; }
     QLabel* fit_label() const { return fit_label_; }
@@ -69,6 +72,7 @@ class SweepSetupPanel : public QGroupBox {
   private:
     void enable_fixture();
     void fit_soil_heights();
+    void show_soil_lines();
 
     QVBoxLayout* rows_ = nullptr;
     QLabel* setup_label_ = nullptr;
@@ -85,6 +89,9 @@ class SweepSetupPanel : public QGroupBox {
     QLabel* fit_label_ = nullptr;
     QDoubleSpinBox* ground_at_ = nullptr;
     QLabel* ground_at_label_ = nullptr;
+    QToolButton* all_soil_ = nullptr;
+    QStringList model_lines_;
+    QStringList ground_at_lines_;
 };
 
 } // namespace ardenca::qt

@@ -84,7 +84,7 @@ void SweepWindow::build_controls() {
     splitter->setStretchFactor(2, 0);
     splitter->setChildrenCollapsible(false);
     // Both charts keep room for their axis labels; the table shows a dozen rows.
-    charts_->setMinimumSize(480, 2 * 200);
+    charts_->setMinimumWidth(480); // its height: what both charts and the read-out need
     const int table_rows = 12;
     // Below the rows: the bar that scrolls the columns across, which this many columns
     // need at any usual width.

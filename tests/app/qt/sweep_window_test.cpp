@@ -141,6 +141,15 @@ void SweepWindowTest::table_average_and_exports_match_the_engine() {
     QVERIFY(model.result().area_fit);
     QCOMPARE(model.result().area_fit->value, expected.area_fit->value);
     QCOMPARE(model.result().area_fit->u, expected.area_fit->u);
+    // The panel shows the area's line alone until every location is asked for.
+    qt::SweepSetupPanel* panel = window.setup_panel();
+    const QString folded = panel->ground_at_label()->text();
+    QVERIFY2(folded.startsWith("Area at ") && !folded.contains("site-a"), qPrintable(folded));
+    panel->all_soil_button()->click();
+    const QStringList all = panel->ground_at_label()->text().split('\n');
+    QCOMPARE(all.size(), 3);
+    QVERIFY(all[0].startsWith("site-a.s1p") && all[1].startsWith("site-b.s1p"));
+    QCOMPARE(all[2], folded);
 
     // Every row of the table shows the engine's numbers, in file order.
     QAbstractItemModel* table = window.table()->model();

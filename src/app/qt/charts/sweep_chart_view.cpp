@@ -208,7 +208,10 @@ SweepChartView::SweepChartView(QWidget* parent)
         pane->setObjectName(quantity == Quantity::Conductivity ? QStringLiteral("sigma_chart")
                                                                : QStringLiteral("eps_r_chart"));
         panes_[quantity == Quantity::Conductivity ? 0 : 1] = pane;
-        // The εr chart carries the legend and the frequency title: give it more room.
+        // The εr chart carries the legend and the frequency title: give it more room, and
+        // never so little that its frequency labels are cut to "…".
+        if (quantity == Quantity::DielectricConstant)
+            pane->setMinimumHeight(pane->minimumHeight() + 4 * pane->fontMetrics().lineSpacing());
         layout->addWidget(pane, quantity == Quantity::Conductivity ? 10 : 12);
         connect(pane, &ChartPane::hovered, this, &SweepChartView::show_readout_at);
         connect(pane, &ChartPane::view_changed, this, [this] {
