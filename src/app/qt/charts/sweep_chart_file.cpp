@@ -195,7 +195,10 @@ bool render_sweep_chart(const sweep::SweepResult& result, const std::string& pat
         }
     }
     buffer.close();
+    return save_bytes(path, bytes, error);
+}
 
+bool save_bytes(const std::string& path, const QByteArray& bytes, std::string& error) {
     try {
         files::AtomicFileWriter writer(path, files::real_save_system());
         writer.write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));

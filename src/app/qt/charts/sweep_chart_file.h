@@ -13,6 +13,7 @@
 
 QT_BEGIN_NAMESPACE
 class QApplication;
+class QByteArray;
 class QPainter;
 QT_END_NAMESPACE
 
@@ -32,6 +33,10 @@ bool render_sweep_chart(const sweep::SweepResult& result, const std::string& pat
 // being cut short on one. Needs a QApplication (gui_application).
 void draw_sweep_charts(const sweep::SweepResult& result, QPainter& painter, const QRectF& target,
                        QSizeF layout, bool wrapped_legend = false);
+
+// Given the bytes of a finished picture or document, writes them to path through the
+// atomic writer: false with the writer's sentence in error when it cannot.
+bool save_bytes(const std::string& path, const QByteArray& bytes, std::string& error);
 
 // Charts are graphics widgets and need a QApplication. When the program has none (the
 // command-line program), starts one in `own` that draws offscreen and never opens a

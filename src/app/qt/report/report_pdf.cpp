@@ -1,7 +1,5 @@
 #include "report_pdf.h"
 
-#include "files/atomic_writer.h"
-#include "files/file_error.h"
 #include "sweep_chart_file.h"
 
 #include <QApplication>
@@ -303,16 +301,7 @@ bool write_sweep_report(const sweep::SweepResult& result, const exports::ReportI
         painter.end();
     }
     buffer.close();
-
-    try {
-        files::AtomicFileWriter file(path, files::real_save_system());
-        file.write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-        file.commit();
-    } catch (const files::FileError& failure) {
-        error = failure.what();
-        return false;
-    }
-    return true;
+    return charts::save_bytes(path, bytes, error);
 }
 
 } // namespace ardenca::report
