@@ -116,9 +116,9 @@ std::string stored_path(const std::string& file, const std::string& session_fold
         return target.string();
     // Sharing only the root (/media/usb and /home/me) a relative path would climb to
     // the top: it is kept absolute so that the session can be moved with its folder.
-    const auto t = target.relative_path().begin();
-    const auto f = folder.relative_path().begin();
-    if (t == target.relative_path().end() || f == folder.relative_path().end() || *t != *f)
+    const fs::path target_rest = target.relative_path();
+    const fs::path folder_rest = folder.relative_path();
+    if (target_rest.empty() || folder_rest.empty() || *target_rest.begin() != *folder_rest.begin())
         return target.string();
     return target.lexically_relative(folder).string();
 }
