@@ -145,7 +145,7 @@ void add_runs(QChart* chart, const std::vector<Run>& runs, const QColor& colour,
         }
         line->replace(points_of(run.line));
         attach(line);
-        if (line_named)
+        if (line_named || name.isEmpty())
             hide_legend(chart, line);
         line_named = true;
     }
@@ -404,7 +404,7 @@ void SweepCharts::rebuild(Quantity quantity) {
     // it runs along the average.
     if (result_.average && !result_.average->empty())
         add_runs(chart, average_runs(*result_.average, quantity), Qt::black, 2.6, true, 45,
-                 tr("Average"), tr("Spread over locations (1 s.d.)"), x_axis, y_axis);
+                 tr("Average"), tr("Spread (1 s.d.)"), x_axis, y_axis);
 
     // The classic search gives one ground per point and no uncertainty.
     const bool classic = result_.method == sweep::SolveMethod::Classic;
@@ -421,10 +421,16 @@ void SweepCharts::rebuild(Quantity quantity) {
                  tr("Uncertainty (1 s.d.)"), x_axis, y_axis);
     }
 
+    // Each location's model in a darker shade of its colour, named once in the legend so
+    // that the other entries keep room for their names.
+    bool model_named = false;
     for (std::size_t i = 0; i < series.size(); ++i)
-        if (!series[i].model.empty())
+        if (!series[i].model.empty()) {
             add_runs(chart, series[i].model, location_colour(i).darker(160), 1.2, !several, 30,
-                     tr("Soil model"), tr("Model uncertainty (1 s.d.)"), x_axis, y_axis);
+                     model_named ? QString() : tr("Soil model"), tr("Model uncertainty (1 s.d.)"),
+                     x_axis, y_axis);
+            model_named = true;
+        }
 
     for (int m = 0; m < mark_count; ++m) {
         const Mark mark = static_cast<Mark>(m);
