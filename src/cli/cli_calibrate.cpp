@@ -5,7 +5,6 @@
 #include "cli_solve.h"
 #include "files/file_error.h"
 #include "sweep/calibration.h"
-#include "sweep/freq_unit.h"
 #include "sweep/sweep_file.h"
 #include "sweep/sweep_file_error.h"
 
@@ -55,7 +54,7 @@ struct Args {
     bool fit_line = false;
     bool json = false;
     std::string output;
-    std::string freq_unit, z0;
+    ReadArgs read;
 };
 
 sweep::SweepSetup setup_from(const Args& a) {
@@ -166,11 +165,7 @@ int run_calibrate(int argc, const char* const* argv, std::ostream& out, std::ost
         ->type_name("PCT%+OHM");
     app.add_flag("--json", a.json, "Write one JSON object");
     app.add_option("-o", a.output, "Write the fixture file to PATH")->type_name("FIXTURE.json");
-    app.add_option("--freq-unit", a.freq_unit,
-                   "Frequency unit of CSV files whose header names none: Hz, kHz, MHz or GHz")
-        ->type_name("U");
-    app.add_option("--z0", a.z0, "Reference resistance of CSV S11 columns (default 50)")
-        ->type_name("OHM");
+    add_read_options(app, a.read);
     if (const auto status = parse_arguments(app, argc, argv, out, err, "ardenca-cli calibrate"))
         return *status;
 
@@ -179,17 +174,7 @@ int run_calibrate(int argc, const char* const* argv, std::ostream& out, std::ost
     try {
         setup = setup_from(a);
         sweep::check_setup(setup);
-        if (!a.freq_unit.empty()) {
-            read.csv_freq_unit = sweep::freq_unit_from_name(a.freq_unit);
-            if (!read.csv_freq_unit)
-                throw UsageError("unknown --freq-unit '" + a.freq_unit +
-                                 "': expected Hz, kHz, MHz or GHz");
-        }
-        if (!a.z0.empty()) {
-            read.z0_ohm = number_arg("--z0", a.z0);
-            if (!(read.z0_ohm > 0))
-                throw UsageError("--z0 must be above zero");
-        }
+        read = read_options_from(a.read);
     } catch (const UsageError& e) {
         err << "ardenca-cli calibrate: " << e.what()
             << "\nRun 'ardenca-cli calibrate --help' for usage.\n";

@@ -1,6 +1,7 @@
 #include "cli_probe_options.h"
 
 #include "files/decimal_text.h"
+#include "sweep/freq_unit.h"
 
 #include <cmath>
 
@@ -56,6 +57,30 @@ void apply_probe_args(const ProbeArgs& args, sweep::SweepSetup& setup,
         p.matching = false;
     else if (!args.option.empty())
         throw UsageError("--option '" + args.option + "': expected none or matching");
+}
+
+void add_read_options(CLI::App& app, ReadArgs& args) {
+    app.add_option("--freq-unit", args.freq_unit,
+                   "Frequency unit of CSV files whose header names none: Hz, kHz, MHz or GHz")
+        ->type_name("U");
+    app.add_option("--z0", args.z0, "Reference resistance of CSV S11 columns (default 50)")
+        ->type_name("OHM");
+}
+
+sweep::ReadOptions read_options_from(const ReadArgs& args) {
+    sweep::ReadOptions read;
+    if (!args.freq_unit.empty()) {
+        read.csv_freq_unit = sweep::freq_unit_from_name(args.freq_unit);
+        if (!read.csv_freq_unit)
+            throw UsageError("unknown --freq-unit '" + args.freq_unit +
+                             "': expected Hz, kHz, MHz or GHz");
+    }
+    if (!args.z0.empty()) {
+        read.z0_ohm = number_arg("--z0", args.z0);
+        if (!(read.z0_ohm > 0))
+            throw UsageError("--z0 must be above zero");
+    }
+    return read;
 }
 
 } // namespace ardenca::cli

@@ -2,6 +2,7 @@
 // section as typed, and their reading over a set-up.
 #pragma once
 
+#include "sweep/sweep_file.h"
 #include "sweep/sweep_setup.h"
 
 #include <CLI/CLI.hpp>
@@ -41,5 +42,17 @@ void add_section_options(CLI::App& app, ProbeArgs& args, const SectionHelp& help
 // given, a section longer than that either way.
 void apply_probe_args(const ProbeArgs& args, sweep::SweepSetup& setup,
                       std::optional<double> max_match_deg = std::nullopt);
+
+// How the VNA files are read, as typed; an empty text was not given.
+struct ReadArgs {
+    std::string freq_unit, z0;
+};
+
+// Adds --freq-unit and --z0 (for CSV files) to app.
+void add_read_options(CLI::App& app, ReadArgs& args);
+
+// Given the typed reading options, the reader's options; refuses an unknown unit and a
+// reference resistance that is not above zero.
+sweep::ReadOptions read_options_from(const ReadArgs& args);
 
 } // namespace ardenca::cli

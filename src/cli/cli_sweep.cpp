@@ -104,7 +104,7 @@ struct Args {
     std::vector<std::string> nec_bands;
     std::string plot;
     std::string report;
-    std::string freq_unit, z0;
+    ReadArgs read;
 };
 
 // Past this, the section's phase would be lost in rounding long before any use.
@@ -353,11 +353,7 @@ int sweep_files(int argc, const char* const* argv, std::ostream& out, std::ostre
                    "Write a printable report (set-up, charts, ground values, soil model, flags "
                    "explained) to PATH as PDF")
         ->type_name("PATH");
-    app.add_option("--freq-unit", a.freq_unit,
-                   "Frequency unit of CSV files whose header names none: Hz, kHz, MHz or GHz")
-        ->type_name("U");
-    app.add_option("--z0", a.z0, "Reference resistance of CSV S11 columns (default 50)")
-        ->type_name("OHM");
+    add_read_options(app, a.read);
     if (const auto status = parse_arguments(app, argc, argv, out, err, "ardenca-cli sweep"))
         return *status;
 
@@ -406,17 +402,7 @@ int sweep_files(int argc, const char* const* argv, std::ostream& out, std::ostre
         sweep::check_setup(setup);
         if (!a.nec.empty())
             nec_hz = 1e6 * number_arg("--nec-at", a.nec[0]);
-        if (!a.freq_unit.empty()) {
-            read.csv_freq_unit = sweep::freq_unit_from_name(a.freq_unit);
-            if (!read.csv_freq_unit)
-                throw UsageError("unknown --freq-unit '" + a.freq_unit +
-                                 "': expected Hz, kHz, MHz or GHz");
-        }
-        if (!a.z0.empty()) {
-            read.z0_ohm = number_arg("--z0", a.z0);
-            if (!(read.z0_ohm > 0))
-                throw UsageError("--z0 must be above zero");
-        }
+        read = read_options_from(a.read);
     } catch (const UsageError& e) {
         err << "ardenca-cli sweep: " << e.what() << "\nRun 'ardenca-cli sweep --help' for usage.\n";
         return exit_usage;
