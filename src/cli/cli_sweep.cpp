@@ -216,14 +216,8 @@ std::vector<double> mhz_list(const std::string& option, const std::string& text)
 }
 
 sweep::FitChoice fit_choice(const std::string& name) {
-    using sweep::FitChoice;
-    for (auto [text, choice] : {std::pair{"auto", FitChoice::Auto},
-                                {"none", FitChoice::None},
-                                {"constant", FitChoice::Constant},
-                                {"messier", FitChoice::Messier},
-                                {"jonscher", FitChoice::Jonscher}})
-        if (name == text)
-            return choice;
+    if (const auto choice = sweep::fit_choice_from_name(name))
+        return *choice;
     throw UsageError("--fit '" + name + "': expected auto, none, constant, messier or jonscher");
 }
 

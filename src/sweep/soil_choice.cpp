@@ -82,6 +82,13 @@ std::string g4(double v) {
 
 } // namespace
 
+std::optional<FitChoice> fit_choice_from_name(std::string_view name) {
+    const auto named = std::find(fit_choice_names.begin(), fit_choice_names.end(), name);
+    if (named == fit_choice_names.end())
+        return std::nullopt;
+    return static_cast<FitChoice>(named - fit_choice_names.begin());
+}
+
 std::vector<calc::SoilModel> models_of(FitChoice choice) {
     using calc::SoilModel;
     switch (choice) {

@@ -14,7 +14,10 @@
 #include "sweep_result.h"
 #include "sweep_setup.h"
 
+#include <array>
+#include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace ardenca::sweep {
@@ -27,6 +30,12 @@ enum class FitChoice { None, Auto, Constant, Messier, Jonscher };
 
 // Given a choice, the models to try (none for None).
 std::vector<calc::SoilModel> models_of(FitChoice choice);
+
+// The choices' names, as --fit and session files write them, in FitChoice order.
+inline constexpr std::array<std::string_view, 5> fit_choice_names{"none", "auto", "constant",
+                                                                  "messier", "jonscher"};
+// Given a name, its choice; none when no choice has that name.
+std::optional<FitChoice> fit_choice_from_name(std::string_view name);
 
 // Given the set-up, a solved and tracked location and the models to try (one: that
 // model whatever its fit; several: the acceptable one with the smallest BIC), fits

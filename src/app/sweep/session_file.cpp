@@ -25,9 +25,6 @@ namespace {
 constexpr std::size_t max_session_bytes = 16u << 20;
 constexpr const char* format_name = "ardenca-session";
 
-constexpr std::array<const char*, 5> soil_model_names{"none", "auto", "constant", "messier",
-                                                      "jonscher"};
-
 // Given a path, its absolute form without "." and "..".
 fs::path absolute_normal(const fs::path& path) {
     std::error_code ec;
@@ -174,7 +171,7 @@ std::string session_text(const Session& session, const std::string& session_path
     root["method"] =
         session.options.method == sweep::SolveMethod::Classic ? "classic" : "all_solutions";
     root["average"] = session.options.average;
-    root["soil_model"] = soil_model_names.at(static_cast<std::size_t>(session.options.fit));
+    root["soil_model"] = sweep::fit_choice_names.at(static_cast<std::size_t>(session.options.fit));
     root["view"] = {{"sort_column", session.sort_column},
                     {"sort_order", session.sort_descending ? "descending" : "ascending"}};
     if (session.zoom)
@@ -264,10 +261,10 @@ Session parse_session(const std::string& text, const std::string& session_path) 
     session.options.average =
         r.member(root, "average", json::value_t::boolean, "true or false").get<bool>();
     const std::string soil = r.text(root, "soil_model");
-    const auto named = std::find(soil_model_names.begin(), soil_model_names.end(), soil);
-    if (named == soil_model_names.end())
+    const auto fit = sweep::fit_choice_from_name(soil);
+    if (!fit)
         r.fail("\"soil_model\" is \"" + soil + "\", which this Ardenca does not know");
-    session.options.fit = static_cast<sweep::FitChoice>(named - soil_model_names.begin());
+    session.options.fit = *fit;
 
     // The view is a convenience: what cannot be read of it is left as it is.
     if (const auto view = root.find("view"); view != root.end() && view->is_object()) {
