@@ -1,9 +1,11 @@
 #include "report_text.h"
 
 #include "flag_explanations.h"
+#include "soil_words.h"
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <ctime>
@@ -93,9 +95,8 @@ std::vector<std::vector<std::string>> setup_rows(const sweep::SweepResult& r,
 // Given where a fit was made and the fit, a sentence with the model's parameters ± u, or
 // one saying that no model fits acceptably.
 std::string fit_paragraph(const std::string& where, const calc::SoilFit& fit) {
-    std::string model(calc::model_name(fit.model));
-    if (!model.empty())
-        model[0] = static_cast<char>(model[0] - 'a' + 'A');
+    std::string model(model_words(fit.model));
+    model[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(model[0])));
     const std::string quality =
         "χ²/dof " + g(fit.chi2_per_dof, 3) + ", " + std::to_string(fit.points_used) + " of " +
         counted(static_cast<std::size_t>(fit.points_total), "reading", "readings") + " used, " +
@@ -103,24 +104,12 @@ std::string fit_paragraph(const std::string& where, const calc::SoilFit& fit) {
     if (!fit.acceptable)
         return where + ": no acceptable soil model (the " + model + " model fits with " + quality +
                "); the grounds are chosen by their continuity.";
-    struct Shown {
-        std::string_view name, symbol, unit;
-    };
-    static constexpr std::array<Shown, 6> shown{{{"sigma_s_per_m", "σ", " S/m"},
-                                                 {"eps_r", "εr", ""},
-                                                 {"sigma_dc_s_per_m", "σdc", " S/m"},
-                                                 {"eps_inf", "ε∞", ""},
-                                                 {"chi", "χ (at 1 MHz)", ""},
-                                                 {"n", "n", ""}}};
     std::vector<std::string> parameters;
     const auto names = calc::parameter_names(fit.model);
     for (std::size_t k = 0; k < names.size(); ++k) {
-        Shown s{names[k], names[k], ""};
-        for (const Shown& candidate : shown)
-            if (candidate.name == names[k])
-                s = candidate;
-        parameters.push_back(std::string(s.symbol) + " = " + value_with_u(fit.value[k], fit.u[k]) +
-                             std::string(s.unit));
+        const ParameterLabel label = parameter_label(names[k]);
+        parameters.push_back(std::string(label.symbol) + " = " +
+                             value_with_u(fit.value[k], fit.u[k]) + std::string(label.unit));
     }
     return where + ": " + model + " model, " + listed(parameters) + " (" + quality + ").";
 }

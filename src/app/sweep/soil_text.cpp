@@ -1,46 +1,19 @@
 #include "soil_text.h"
 
+#include "export/soil_words.h"
 #include "number_format.h"
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <string_view>
 
 namespace ardenca {
 
 namespace {
 
-std::string model_words(calc::SoilModel model) {
-    switch (model) {
-    case calc::SoilModel::Constant:
-        return "constant";
-    case calc::SoilModel::Messier:
-        return "Messier";
-    case calc::SoilModel::Jonscher:
-        break;
-    }
-    return "constant phase";
-}
-
-// The parameters as the panel names them, with their units, in parameter_names order.
-struct Label {
-    const char* name;
-    const char* unit;
-};
-std::vector<Label> labels_of(calc::SoilModel model) {
-    switch (model) {
-    case calc::SoilModel::Constant:
-        return {{"σ", " S/m"}, {"εr", ""}};
-    case calc::SoilModel::Messier:
-        return {{"σdc", " S/m"}, {"ε∞", ""}};
-    case calc::SoilModel::Jonscher:
-        break;
-    }
-    return {{"σdc", " S/m"}, {"ε∞", ""}, {"χ", ""}, {"n", ""}};
-}
-
-std::string with_u(double value, double u, const char* unit = "") {
-    return plain_number(value, 4) + " ± " + plain_number(u, 2) + unit;
+std::string with_u(double value, double u, std::string_view unit = "") {
+    return plain_number(value, 4) + " ± " + plain_number(u, 2) + std::string(unit);
 }
 
 std::string file_name(const std::string& path) {
@@ -66,8 +39,9 @@ std::string no_fit_line(const sweep::LocationResult& location, sweep::FitChoice 
     const std::string name = file_name(location.path);
     std::string line;
     if (choice != sweep::FitChoice::Auto && location.fit)
-        line = "The " + model_words(location.fit->model) + " model does not fit " + name +
-               " (χ²/dof " + plain_number(location.fit->chi2_per_dof, 3) + ", " +
+        line = "The " + std::string(exports::model_words(location.fit->model)) +
+               " model does not fit " + name + " (χ²/dof " +
+               plain_number(location.fit->chi2_per_dof, 3) + ", " +
                std::to_string(location.fit->points_used) + " of " +
                std::to_string(location.fit->points_total) +
                " readings): its grounds follow continuity alone and may be on a wrong "
@@ -87,11 +61,13 @@ std::string ground_words(const calc::ModelGround& g) {
 } // namespace
 
 std::string fit_in_words(const calc::SoilFit& fit) {
-    const std::vector<Label> labels = labels_of(fit.model);
-    std::string text = model_words(fit.model) + ":";
-    for (std::size_t k = 0; k < labels.size(); ++k)
-        text += (k ? ", " : " ") + std::string(labels[k].name) + " " +
-                with_u(fit.value[k], fit.u[k], labels[k].unit);
+    const auto names = calc::parameter_names(fit.model);
+    std::string text = std::string(exports::model_words(fit.model)) + ":";
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        const exports::ParameterLabel label = exports::parameter_label(names[k]);
+        text += (k ? ", " : " ") + std::string(label.symbol) + " " +
+                with_u(fit.value[k], fit.u[k], label.unit);
+    }
     return text + " (χ²/dof " + plain_number(fit.chi2_per_dof, 3) + ", " +
            std::to_string(fit.points_used) + " of " + std::to_string(fit.points_total) +
            " readings)";
